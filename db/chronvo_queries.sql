@@ -1,0 +1,70 @@
+-- Stored queries of the local database. Parameters are named ":iName"; a run number is
+-- always passed by the caller (an empty selector already counts as run 1 there).
+
+-- query: pS_GetNextPlatz
+-- Null when the run has no row yet; the caller then takes place 1.
+SELECT MAX(Platzierung) + 1 AS Ausdr1 FROM Chronvo WHERE Laufnummer = :iLaufnummer;
+
+-- query: pI_Chronvo
+INSERT INTO Chronvo (Laufnummer, Platzierung, Startnummer, Systemtime, Starttime, Sekunden,
+                     Wertungstime, Millisekunden, ZeitNetto, MillisekNetto)
+VALUES (:iLaufnummer, :iPlatzierung, :iStartnummer, :iSystemtime, :iStartTime, :iSekunden,
+        :iWertungstime, :iMillisekunden, :iZeitNetto, :iMillisekNetto);
+
+-- query: pD_Platzierung
+DELETE FROM Chronvo WHERE Laufnummer = :iLaufnummer AND Platzierung = :iPlatzierung;
+
+-- query: pS_Check_Platzierung
+SELECT * FROM Chronvo WHERE Laufnummer = :iLaufnummer AND Platzierung = :iPlatzierung;
+
+-- query: pU_Platzierung
+-- Makes room at a place: that row and every later one move one place on.
+UPDATE Chronvo SET Platzierung = Platzierung + 1
+WHERE Laufnummer = :iLaufnummer AND Platzierung >= :iPlatzierung;
+
+-- query: pD_Chronvo
+DELETE FROM Chronvo WHERE Laufnummer = :iLaufnummer;
+
+-- query: pS_GetAllValues
+-- 0 means every row of the run; otherwise the rows from that gross time on.
+SELECT Laufnummer, Platzierung, Startnummer, Systemtime, Starttime, Sekunden, Millisekunden,
+       Wertungstime, MillisekNetto AS MilliSekNetto, ZeitNetto
+FROM Chronvo
+WHERE Laufnummer = :iLaufnummer AND (:iMillisekunden = 0 OR Millisekunden >= :iMillisekunden)
+ORDER BY Platzierung, ID;
+
+-- query: pU_TimeKorr
+UPDATE Chronvo SET Millisekunden = :iMillisekunden, Sekunden = :iSekunden, Wertungstime = :iWertungstime
+WHERE Millisekunden = :iStartMillsek;
+
+-- query: pS_Check_StartNr
+SELECT COUNT(*) AS Anzahl FROM Chronvo WHERE Laufnummer = :iLaufnummer AND Startnummer = :iStartNr;
+
+-- query: pS_GetWertung
+SELECT Millisekunden, Starttime, Platzierung, Startnummer FROM Chronvo
+WHERE Laufnummer = :iLaufnummer AND Startnummer = :iStartNr
+ORDER BY Platzierung, ID;
+
+-- query: pU_Wertung
+UPDATE Chronvo SET Starttime = :iStartTime, Sekunden = :iSekunden, Millisekunden = :iMillisekunden,
+                   Wertungstime = :iWertungstime, MillisekNetto = :iMillisekNetto, ZeitNetto = :iZeitNetto
+WHERE Laufnummer = :iLaufnummer AND Startnummer = :iStartnummer;
+
+-- query: pU_Startnummer
+UPDATE Chronvo SET Startnummer = :iStartnummer WHERE Laufnummer = :iLaufnummer AND Platzierung = :iPlatzierung;
+
+-- query: pS_Startnummer
+SELECT Startnummer FROM Transponder WHERE TransponderID = :iTransponderID;
+
+-- query: pI_Transponder
+INSERT INTO Transponder (TransponderID, Startnummer) VALUES (:iTransponderID, :iStartnummer);
+
+-- query: pD_Transponder
+-- "0" means every assignment.
+DELETE FROM Transponder WHERE CAST(:iTransponderID AS TEXT) = '0' OR TransponderID = :iTransponderID;
+
+-- query: pS_TransponderGetAllValues
+-- "0" means every assignment; the first column is the row key, which callers skip.
+SELECT ID, TransponderID, Startnummer FROM Transponder
+WHERE CAST(:iTransponderID AS TEXT) = '0' OR TransponderID = :iTransponderID
+ORDER BY ID;

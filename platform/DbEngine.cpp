@@ -1,0 +1,272 @@
+#include "platform/DbEngine.h"
+
+#include "platform/RuntimeError.h"
+
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTime>
+#include <QUrl>
+
+#include <algorithm>
+#include <atomic>
+
+namespace {
+
+std::atomic<int> g_connectionCounter{0};
+
+RuntimeError engineError(const QSqlError& error) {
+    const QString native = error.nativeErrorCode();
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    // SQLite's extended codes for UNIQUE and PRIMARY KEY violations, and the plain constraint
+    // code some builds report with the message only.
+    if (native == "2067" || native == "1555" || text.contains("UNIQUE constraint", Qt::CaseInsensitive))
+        return RuntimeError(RuntimeError::DuplicateKey,
+                            "Die Änderungen wurden nicht durchgeführt, da sie doppelte Werte im Index, "
+                            "Primärschlüssel oder in der Beziehung erzeugen würden.");
+    return RuntimeError(RuntimeError::EngineError, text);
+}
+
+QVariant storedValue(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::QTime:
+        return value.toTime().toString("hh:mm:ss");
+    case QMetaType::Bool:
+        // Yes/No fields hold -1 for True.
+        return value.toBool() ? -1 : 0;
+    default:
+        return value;
+    }
+}
+
+} // namespace
+
+// ----- ParsedSql ---------------------------------------------------------------------------
+
+ParsedSql ParsedSql::parse(const QString& sql) {
+    ParsedSql out;
+    QChar quote;
+    for (int i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        if (!quote.isNull()) {
+            out.positionalSql += c;
+            if (c == quote)
+                quote = QChar();
+            continue;
+        }
+        if (c == '\'' || c == '"' || c == '[') {
+            quote = c == '[' ? QChar(']') : c;
+            out.positionalSql += c;
+            continue;
+        }
+        if (c == ':' && i + 1 < sql.size() && (sql[i + 1].isLetter() || sql[i + 1] == '_')) {
+            int j = i + 1;
+            while (j < sql.size() && (sql[j].isLetterOrNumber() || sql[j] == '_'))
+                ++j;
+            const QString name = sql.mid(i + 1, j - i - 1);
+            out.occurrences << name;
+            if (!out.names.contains(name, Qt::CaseInsensitive))
+                out.names << name;
+            out.positionalSql += '?';
+            i = j - 1;
+            continue;
+        }
+        out.positionalSql += c;
+    }
+    return out;
+}
+
+// ----- Database ----------------------------------------------------------------------------
+
+Database::Database(Workspace* workspace, QString path, QString connect, bool readOnly)
+    : m_workspace(workspace), m_path(std::move(path)), m_connect(std::move(connect)) {
+    m_connectionName = QStringLiteral("chronivo-db-%1").arg(++g_connectionCounter);
+    m_db = QSqlDatabase::addDatabase("QSQLITE", m_connectionName);
+    // Open through a URI so that SQLite never creates a missing file behind our back.
+    m_db.setDatabaseName(QStringLiteral("file:%1?mode=%2").arg(
+        QString::fromUtf8(QUrl::toPercentEncoding(m_path, "/\\:")), readOnly ? "ro" : "rw"));
+    m_db.setConnectOptions("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000");
+}
+
+Database::~Database() { Close(); }
+
+void Database::ensureOpen() const {
+    if (!m_open)
+        throw RuntimeError(RuntimeError::DatabaseClosed, "Objekt ist ungültig oder nicht mehr festgelegt.");
+}
+
+void Database::loadStoredQueries() {
+    QSqlQuery q(m_db);
+    if (!q.exec("select Name, Sql from StoredQueries"))
+        throw RuntimeError(RuntimeError::UnrecognizedFormat,
+                           QStringLiteral("Nicht erkanntes Datenbankformat '%1'.").arg(m_path));
+    while (q.next())
+        m_queries.insert(q.value(0).toString().toLower(), {q.value(0).toString(), q.value(1).toString()});
+}
+
+bool Database::hasQueryDef(const QString& name) const { return m_queries.contains(name.toLower()); }
+
+QueryDef Database::QueryDefs(const QString& name) {
+    ensureOpen();
+    const auto it = m_queries.constFind(name.toLower());
+    if (it == m_queries.constEnd())
+        throw RuntimeError(RuntimeError::ItemNotFound, "Element in dieser Auflistung nicht gefunden.");
+    return QueryDef(shared_from_this(), it->first, it->second);
+}
+
+QSqlQuery Database::prepare(const ParsedSql& parsed, const QVariantMap& values) {
+    ensureOpen();
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    if (!q.prepare(parsed.positionalSql))
+        throw engineError(q.lastError());
+    for (int i = 0; i < parsed.occurrences.size(); ++i) {
+        const QVariant v = values.value(parsed.occurrences[i].toLower());
+        q.bindValue(i, v.isValid() ? storedValue(v) : QVariant());
+    }
+    return q;
+}
+
+Recordset Database::select(const ParsedSql& parsed, const QVariantMap& values) {
+    QSqlQuery q = prepare(parsed, values);
+    if (!q.exec())
+        throw engineError(q.lastError());
+    QStringList names;
+    const QSqlRecord rec = q.record();
+    for (int i = 0; i < rec.count(); ++i)
+        names << rec.fieldName(i);
+    QVector<QVector<QVariant>> rows;
+    while (q.next()) {
+        QVector<QVariant> row(rec.count());
+        for (int i = 0; i < rec.count(); ++i)
+            row[i] = q.value(i);
+        rows.push_back(std::move(row));
+    }
+    return Recordset(std::move(names), std::move(rows));
+}
+
+long Database::execute(const ParsedSql& parsed, const QVariantMap& values) {
+    QSqlQuery q = prepare(parsed, values);
+    if (!q.exec())
+        throw engineError(q.lastError());
+    return q.numRowsAffected();
+}
+
+Recordset Database::OpenRecordset(const QString& sql, const QVariantMap& parameters) {
+    QVariantMap lower;
+    for (auto it = parameters.begin(); it != parameters.end(); ++it)
+        lower.insert(it.key().toLower(), it.value());
+    return select(ParsedSql::parse(sql), lower);
+}
+
+long Database::ExecuteSql(const QString& sql, const QVariantMap& parameters) {
+    QVariantMap lower;
+    for (auto it = parameters.begin(); it != parameters.end(); ++it)
+        lower.insert(it.key().toLower(), it.value());
+    return execute(ParsedSql::parse(sql), lower);
+}
+
+void Database::Close() {
+    if (!m_open && !QSqlDatabase::contains(m_connectionName))
+        return;
+    m_open = false;
+    if (m_workspace)
+        m_workspace->forget(this);
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+// ----- QueryDef ----------------------------------------------------------------------------
+
+QueryDef::QueryDef(std::shared_ptr<Database> db, QString name, QString sql)
+    : m_db(std::move(db)), m_name(std::move(name)), m_sql(std::move(sql)), m_parsed(ParsedSql::parse(m_sql)) {}
+
+void QueryDef::setParameter(const QString& name, const QVariant& value) {
+    if (!m_parsed.names.contains(name, Qt::CaseInsensitive))
+        throw RuntimeError(RuntimeError::ItemNotFound, "Element in dieser Auflistung nicht gefunden.");
+    m_values.insert(name.toLower(), value);
+}
+
+QVariant QueryDef::parameter(const QString& name) const { return m_values.value(name.toLower()); }
+
+void QueryDef::Execute(int /*options*/) {
+    m_recordsAffected = 0;
+    m_recordsAffected = m_db->execute(m_parsed, m_values);
+}
+
+Recordset QueryDef::OpenRecordset() { return m_db->select(m_parsed, m_values); }
+
+void QueryDef::Close() { m_values.clear(); }
+
+// ----- Workspace ---------------------------------------------------------------------------
+
+Workspace::~Workspace() {
+    for (Database* db : m_databases)
+        db->m_workspace = nullptr;
+}
+
+std::shared_ptr<Database> Workspace::OpenDatabase(const QString& path, bool /*exclusive*/, bool readOnly,
+                                                  const QString& connect) {
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile())
+        throw RuntimeError(RuntimeError::CannotOpenDatabase, QStringLiteral("Datei '%1' nicht gefunden.").arg(path));
+    std::shared_ptr<Database> db(new Database(this, path, connect, readOnly));
+    if (!db->m_db.open())
+        throw RuntimeError(RuntimeError::CannotOpenDatabase,
+                           QStringLiteral("Datei '%1' kann nicht geöffnet werden: %2")
+                               .arg(path, db->m_db.lastError().text()));
+    db->m_open = true;
+    QSqlQuery pragma(db->m_db);
+    // A result the database accepted must survive a crash or power cut, and a plain copy of
+    // the file must hold it: full sync on every commit, rollback journal instead of WAL.
+    pragma.exec("PRAGMA journal_mode=DELETE");
+    pragma.exec("PRAGMA synchronous=FULL");
+    try {
+        db->loadStoredQueries();
+    } catch (...) {
+        db->Close();
+        throw;
+    }
+    m_databases.push_back(db.get());
+    if (m_inTransaction)
+        db->m_db.transaction();
+    return db;
+}
+
+void Workspace::forget(Database* db) {
+    m_databases.erase(std::remove(m_databases.begin(), m_databases.end(), db), m_databases.end());
+}
+
+void Workspace::BeginTrans() {
+    if (m_inTransaction)
+        throw RuntimeError(RuntimeError::EngineError, "Transaktion ist bereits geöffnet.");
+    for (Database* db : m_databases)
+        if (!db->m_db.transaction())
+            throw engineError(db->m_db.lastError());
+    m_inTransaction = true;
+}
+
+void Workspace::CommitTrans() {
+    if (!m_inTransaction)
+        throw RuntimeError(3034, "Sie haben versucht, eine Transaktion ohne vorheriges BeginTrans zu beenden.");
+    m_inTransaction = false;
+    for (Database* db : m_databases)
+        if (!db->m_db.commit())
+            throw engineError(db->m_db.lastError());
+}
+
+void Workspace::Rollback() {
+    if (!m_inTransaction)
+        throw RuntimeError(3034, "Sie haben versucht, eine Transaktion ohne vorheriges BeginTrans zu beenden.");
+    m_inTransaction = false;
+    for (Database* db : m_databases)
+        db->m_db.rollback();
+}
+
+// ----- DbEngine ----------------------------------------------------------------------------
+
+DbEngine::DbEngine() : m_workspace(std::make_unique<Workspace>()) {}
+
+Workspace& DbEngine::Workspaces(int /*index*/) { return *m_workspace; }

@@ -1,0 +1,138 @@
+#pragma once
+
+#include "platform/Recordset.h"
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariantMap>
+
+#include <memory>
+#include <vector>
+
+class Workspace;
+
+// Option of Execute: a failing action query raises instead of skipping rows.
+constexpr int dbFailOnError = 128;
+
+// SQL with named parameters (":iName") turned into positional ones, so that one name may
+// occur several times and values can be set in any order.
+struct ParsedSql final {
+    QString positionalSql;
+    QStringList occurrences;  // parameter name of each "?" in order
+    QStringList names;        // distinct names in order of first use
+
+    static ParsedSql parse(const QString& sql);
+};
+
+// An open database file. All of its queries run on one SQLite connection, durable on
+// every commit (synchronous FULL, rollback journal, so a plain copy of the file holds every
+// committed row).
+class Database final : public std::enable_shared_from_this<Database> {
+public:
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    const QString& Name() const { return m_path; }
+    const QString& Connect() const { return m_connect; }
+    bool isOpen() const { return m_open; }
+
+    // The stored query of that name (case-insensitive); RuntimeError 3265 when there is none.
+    class QueryDef QueryDefs(const QString& name);
+    bool hasQueryDef(const QString& name) const;
+
+    // Runs SQL text directly; only the record sources of the grids use this.
+    Recordset OpenRecordset(const QString& sql, const QVariantMap& parameters = {});
+    // Runs an action statement given as text; returns rows affected. For grid write-back.
+    long ExecuteSql(const QString& sql, const QVariantMap& parameters = {});
+
+    void Close();
+
+    // Used by the workspace for its transactions.
+    QSqlDatabase& connection() { return m_db; }
+
+private:
+    friend class Workspace;
+    friend class QueryDef;
+    Database(Workspace* workspace, QString path, QString connect, bool readOnly);
+    void ensureOpen() const;
+    void loadStoredQueries();
+    QSqlQuery prepare(const ParsedSql& parsed, const QVariantMap& values);
+    Recordset select(const ParsedSql& parsed, const QVariantMap& values);
+    long execute(const ParsedSql& parsed, const QVariantMap& values);
+
+    Workspace* m_workspace;
+    QString m_path;
+    QString m_connect;
+    QString m_connectionName;
+    QSqlDatabase m_db;
+    bool m_open = false;
+    QHash<QString, std::pair<QString, QString>> m_queries;  // lower-case name -> (name, SQL)
+};
+
+// A stored query, with its parameters set by name.
+class QueryDef final {
+public:
+    const QString& Name() const { return m_name; }
+    QString SQL() const { return m_sql; }
+    QStringList ParameterNames() const { return m_parsed.names; }
+
+    // RuntimeError 3265 for a name the query does not have. QTime values are stored as
+    // "hh:mm:ss" text, the form every time field of these databases holds.
+    void setParameter(const QString& name, const QVariant& value);
+    QVariant parameter(const QString& name) const;
+
+    // Action query. Any failure raises RuntimeError and leaves the database unchanged; a
+    // failure is never skipped silently, with or without dbFailOnError.
+    void Execute(int options = dbFailOnError);
+    long RecordsAffected() const { return m_recordsAffected; }
+
+    Recordset OpenRecordset();
+    void Close();
+
+private:
+    friend class Database;
+    QueryDef(std::shared_ptr<Database> db, QString name, QString sql);
+
+    std::shared_ptr<Database> m_db;
+    QString m_name;
+    QString m_sql;
+    ParsedSql m_parsed;
+    QVariantMap m_values;  // keyed by lower-case name
+    long m_recordsAffected = 0;
+};
+
+// The engine's workspace: opens databases and owns the transactions over all of them.
+class Workspace final {
+public:
+    Workspace() = default;
+    ~Workspace();
+
+    // RuntimeError 3024 when the file does not exist (a database is never created here),
+    // 3343 when it is no database.
+    std::shared_ptr<Database> OpenDatabase(const QString& path, bool exclusive, bool readOnly,
+                                           const QString& connect);
+
+    void BeginTrans();
+    void CommitTrans();
+    void Rollback();
+    bool inTransaction() const { return m_inTransaction; }
+
+private:
+    friend class Database;
+    void forget(Database* db);
+
+    std::vector<Database*> m_databases;
+    bool m_inTransaction = false;
+};
+
+// The database engine with its first workspace, `Workspaces(0)`.
+class DbEngine final {
+public:
+    DbEngine();
+    Workspace& Workspaces(int index);
+
+private:
+    std::unique_ptr<Workspace> m_workspace;
+};

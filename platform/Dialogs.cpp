@@ -1,0 +1,103 @@
+#include "platform/Dialogs.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace {
+
+QWidget* parentWindow() { return QApplication::activeWindow(); }
+
+} // namespace
+
+QString toQtFileFilter(const QString& classicFilter) {
+    const QStringList parts = classicFilter.split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(';', ' ');
+        out << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+    }
+    return out.join(";;");
+}
+
+int QtDialogs::MsgBox(const QString& prompt, int style, const QString& title) {
+    QMessageBox box(parentWindow());
+    box.setWindowTitle(title.isEmpty() ? m_appTitle : title);
+    box.setText(prompt);
+    const int icon = style & 0x70;
+    box.setIcon(icon == MsgBoxStyle::Critical      ? QMessageBox::Critical
+                : icon == MsgBoxStyle::Question    ? QMessageBox::Question
+                : icon == MsgBoxStyle::Exclamation ? QMessageBox::Warning
+                : icon == MsgBoxStyle::Information ? QMessageBox::Information
+                                                   : QMessageBox::NoIcon);
+    switch (style & 0x7) {
+    case MsgBoxStyle::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case MsgBoxStyle::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    case MsgBoxStyle::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    default:
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return MsgBoxResult::Yes;
+    case QMessageBox::No:
+        return MsgBoxResult::No;
+    case QMessageBox::Cancel:
+        return MsgBoxResult::Cancel;
+    default:
+        return MsgBoxResult::Ok;
+    }
+}
+
+QString QtDialogs::InputBox(const QString& prompt, const QString& title, const QString& defaultText) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(parentWindow(), title.isEmpty() ? m_appTitle : title, prompt,
+                                               QLineEdit::Normal, defaultText, &ok);
+    return ok ? text : QString();
+}
+
+bool QtDialogs::ShowOpen(FileDialogRequest& request) {
+    const QString start = request.fileName.isEmpty() ? request.initialDir : request.fileName;
+    const QString name =
+        QFileDialog::getOpenFileName(parentWindow(), request.title, start, toQtFileFilter(request.filter));
+    if (name.isEmpty())
+        return false;
+    request.fileName = name;
+    return true;
+}
+
+bool QtDialogs::ShowSave(FileDialogRequest& request) {
+    const QString start = request.fileName.isEmpty() ? request.initialDir : request.fileName;
+    const QString name =
+        QFileDialog::getSaveFileName(parentWindow(), request.title, start, toQtFileFilter(request.filter));
+    if (name.isEmpty())
+        return false;
+    request.fileName = name;
+    return true;
+}
+
+bool QtDialogs::ShowColor(QColor& color) {
+    const QColor chosen = QColorDialog::getColor(color, parentWindow());
+    if (!chosen.isValid())
+        return false;
+    color = chosen;
+    return true;
+}
+
+bool QtDialogs::ShowFont(QFont& font) {
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, font, parentWindow());
+    if (ok)
+        font = chosen;
+    return ok;
+}

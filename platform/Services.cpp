@@ -1,0 +1,15 @@
+#include "platform/Services.h"
+
+#include <QFileInfo>
+
+std::unique_ptr<Services> Services::createDefault(const QString& appTitle, const QString& programFile) {
+    auto s = std::make_unique<Services>();
+    s->settings = std::make_unique<SettingsStore>(appTitle);
+    s->dbEngine = std::make_unique<DbEngine>();
+    s->dialogs = std::make_unique<QtDialogs>(appTitle);
+    s->clock = std::make_unique<SystemClock>();
+    s->beeper = std::make_unique<SystemBeeper>();
+    s->programFile = programFile;
+    s->programFolder = QFileInfo(programFile).absolutePath();
+    return s;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/DbEngine.h"
+#include "platform/Dialogs.h"
+#include "platform/SettingsStore.h"
+
+#include <QString>
+
+#include <memory>
+
+// The local database as everybody reaches it: its path, the workspace that owns the
+// transactions, and the open database (null until start-up opened it, and after the end
+// button closed it).
+struct LocalDatabase {
+    QString gsDbPath;
+    Workspace* gwsLocal = nullptr;
+    std::shared_ptr<Database> gdbLocal;
+};
+
+// Everything the windows take from the operating system and the runtime, handed in at
+// construction so that tests can replace any of it. There is one of these in main().
+// Devices that later features add (serial ports, TCP sockets, child processes, HTTP,
+// unzip) get their factories here as well.
+struct Services {
+    std::unique_ptr<SettingsStore> settings;
+    std::unique_ptr<DbEngine> dbEngine;
+    std::unique_ptr<Dialogs> dialogs;
+    std::unique_ptr<Clock> clock;
+    std::unique_ptr<Beeper> beeper;
+
+    // Folder of the program: the local database is looked for here.
+    QString programFolder;
+    // Full path of the program file, for its modification date.
+    QString programFile;
+
+    LocalDatabase local;
+
+    // The real services of a running program.
+    static std::unique_ptr<Services> createDefault(const QString& appTitle, const QString& programFile);
+};

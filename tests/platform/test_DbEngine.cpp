@@ -1,0 +1,155 @@
+#include "platform/DbEngine.h"
+#include "platform/RuntimeError.h"
+#include "support/TestServices.h"
+
+#include <QFile>
+#include <QTime>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+long errorNumber(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const RuntimeError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+void insertResult(Database& db, int lauf, int platz, const QVariant& startnummer, int ms = 1000) {
+    QueryDef q = db.QueryDefs("pI_Chronvo");
+    q.setParameter("iLaufnummer", lauf);
+    q.setParameter("iStartnummer", startnummer);
+    q.setParameter("iPlatzierung", platz);
+    q.setParameter("iSystemtime", QTime(10, 0, 1));
+    q.setParameter("iStartTime", "10:00:00");
+    q.setParameter("iSekunden", ms / 1000);
+    q.setParameter("iWertungstime", "00:00:01");
+    q.setParameter("iMillisekunden", ms);
+    q.setParameter("iZeitNetto", "00:00:01");
+    q.setParameter("iMillisekNetto", ms);
+    q.Execute(dbFailOnError);
+    EXPECT_EQ(q.RecordsAffected(), 1);
+    q.Close();
+}
+
+int countRows(Database& db, int lauf) {
+    return db.OpenRecordset("select * from Chronvo where Laufnummer = :n", {{"n", lauf}}).RecordCount();
+}
+
+TEST(ParsedSql, NamedParametersBecomePositionalOutsideQuotes) {
+    const ParsedSql p = ParsedSql::parse("select ':x' as a, \"b:c\" from t where a = :iA or b = :iB or c = :iA");
+    EXPECT_EQ(p.positionalSql, "select ':x' as a, \"b:c\" from t where a = ? or b = ? or c = ?");
+    EXPECT_EQ(p.occurrences, (QStringList{"iA", "iB", "iA"}));
+    EXPECT_EQ(p.names, (QStringList{"iA", "iB"}));
+}
+
+TEST(DbEngine, AMissingFileIsAnOpenErrorAndIsNeverCreated) {
+    TestServices t(false);
+    Workspace& ws = t.services().dbEngine->Workspaces(0);
+    EXPECT_EQ(errorNumber([&] { ws.OpenDatabase(t.dbPath(), false, false, ";PWD=x"); }),
+              RuntimeError::CannotOpenDatabase);
+    EXPECT_FALSE(QFile::exists(t.dbPath()));
+    // A file that is no database is refused as well.
+    QFile junk(t.dbPath());
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("this is not a database file, just some text that is long enough");
+    junk.close();
+    EXPECT_NE(errorNumber([&] { ws.OpenDatabase(t.dbPath(), false, false, ";PWD=x"); }), 0);
+}
+
+TEST(DbEngine, QueriesAreFoundByNameAndParametersByNameInAnyOrder) {
+    TestServices t;
+    auto db = t.openLocal();
+    EXPECT_EQ(db->Connect(), ";PWD=7rosenhag");
+    EXPECT_EQ(errorNumber([&] { db->QueryDefs("pX_DoesNotExist"); }), RuntimeError::ItemNotFound);
+    QueryDef q = db->QueryDefs("ps_getnextplatz");  // names are not case-sensitive
+    EXPECT_EQ(q.Name(), "pS_GetNextPlatz");
+    EXPECT_EQ(errorNumber([&] { q.setParameter("iNoSuchParameter", 1); }), RuntimeError::ItemNotFound);
+
+    // The same insert with the parameters set in reverse order stores the same row.
+    QueryDef ins = db->QueryDefs("pI_Chronvo");
+    const QStringList names = ins.ParameterNames();
+    ASSERT_EQ(names.size(), 10);
+    for (auto it = names.crbegin(); it != names.crend(); ++it)
+        ins.setParameter(*it, it->contains("time", Qt::CaseInsensitive) || *it == "iZeitNetto" ? QVariant("00:00:05")
+                                                                                                : QVariant(7));
+    ins.Execute(dbFailOnError);
+    Recordset rs = db->OpenRecordset("select Laufnummer, Startnummer, Starttime from Chronvo");
+    ASSERT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(rs.Fields("Laufnummer").toInt(), 7);
+    EXPECT_EQ(rs.Fields("Starttime").toString(), "00:00:05");
+}
+
+TEST(DbEngine, RecordsetMovesAndFields) {
+    TestServices t;
+    auto db = t.openLocal();
+    for (int i = 1; i <= 3; ++i)
+        insertResult(*db, 1, i, 10 + i);
+    Recordset rs = db->OpenRecordset("select Startnummer from Chronvo order by Platzierung");
+    EXPECT_EQ(rs.RecordCount(), 3);
+    EXPECT_EQ(rs.Fields(0).toInt(), 11);
+    rs.MoveLast();
+    EXPECT_EQ(rs.Fields("startnummer").toInt(), 13);
+    rs.MoveNext();
+    EXPECT_TRUE(rs.isEOF());
+    EXPECT_EQ(errorNumber([&] { rs.Fields(0); }), RuntimeError::NoCurrentRecord);
+    rs.MoveFirst();
+    rs.MovePrevious();
+    EXPECT_TRUE(rs.isBOF());
+    EXPECT_EQ(errorNumber([&] { rs.Fields("Nope"); }), RuntimeError::ItemNotFound);
+
+    Recordset empty = db->OpenRecordset("select * from Chronvo where Laufnummer = 9");
+    EXPECT_EQ(empty.RecordCount(), 0);
+    EXPECT_TRUE(empty.isBOF());
+    EXPECT_TRUE(empty.isEOF());
+}
+
+TEST(DbEngine, AFailingActionQueryChangesNothingAndRaises) {
+    TestServices t;
+    auto db = t.openLocal();
+    QueryDef ins = db->QueryDefs("pI_Chronvo");
+    ins.setParameter("iLaufnummer", 1);
+    ins.setParameter("iStartnummer", "abc");  // not a number
+    EXPECT_NE(errorNumber([&] { ins.Execute(dbFailOnError); }), 0);
+    EXPECT_EQ(countRows(*db, 1), 0);
+}
+
+TEST(DbEngine, ARolledBackTransactionLeavesNothingAndACommittedOneIsInAPlainCopy) {
+    TestServices t;
+    auto db = t.openLocal();
+    Workspace& ws = *t.services().local.gwsLocal;
+    ws.BeginTrans();
+    insertResult(*db, 1, 1, 5);
+    insertResult(*db, 1, 2, 6);
+    EXPECT_EQ(countRows(*db, 1), 2);
+    ws.Rollback();
+    EXPECT_EQ(countRows(*db, 1), 0);
+
+    ws.BeginTrans();
+    insertResult(*db, 2, 1, 7);
+    ws.CommitTrans();
+    insertResult(*db, 2, 2, 8);  // outside any transaction: its own unit
+
+    // Copying the file while the database stays open must give every committed row.
+    const QString copy = t.path("copy.mdb");
+    ASSERT_TRUE(QFile::copy(t.dbPath(), copy));
+    DbEngine other;
+    auto copied = other.Workspaces(0).OpenDatabase(copy, false, true, ";PWD=7rosenhag");
+    EXPECT_EQ(countRows(*copied, 2), 2);
+    copied->Close();
+}
+
+TEST(DbEngine, AClosedDatabaseRefusesQueries) {
+    TestServices t;
+    auto db = t.openLocal();
+    QueryDef q = db->QueryDefs("pS_GetNextPlatz");
+    db->Close();
+    EXPECT_FALSE(db->isOpen());
+    EXPECT_EQ(errorNumber([&] { db->QueryDefs("pS_GetNextPlatz"); }), RuntimeError::DatabaseClosed);
+    EXPECT_EQ(errorNumber([&] { q.OpenRecordset(); }), RuntimeError::DatabaseClosed);
+}
+
+} // namespace

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/Clock.h"
+
+// A clock the test sets; Sleep lets the time pass at once.
+class FakeClock final : public Clock {
+public:
+    explicit FakeClock(QDateTime start = QDateTime(QDate(2026, 5, 17), QTime(10, 0, 0, 0)))
+        : m_now(std::move(start)) {}
+
+    QDateTime now() const override { return m_now; }
+    void Sleep(int ms) override {
+        m_slept += ms;
+        m_now = m_now.addMSecs(ms);
+    }
+
+    void set(const QDateTime& t) { m_now = t; }
+    void setTime(const QTime& t) { m_now = QDateTime(m_now.date(), t); }
+    void advanceMs(qint64 ms) { m_now = m_now.addMSecs(ms); }
+    qint64 slept() const { return m_slept; }
+
+private:
+    QDateTime m_now;
+    qint64 m_slept = 0;
+};
+
+class FakeBeeper final : public Beeper {
+public:
+    void Beep() override { ++beeps; }
+    int beeps = 0;
+};

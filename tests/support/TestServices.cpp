@@ -1,0 +1,51 @@
+#include "support/TestServices.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+TestServices::TestServices(bool withDatabase) {
+    m_services = std::make_unique<Services>();
+    m_services->settings = std::make_unique<SettingsStore>("Vek. Chronivo", m_dir.filePath("settings.ini"));
+    m_services->dbEngine = std::make_unique<DbEngine>();
+    auto dialogs = std::make_unique<FakeDialogs>();
+    m_dialogs = dialogs.get();
+    m_services->dialogs = std::move(dialogs);
+    auto clock = std::make_unique<FakeClock>();
+    m_clock = clock.get();
+    m_services->clock = std::move(clock);
+    auto beeper = std::make_unique<FakeBeeper>();
+    m_beeper = beeper.get();
+    m_services->beeper = std::move(beeper);
+    m_services->programFolder = m_dir.path();
+    m_services->programFile = m_dir.filePath("chronivo");
+    // The backup file's default name lies in the home folder; keep tests inside their folder.
+    m_services->settings->SaveSetting("frmChronivo", "LogDatei", m_dir.filePath("backup.log"));
+    m_services->settings->SaveSetting("frmChronivo", "FastSaveDatei", m_dir.filePath("fastsave.log"));
+    if (withDatabase) {
+        const bool copied = QFile::copy(CHRONIVO_BUILT_DB, dbPath());
+        EXPECT_TRUE(copied) << "built database missing: " << CHRONIVO_BUILT_DB;
+        QFile::setPermissions(dbPath(), QFile::ReadOwner | QFile::WriteOwner);
+    }
+}
+
+TestServices::~TestServices() {
+    if (m_services->local.gdbLocal)
+        m_services->local.gdbLocal->Close();
+}
+
+QString TestServices::copyRaceDatabase(const QString& name) {
+    const QString target = m_dir.filePath(name);
+    QFile::remove(target);
+    EXPECT_TRUE(QFile::copy(CHRONIVO_BUILT_RACE_DB, target));
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
+    return target;
+}
+
+std::shared_ptr<Database> TestServices::openLocal() {
+    LocalDatabase& local = m_services->local;
+    local.gsDbPath = dbPath();
+    local.gwsLocal = &m_services->dbEngine->Workspaces(0);
+    local.gdbLocal = local.gwsLocal->OpenDatabase(local.gsDbPath, false, false, ";PWD=7rosenhag");
+    return local.gdbLocal;
+}

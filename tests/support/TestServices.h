@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/Services.h"
+#include "support/FakeClock.h"
+#include "support/FakeDialogs.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+// Services for one test: its own temp folder as the program folder, holding a fresh copy of
+// the built database, its own settings file, a fixed clock and scripted dialogs.
+class TestServices final {
+public:
+    // withDatabase false leaves the program folder without Chronvo.mdb.
+    explicit TestServices(bool withDatabase = true);
+    ~TestServices();
+
+    Services& services() { return *m_services; }
+    FakeDialogs& dialogs() { return *m_dialogs; }
+    FakeClock& clock() { return *m_clock; }
+    FakeBeeper& beeper() { return *m_beeper; }
+    SettingsStore& settings() { return *m_services->settings; }
+    QString folder() const { return m_dir.path(); }
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    QString dbPath() const { return m_dir.filePath("Chronvo.mdb"); }
+    // A copy of the sample race database in the temp folder; returns its path.
+    QString copyRaceDatabase(const QString& name = "VekLauf.mdb");
+
+    // Opens the local database the way start-up does, for tests of the queries alone.
+    std::shared_ptr<Database> openLocal();
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<Services> m_services;
+    FakeDialogs* m_dialogs = nullptr;
+    FakeClock* m_clock = nullptr;
+    FakeBeeper* m_beeper = nullptr;
+};

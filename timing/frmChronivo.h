@@ -1,0 +1,137 @@
+#pragma once
+
+#include "core/modChronivo.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <array>
+#include <memory>
+
+class DataControl;
+class Database;
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+class QTimer;
+class QWidget;
+struct Services;
+
+// The main timing window. It lives for the whole program run; closing it ends the program.
+// Its handlers are named after control and event; tests call them directly.
+class frmChronivo final : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr const char* Section = "frmChronivo";
+    // Connect string of both databases; SQLite keeps no password, the text is kept for the
+    // race program's side.
+    static constexpr const char* ConnectString = ";PWD=7rosenhag";
+
+    explicit frmChronivo(Services& services, QWidget* parent = nullptr);
+    ~frmChronivo() override;
+
+    // Runs creation and load as the program start does: Form_Initialize, Form_Load, show.
+    void startUp();
+
+    void Form_Initialize();
+    void Form_Load();
+    void Form_Resize();
+    void Form_Activate();
+    void Form_Unload();
+    void cmdEnde_Click();
+    void mnuBeenden_Click();
+
+    // Run control and taking a result.
+    void cmdStart_Click();
+
+    // Start times by start number (0 to 10000), filled from the wave-start table.
+    void LoadStartZeitenArray();
+    void BuildStartZeitButtons();
+    // Display boards.
+    void ConnectAnzeigeIp();
+    void SendAnzeigeRS232(const QString& text);
+    // Operating modes and layout.
+    void ApplyExpertModeLayout();
+    void ApplyDurchlaufModus();
+    void LoadGridColWidths();
+    void SaveFormLayout();
+
+    // The run number every query uses: the selector's numeric value, 1 for 0 or empty.
+    qint32 currentLauf() const;
+    // "Fehler: " & number & " - " & description as a critical box.
+    void showError(long number, const QString& description);
+
+    Services& services() { return m_services; }
+    bool isUnloaded() const { return m_unloaded; }
+
+    // ----- controls ------------------------------------------------------------------------
+    QWidget* picBottom = nullptr;
+    QFrame* Line1 = nullptr;
+    QComboBox* cboLaufnummer = nullptr;
+    QPushButton* cmdStart = nullptr;
+    QPushButton* cmdStartVorgabe = nullptr;
+    QPushButton* cmdAutoStart = nullptr;
+    QPushButton* cmdWertung = nullptr;
+    QPushButton* cmdDurchlauf = nullptr;
+    QPushButton* cmdEnde = nullptr;
+    QLineEdit* edtStartnummer = nullptr;
+    QLineEdit* edtStartdauer = nullptr;
+    QLabel* lblText = nullptr;
+    QLabel* lblStartTimeOut = nullptr;
+    QLabel* lblSysTimeOut = nullptr;
+    QLabel* sspWertungTimeOut = nullptr;
+    QLabel* lblInfo = nullptr;
+    QLabel* lblLogdatei = nullptr;
+    QLabel* lblFastSave = nullptr;
+    QCheckBox* chkLaufNrStartzeit = nullptr;
+    QCheckBox* sscLogDatei = nullptr;
+    QTableView* dbgZeiten = nullptr;
+    QTableView* dbgStartnummern = nullptr;
+    QLabel* lblZeitenCaption = nullptr;
+    std::array<QPushButton*, 10> cmdSetStartZeit{};
+    std::array<QLineEdit*, 10> edtImZiel{};
+
+    QAction* mnuBeenden = nullptr;
+    QAction* mnuDirekteinbuchung = nullptr;
+    QAction* mnuExpertMode = nullptr;
+    QAction* mnuDurchlaufModusMulti = nullptr;
+    QAction* mnuDurchlaufModus = nullptr;
+    QAction* mnuTriathlon = nullptr;
+
+    QTimer* Timer1 = nullptr;  // race clock, 1000 ms, only while a run is going
+    QTimer* Timer2 = nullptr;  // system clock and wave buttons, 250 ms
+    QTimer* Timer3 = nullptr;  // display-board feed, 100 ms
+
+    DataControl* Data1 = nullptr;  // results of the selected run
+    DataControl* Data2 = nullptr;  // count per start number
+
+    // ----- members -------------------------------------------------------------------------
+    std::shared_ptr<Database> m_dbRace;
+    quint32 m_lDisplayColor = 0x80FF80;
+    quint32 m_lStopColor = 0xFF;
+    SYSTEMTIME m_stRunStart{};
+    // Start-time text of each start number; empty where no wave covers it.
+    std::vector<QString> StartZeit;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void setRecordSources();
+    void refreshGrids();
+    void setClockColor(QLabel* clock, quint32 oleColor);
+
+    Services& m_services;
+    bool m_loaded = false;
+    bool m_unloaded = false;
+    bool m_activating = false;
+};
