@@ -9,6 +9,8 @@ std::unique_ptr<Services> Services::createDefault(const QString& appTitle, const
     s->dialogs = std::make_unique<QtDialogs>(appTitle);
     s->clock = std::make_unique<SystemClock>();
     s->beeper = std::make_unique<SystemBeeper>();
+    s->createSerialPort = [] { return std::make_unique<QtSerialPort>(); };
+    s->createTcpSocket = [] { return std::make_unique<QtTcpSocket>(); };
     s->programFile = programFile;
     s->programFolder = QFileInfo(programFile).absolutePath();
     return s;

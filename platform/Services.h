@@ -3,7 +3,9 @@
 #include "platform/Clock.h"
 #include "platform/DbEngine.h"
 #include "platform/Dialogs.h"
+#include "platform/SerialPort.h"
 #include "platform/SettingsStore.h"
+#include "platform/TcpSocket.h"
 
 #include <QString>
 
@@ -20,14 +22,18 @@ struct LocalDatabase {
 
 // Everything the windows take from the operating system and the runtime, handed in at
 // construction so that tests can replace any of it. There is one of these in main().
-// Devices that later features add (serial ports, TCP sockets, child processes, HTTP,
-// unzip) get their factories here as well.
+// Devices that later features add (child processes, HTTP, unzip) get their factories
+// here as well.
 struct Services {
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<DbEngine> dbEngine;
     std::unique_ptr<Dialogs> dialogs;
     std::unique_ptr<Clock> clock;
     std::unique_ptr<Beeper> beeper;
+
+    // New devices. Tests replace these with fakes or point them at pseudo-terminals.
+    SerialPortFactory createSerialPort;
+    TcpSocketFactory createTcpSocket;
 
     // Folder of the program: the local database is looked for here.
     QString programFolder;

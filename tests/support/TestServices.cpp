@@ -1,5 +1,7 @@
 #include "support/TestServices.h"
 
+#include "support/FakeSerialPort.h"
+
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -17,6 +19,13 @@ TestServices::TestServices(bool withDatabase) {
     auto beeper = std::make_unique<FakeBeeper>();
     m_beeper = beeper.get();
     m_services->beeper = std::move(beeper);
+    // Real sockets on loopback; serial ports are fakes unless a test points them elsewhere.
+    m_services->createTcpSocket = [] { return std::make_unique<QtTcpSocket>(); };
+    m_services->createSerialPort = [this] {
+        auto port = std::make_unique<FakeSerialPort>();
+        serialPorts.push_back(port.get());
+        return port;
+    };
     m_services->programFolder = m_dir.path();
     m_services->programFile = m_dir.filePath("chronivo");
     // The backup file's default name lies in the home folder; keep tests inside their folder.

@@ -30,6 +30,10 @@ public:
     // Opens the local database the way start-up does, for tests of the queries alone.
     std::shared_ptr<Database> openLocal();
 
+    // Every fake serial port the program created, in order of creation. A port is owned by
+    // whoever asked for it; entries of ports already destroyed must not be used.
+    std::vector<class FakeSerialPort*> serialPorts;
+
 private:
     QTemporaryDir m_dir;
     std::unique_ptr<Services> m_services;

@@ -1,0 +1,143 @@
+#include "platform/TcpSocket.h"
+
+#include "platform/RuntimeError.h"
+
+#include <QTcpSocket>
+
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#else
+#include <sys/socket.h>
+#endif
+
+struct QtTcpSocket::Impl {
+    QTcpSocket socket;
+    bool errorState = false;
+    bool noDelay = false;
+    bool lingerOn = false;
+    int lingerSeconds = 0;
+    QString host;
+    int port = 0;
+};
+
+namespace {
+
+std::pair<int, QString> classicError(QAbstractSocket::SocketError e) {
+    switch (e) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return {SocketError::ConnectionRefused, "Connection is forcefully rejected"};
+    case QAbstractSocket::HostNotFoundError:
+        return {SocketError::HostNotFound, "Authoritative answer: Host not found"};
+    case QAbstractSocket::SocketTimeoutError:
+        return {SocketError::TimedOut, "Connection timed out"};
+    case QAbstractSocket::NetworkError:
+        return {SocketError::ConnectionAborted, "Connection is aborted due to timeout or other failure"};
+    default:
+        return {SocketError::ConnectionReset, "The connection is reset by remote side"};
+    }
+}
+
+} // namespace
+
+QtTcpSocket::QtTcpSocket(QObject* parent) : TcpSocket(parent), d(std::make_unique<Impl>()) {
+    connect(&d->socket, &QTcpSocket::connected, this, [this] {
+        applyOptions();
+        emit Connected();
+    });
+    connect(&d->socket, &QTcpSocket::readyRead, this,
+            [this] { emit DataArrival(static_cast<int>(d->socket.bytesAvailable())); });
+    connect(&d->socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
+        // The peer closing the link is a close, not an error.
+        if (e == QAbstractSocket::RemoteHostClosedError) {
+            emit Closed();
+            return;
+        }
+        d->errorState = true;
+        const auto [number, text] = classicError(e);
+        emit Error(number, text);
+    });
+}
+
+QtTcpSocket::~QtTcpSocket() {
+    d->socket.blockSignals(true);
+    d->socket.abort();
+}
+
+void QtTcpSocket::Connect(const QString& host, int port) {
+    if (d->socket.state() != QAbstractSocket::UnconnectedState)
+        throw RuntimeError(40020, "Invalid operation at current state");
+    if (port <= 0 || port > 65535)
+        throw RuntimeError(SocketError::InvalidArgument, "The argument is invalid");
+    d->errorState = false;
+    d->host = host;
+    d->port = port;
+    if (LocalPort() > 0)
+        d->socket.bind(QHostAddress::AnyIPv4, static_cast<quint16>(LocalPort()));
+    d->socket.connectToHost(host, static_cast<quint16>(port));
+}
+
+void QtTcpSocket::SendData(const QByteArray& data) {
+    if (d->socket.state() != QAbstractSocket::ConnectedState)
+        throw RuntimeError(SocketError::WrongProtocolState, "Wrong protocol or connection state for the requested transaction or request");
+    d->socket.write(data);
+}
+
+QByteArray QtTcpSocket::GetData() { return d->socket.readAll(); }
+
+int QtTcpSocket::BytesReceived() const { return static_cast<int>(d->socket.bytesAvailable()); }
+
+void QtTcpSocket::Close() {
+    d->errorState = false;
+    // Closing is immediate: a board or reader that is gone must not hold the window.
+    d->socket.abort();
+}
+
+int QtTcpSocket::State() const {
+    if (d->errorState)
+        return SocketState::Error;
+    switch (d->socket.state()) {
+    case QAbstractSocket::UnconnectedState:
+        return SocketState::Closed;
+    case QAbstractSocket::HostLookupState:
+        return SocketState::ResolvingHost;
+    case QAbstractSocket::ConnectingState:
+        return SocketState::Connecting;
+    case QAbstractSocket::ConnectedState:
+        return SocketState::Connected;
+    case QAbstractSocket::BoundState:
+        return SocketState::Open;
+    case QAbstractSocket::ListeningState:
+        return SocketState::Listening;
+    case QAbstractSocket::ClosingState:
+        return SocketState::Closing;
+    }
+    return SocketState::Closed;
+}
+
+QString QtTcpSocket::RemoteHost() const { return d->host; }
+
+int QtTcpSocket::RemotePort() const { return d->port; }
+
+void QtTcpSocket::setNoDelay(bool on) {
+    d->noDelay = on;
+    applyOptions();
+}
+
+void QtTcpSocket::setLinger(bool on, int seconds) {
+    d->lingerOn = on;
+    d->lingerSeconds = seconds;
+    applyOptions();
+}
+
+void QtTcpSocket::applyOptions() {
+    if (d->socket.state() != QAbstractSocket::ConnectedState)
+        return;
+    d->socket.setSocketOption(QAbstractSocket::LowDelayOption, d->noDelay ? 1 : 0);
+    const qintptr fd = d->socket.socketDescriptor();
+    if (fd < 0)
+        return;
+    linger l{};
+    l.l_onoff = d->lingerOn ? 1 : 0;
+    l.l_linger = static_cast<decltype(l.l_linger)>(d->lingerSeconds);
+    ::setsockopt(static_cast<int>(fd), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&l), sizeof(l));
+}

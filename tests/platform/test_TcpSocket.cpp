@@ -1,0 +1,85 @@
+#include "platform/RuntimeError.h"
+#include "platform/TcpSocket.h"
+
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TcpSocketTest : ::testing::Test {
+    QTcpServer server;
+    QTcpSocket* peer = nullptr;
+    QtTcpSocket sock;
+
+    void SetUp() override { ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0)); }
+
+    void connectToServer() {
+        QSignalSpy connected(&sock, &TcpSocket::Connected);
+        sock.Connect("127.0.0.1", server.serverPort());
+        // Connect returns at once; the outcome comes as an event.
+        EXPECT_NE(sock.State(), SocketState::Connected);
+        ASSERT_TRUE(connected.wait(3000));
+        EXPECT_EQ(sock.State(), SocketState::Connected);
+        ASSERT_TRUE(server.hasPendingConnections() || server.waitForNewConnection(3000));
+        peer = server.nextPendingConnection();
+        ASSERT_NE(peer, nullptr);
+    }
+};
+
+TEST_F(TcpSocketTest, ConnectSendReceiveAndPeerClose) {
+    sock.setNoDelay(true);
+    sock.setLinger(true, 5);
+    connectToServer();
+
+    QSignalSpy arrived(peer, &QTcpSocket::readyRead);
+    sock.SendData("12:34:56\r\n");
+    ASSERT_TRUE(arrived.wait(3000));
+    EXPECT_EQ(peer->readAll(), QByteArray("12:34:56\r\n"));
+
+    QSignalSpy data(&sock, &TcpSocket::DataArrival);
+    peer->write("S2Euam");
+    peer->flush();
+    ASSERT_TRUE(data.wait(3000));
+    EXPECT_EQ(sock.GetData(), QByteArray("S2Euam"));
+    EXPECT_EQ(sock.BytesReceived(), 0);
+
+    QSignalSpy closed(&sock, &TcpSocket::Closed);
+    peer->close();
+    ASSERT_TRUE(closed.wait(3000));
+}
+
+TEST_F(TcpSocketTest, ARefusedConnectionIsError10061AndSendingUnconnectedRaises) {
+    const quint16 port = server.serverPort();
+    server.close();
+    QSignalSpy error(&sock, &TcpSocket::Error);
+    sock.Connect("127.0.0.1", port);
+    ASSERT_TRUE(error.wait(3000));
+    EXPECT_EQ(error.first().at(0).toInt(), SocketError::ConnectionRefused);
+    EXPECT_EQ(sock.State(), SocketState::Error);
+    long number = 0;
+    try {
+        sock.SendData("x");
+    } catch (const RuntimeError& e) {
+        number = e.number();
+    }
+    EXPECT_EQ(number, SocketError::WrongProtocolState);
+    sock.Close();
+    EXPECT_EQ(sock.State(), SocketState::Closed);
+}
+
+TEST_F(TcpSocketTest, ConnectingTwiceOrToABadPortRaises) {
+    long number = 0;
+    try {
+        sock.Connect("127.0.0.1", 0);
+    } catch (const RuntimeError& e) {
+        number = e.number();
+    }
+    EXPECT_EQ(number, SocketError::InvalidArgument);
+    connectToServer();
+    EXPECT_THROW(sock.Connect("127.0.0.1", server.serverPort()), RuntimeError);
+}
+
+} // namespace
