@@ -16,7 +16,9 @@ namespace Skin {
 
 namespace {
 
-bool tagged(const QWidget* w) { return w->property(TagProperty).toString() == "#"; }
+bool tagged(const QWidget* w) {
+    return w->property(TagProperty).toString() == "#";
+}
 
 QIcon programIcon() {
     // A stopwatch-like mark drawn once; the program ships no image files.

@@ -29,7 +29,9 @@
 namespace {
 
 // Window geometry is given in twips; the screen takes 15 twips per pixel.
-constexpr int px(int twips) { return twips / 15; }
+constexpr int px(int twips) {
+    return twips / 15;
+}
 
 constexpr int NormalWidthTwips = 9495;
 constexpr int WaveWidthTwips = 13035;
@@ -54,8 +56,7 @@ QLabel* makeClock(QWidget* parent, const char* name) {
 
 } // namespace
 
-frmChronivo::frmChronivo(Services& services, QWidget* parent)
-    : QMainWindow(parent), m_services(services) {
+frmChronivo::frmChronivo(Services& services, QWidget* parent) : QMainWindow(parent), m_services(services) {
     setObjectName("frmChronivo");
     StartZeit.resize(10001);
     buildControls();
@@ -210,7 +211,8 @@ void frmChronivo::buildMenus() {
     mnuTriathlon = prefs->addAction("&Zwischenzeiten");
     prefs->addSeparator();
     mnuDirekteinbuchung = prefs->addAction("D&irekteinbuchung");
-    for (QAction* a : {mnuDurchlaufModus, mnuDurchlaufModusMulti, mnuExpertMode, mnuTriathlon, mnuDirekteinbuchung})
+    for (QAction* a :
+         {mnuDurchlaufModus, mnuDurchlaufModusMulti, mnuExpertMode, mnuTriathlon, mnuDirekteinbuchung})
         a->setCheckable(true);
     mnuDurchlaufModus->setObjectName("mnuDurchlaufModus");
     mnuDurchlaufModusMulti->setObjectName("mnuDurchlaufModusMulti");
@@ -264,9 +266,10 @@ void frmChronivo::setRecordSources() {
     const qint32 lauf = currentLauf();
     Data1->setRecordSource(
         QStringLiteral("select * from Chronvo where Laufnummer = %1 order by Platzierung").arg(lauf));
-    Data2->setRecordSource(QStringLiteral("select Startnummer, count(*) as Anz from Chronvo where Laufnummer = "
-                                          "%1 group by Startnummer order by Startnummer")
-                               .arg(lauf));
+    Data2->setRecordSource(
+        QStringLiteral("select Startnummer, count(*) as Anz from Chronvo where Laufnummer = "
+                       "%1 group by Startnummer order by Startnummer")
+            .arg(lauf));
 }
 
 void frmChronivo::refreshGrids() {
@@ -386,7 +389,8 @@ void frmChronivo::Form_Activate() {
         if (mnuDurchlaufModusMulti->isChecked()) {
             edtStartdauer->show();
             edtStartdauer->setText(settings.GetSetting(
-                Section, QStringLiteral("Lauf%1Startdauer").arg(cboLaufnummer->currentText().trimmed()), "3"));
+                Section, QStringLiteral("Lauf%1Startdauer").arg(cboLaufnummer->currentText().trimmed()),
+                "3"));
         } else {
             edtStartdauer->hide();
         }
@@ -399,13 +403,13 @@ void frmChronivo::Form_Activate() {
         const QString defaultLog = SystemFormats::DefaultDrivePath(
             "C:\\Chronivo" + SystemFormats::ShortDateText(m_services.clock->now().date()) + ".log");
         lblLogdatei->setText(settings.GetSetting(Section, "LogDatei", defaultLog));
-        lblFastSave->setText(settings.GetSetting(Section, "FastSaveDatei",
-                                                 SystemFormats::DefaultDrivePath("C:\\Schnellspeicherung.log")));
+        lblFastSave->setText(settings.GetSetting(
+            Section, "FastSaveDatei", SystemFormats::DefaultDrivePath("C:\\Schnellspeicherung.log")));
         // 5. Grid fonts.
         QFont gridFont = dbgZeiten->font();
         gridFont.setFamily(settings.GetSetting(Section, "dbgZeiten.Font.Name", gridFont.family()));
-        const double size =
-            Convert::Val(settings.GetSetting(Section, "dbgZeiten.Font.Size", QString::number(gridFont.pointSizeF())));
+        const double size = Convert::Val(
+            settings.GetSetting(Section, "dbgZeiten.Font.Size", QString::number(gridFont.pointSizeF())));
         if (size > 0)
             gridFont.setPointSizeF(size);
         dbgZeiten->setFont(gridFont);
@@ -462,7 +466,9 @@ void frmChronivo::cmdEnde_Click() {
     Form_Unload();
 }
 
-void frmChronivo::mnuBeenden_Click() { cmdEnde_Click(); }
+void frmChronivo::mnuBeenden_Click() {
+    cmdEnde_Click();
+}
 
 void frmChronivo::closeEvent(QCloseEvent* event) {
     // The close box unloads without closing the database, like the classic window.

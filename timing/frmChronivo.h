@@ -103,12 +103,12 @@ public:
     QAction* mnuDurchlaufModus = nullptr;
     QAction* mnuTriathlon = nullptr;
 
-    QTimer* Timer1 = nullptr;  // race clock, 1000 ms, only while a run is going
-    QTimer* Timer2 = nullptr;  // system clock and wave buttons, 250 ms
-    QTimer* Timer3 = nullptr;  // display-board feed, 100 ms
+    QTimer* Timer1 = nullptr; // race clock, 1000 ms, only while a run is going
+    QTimer* Timer2 = nullptr; // system clock and wave buttons, 250 ms
+    QTimer* Timer3 = nullptr; // display-board feed, 100 ms
 
-    DataControl* Data1 = nullptr;  // results of the selected run
-    DataControl* Data2 = nullptr;  // count per start number
+    DataControl* Data1 = nullptr; // results of the selected run
+    DataControl* Data2 = nullptr; // count per start number
 
     // ----- members -------------------------------------------------------------------------
     std::shared_ptr<Database> m_dbRace;

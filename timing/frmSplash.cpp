@@ -38,7 +38,8 @@ void frmSplash::Form_Load() {
                             .arg(CHRONIVO_VERSION_REVISION));
     lblProductName->setText(CHRONIVO_APP_TITLE);
     lblBeschraenkung->setText("Zeitnahme für Laufveranstaltungen");
-    lblFiletime->setText(modGlobal::GetFileModifiedDate(m_services.programFile).toString("dd.MM.yyyy hh:mm:ss"));
+    lblFiletime->setText(
+        modGlobal::GetFileModifiedDate(m_services.programFile).toString("dd.MM.yyyy hh:mm:ss"));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);

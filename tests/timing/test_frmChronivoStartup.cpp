@@ -26,9 +26,7 @@ struct Startup : ::testing::Test {
     std::unique_ptr<TestServices> t;
     std::unique_ptr<frmChronivo> w;
 
-    void make(bool withDatabase = true) {
-        t = std::make_unique<TestServices>(withDatabase);
-    }
+    void make(bool withDatabase = true) { t = std::make_unique<TestServices>(withDatabase); }
     void start() {
         w = std::make_unique<frmChronivo>(t->services());
         w->startUp();
@@ -67,7 +65,8 @@ TEST_F(Startup, AMissingDatabaseShowsTheErrorAndStopsTheLoadWithoutCreatingOne) 
     start();
     const QStringList msgs = t->dialogs().messages();
     ASSERT_FALSE(msgs.isEmpty());
-    EXPECT_TRUE(msgs.first().startsWith(QStringLiteral("Fehler: %1 - ").arg(RuntimeError::CannotOpenDatabase)))
+    EXPECT_TRUE(
+        msgs.first().startsWith(QStringLiteral("Fehler: %1 - ").arg(RuntimeError::CannotOpenDatabase)))
         << msgs.first().toStdString();
     EXPECT_FALSE(QFile::exists(t->dbPath()));
     // The steps after opening the database were not done.
