@@ -1,6 +1,27 @@
 #include "platform/Services.h"
 
+#include <QDesktopServices>
+#include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QUrl>
+
+namespace {
+
+bool openInTextViewer(const QString& file) {
+#ifdef Q_OS_WIN
+    return QProcess::startDetached(QStringLiteral("notepad.exe"), {file});
+#else
+    // Notepad offers to create a missing file; a desktop viewer would refuse to open it.
+    if (!QFileInfo::exists(file)) {
+        QFile touch(file);
+        touch.open(QIODevice::WriteOnly | QIODevice::Append);
+    }
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+#endif
+}
+
+} // namespace
 
 std::unique_ptr<Services> Services::createDefault(const QString& appTitle, const QString& programFile) {
     auto s = std::make_unique<Services>();
@@ -11,6 +32,7 @@ std::unique_ptr<Services> Services::createDefault(const QString& appTitle, const
     s->beeper = std::make_unique<SystemBeeper>();
     s->createSerialPort = [] { return std::make_unique<QtSerialPort>(); };
     s->createTcpSocket = [] { return std::make_unique<QtTcpSocket>(); };
+    s->openTextViewer = openInTextViewer;
     s->programFile = programFile;
     s->programFolder = QFileInfo(programFile).absolutePath();
     return s;

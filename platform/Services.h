@@ -9,6 +9,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 // The local database as everybody reaches it: its path, the workspace that owns the
@@ -34,6 +35,9 @@ struct Services {
     // New devices. Tests replace these with fakes or point them at pseudo-terminals.
     SerialPortFactory createSerialPort;
     TcpSocketFactory createTcpSocket;
+    // Opens a text file in the system's text viewer (Notepad on Windows); false when the viewer
+    // could not be started. The file need not exist.
+    std::function<bool(const QString& file)> openTextViewer;
 
     // Folder of the program: the local database is looked for here.
     QString programFolder;

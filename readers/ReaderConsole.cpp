@@ -1,0 +1,611 @@
+#include "readers/ReaderConsole.h"
+
+#include "core/Skin.h"
+#include "core/modGlobal.h"
+#include "platform/RuntimeError.h"
+#include "platform/Services.h"
+#include "readers/InfoTextModel.h"
+#include "readers/MainWindowLink.h"
+#include "readers/TransponderData.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+// The three lamp pictures; the window's icon is always one of them.
+QIcon lampIcon(Lamp lamp) {
+    static const auto draw = [](const QColor& color) {
+        QPixmap pm(32, 32);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        QRadialGradient g(12, 11, 16);
+        g.setColorAt(0, color.lighter(170));
+        g.setColorAt(1, color);
+        p.setBrush(g);
+        p.setPen(QPen(color.darker(200), 2));
+        p.drawEllipse(3, 3, 26, 26);
+        return QIcon(pm);
+    };
+    static const QIcon red = draw(QColor(220, 0, 0));
+    static const QIcon yellow = draw(QColor(240, 200, 0));
+    static const QIcon green = draw(QColor(0, 190, 0));
+    return lamp == Lamp::Red ? red : lamp == Lamp::Yellow ? yellow : green;
+}
+
+QLineEdit* lineEdit(const char* name, const QString& toolTip = {}) {
+    auto* e = new QLineEdit;
+    e->setObjectName(QString::fromUtf8(name));
+    e->setToolTip(toolTip);
+    return e;
+}
+
+QPushButton* button(const char* name, const QString& caption, const QString& toolTip = {}) {
+    auto* b = new QPushButton(caption);
+    b->setObjectName(QString::fromUtf8(name));
+    b->setToolTip(toolTip);
+    return b;
+}
+
+// A button that shows a picture instead of a caption.
+QPushButton* pictureButton(const char* name, QStyle::StandardPixmap picture, const QString& toolTip) {
+    QPushButton* b = button(name, {}, toolTip);
+    b->setIcon(b->style()->standardIcon(picture));
+    b->setIconSize(QSize(20, 20));
+    b->setFixedSize(34, 30);
+    return b;
+}
+
+// "RCV:" and its box, as the tabs that show a reader's reply have it.
+QLineEdit* receivedBox(QGridLayout* grid, int row, int index) {
+    QLineEdit* box = lineEdit("edtRcvMsg");
+    box->setProperty("Index", index);
+    box->setReadOnly(true);
+    grid->addWidget(new QLabel(QStringLiteral("RCV:")), row, 0);
+    grid->addWidget(box, row, 1, 1, -1);
+    return box;
+}
+
+constexpr long PathFileAccessError = 75;
+
+} // namespace
+
+ReaderConsole::ReaderConsole(ReaderKind kind, Services& services, MainWindowLink& mainWindow)
+    : QWidget(nullptr), m_profile(ProfileOf(kind)), m_services(services), m_mainWindow(mainWindow),
+      m_assembler(m_profile.lineEnding) {
+    setObjectName(QString::fromUtf8(m_profile.name));
+    setWindowTitle(QString::fromUtf8(m_profile.caption));
+    setAttribute(Qt::WA_QuitOnClose, false);
+    buildControls();
+    resize(680, 540);
+}
+
+ReaderConsole::~ReaderConsole() = default;
+
+// ----- controls ----------------------------------------------------------------------------
+
+void ReaderConsole::buildControls() {
+    tabRDIF = new QTabWidget;
+    tabRDIF->setObjectName("tabRDIF");
+    tabRDIF->addTab(buildTabMeldungen(), QStringLiteral("Meldungen"));
+    tabRDIF->addTab(buildTabErfassen(), QStringLiteral("Erfassen"));
+    tabRDIF->addTab(buildTabPruefen(), QStringLiteral("Prüfen"));
+    tabRDIF->addTab(buildTabBuchen(), QStringLiteral("Buchen"));
+    tabRDIF->addTab(buildTabSchreiben(), QStringLiteral("Schreiben"));
+    tabRDIF->addTab(buildTabAntennen(), QString::fromUtf8(m_profile.antennaTabCaption));
+    tabRDIF->addTab(buildTabUhrzeit(), QStringLiteral("Uhrzeit"));
+    tabRDIF->addTab(buildTabBefehl(), QStringLiteral("Befehl"));
+    if (m_profile.bridgeSection)
+        tabRDIF->addTab(buildTabReader(), QStringLiteral("Reader"));
+
+    StatusBar1 = new QStatusBar;
+    StatusBar1->setObjectName("StatusBar1");
+    StatusBar1->setSizeGripEnabled(false);
+    const std::array<int, 7> stretch{3, 5, 2, 1, 1, 1, 1};
+    for (size_t i = 0; i < m_panels.size(); ++i) {
+        m_panels[i] = new QLabel;
+        m_panels[i]->setObjectName(QStringLiteral("StatusBar1_Panel%1").arg(i + 1));
+        m_panels[i]->setFrameShape(QFrame::StyledPanel);
+        m_panels[i]->setMinimumWidth(i >= 3 ? 36 : 80);
+        StatusBar1->addWidget(m_panels[i], stretch[i]);
+    }
+
+    // The bottom bar carries the status bar over its gradient.
+    picBottom = new QWidget;
+    picBottom->setObjectName("picBottom");
+    auto* bottom = new QVBoxLayout(picBottom);
+    bottom->setContentsMargins(4, 6, 4, 2);
+    bottom->addWidget(StatusBar1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 0);
+    layout->addWidget(tabRDIF, 1);
+    layout->addWidget(picBottom);
+
+    connect(tabRDIF, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index == TabErfassen)
+            dbgTransponder->resizeColumnsToContents();
+    });
+}
+
+QWidget* ReaderConsole::buildTabMeldungen() {
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+    edtRFIDIpAddr = lineEdit("edtRFIDIpAddr", QString::fromUtf8(m_profile.addrToolTip));
+    edtRFIDIpPort = lineEdit("edtRFIDIpPort", QString::fromUtf8(m_profile.portToolTip));
+    edtRFIDKopf = lineEdit("edtRFIDKopf", QStringLiteral("Anzahl der Bytes für den Telegrammkopf"));
+    edtRFIDIpPort->setMaximumWidth(90);
+    edtRFIDKopf->setMaximumWidth(60);
+    grid->addWidget(new QLabel(QString::fromUtf8(m_profile.addrLabel)), 0, 0);
+    grid->addWidget(edtRFIDIpAddr, 0, 1);
+    grid->addWidget(new QLabel(QString::fromUtf8(m_profile.portLabel)), 0, 2);
+    grid->addWidget(edtRFIDIpPort, 0, 3);
+    grid->addWidget(new QLabel(QStringLiteral("anz. Kopfzeichen:")), 0, 4);
+    grid->addWidget(edtRFIDKopf, 0, 5);
+
+    cmdConnect = button("cmdConnect", QStringLiteral("Verbinden"));
+    cmdDisconnect = button("cmdDisconnect", QStringLiteral("Trennen"));
+    auto* links = new QHBoxLayout;
+    links->addWidget(cmdConnect);
+    links->addWidget(cmdDisconnect);
+    if (m_profile.hasPollButton) {
+        // Polling is sent by the reader command protocol; the button shows the bridge's
+        // reporting state on frmMotorola until then.
+        Command1 = button("Command1", QStringLiteral("Pollen starten"));
+        Command1->setEnabled(false);
+        links->addWidget(Command1);
+    }
+    links->addStretch(1);
+    grid->addLayout(links, 1, 0, 1, -1);
+
+    m_telegrams = new InfoTextModel(this);
+    edtMessage = new QTableView;
+    edtMessage->setObjectName("edtMessage");
+    edtMessage->setModel(m_telegrams);
+    edtMessage->verticalHeader()->hide();
+    edtMessage->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    edtMessage->verticalHeader()->setDefaultSectionSize(20);
+    edtMessage->horizontalHeader()->setStretchLastSection(true);
+    edtMessage->setSelectionBehavior(QAbstractItemView::SelectRows);
+    edtMessage->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    edtMessage->setFont(QFont(QStringLiteral("Monospace"), 9));
+    grid->addWidget(edtMessage, 2, 0, 1, -1);
+    grid->setRowStretch(2, 1);
+    grid->setColumnStretch(1, 1);
+
+    cmdClear[0] = button("cmdClear", QStringLiteral("Anzeige löschen"));
+    cmdLogOpen = button("cmdLogOpen", QStringLiteral("Protokoll-Datei öffnen"));
+    cmdExportReaderdata =
+        pictureButton("cmdExportReaderdata", QStyle::SP_DialogSaveButton, QStringLiteral("Meldungen speichern"));
+    auto* actions = new QHBoxLayout;
+    actions->addWidget(cmdClear[0]);
+    actions->addWidget(cmdLogOpen);
+    actions->addStretch(1);
+    actions->addWidget(cmdExportReaderdata);
+    grid->addLayout(actions, 3, 0, 1, -1);
+
+    connect(cmdConnect, &QPushButton::clicked, this, [this] { cmdConnect_Click(); });
+    connect(cmdDisconnect, &QPushButton::clicked, this, [this] { cmdDisconnect_Click(); });
+    connect(cmdClear[0], &QPushButton::clicked, this, [this] { cmdClear_Click(0); });
+    connect(cmdLogOpen, &QPushButton::clicked, this, &ReaderConsole::cmdLogOpen_Click);
+    connect(cmdExportReaderdata, &QPushButton::clicked, this, &ReaderConsole::cmdExportReaderdata_Click);
+    return page;
+}
+
+QWidget* ReaderConsole::buildTabErfassen() {
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+    dataTransponder = new TransponderData(this);
+    auto* caption = new QLabel(QStringLiteral("Transponder"));
+    dbgTransponder = new QTableView;
+    dbgTransponder->setObjectName("dbgTransponder");
+    dbgTransponder->setModel(dataTransponder);
+    dbgTransponder->verticalHeader()->hide();
+    dbgTransponder->verticalHeader()->setDefaultSectionSize(20);
+    dbgTransponder->horizontalHeader()->setStretchLastSection(true);
+    dbgTransponder->setSelectionBehavior(QAbstractItemView::SelectRows);
+    dbgTransponder->setSelectionMode(QAbstractItemView::SingleSelection);
+    dbgTransponder->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->addWidget(caption, 0, 0);
+    grid->addWidget(dbgTransponder, 1, 0, 6, 1);
+
+    edtTransponder = lineEdit("edtTransponder");
+    edtStartnummer = lineEdit("edtStartnummer");
+    auto* fields = new QFormLayout;
+    fields->addRow(QStringLiteral("Transponder ID"), edtTransponder);
+    fields->addRow(QStringLiteral("Startnummer"), edtStartnummer);
+    grid->addLayout(fields, 1, 1, 1, 3);
+
+    cmdNeu = button("cmdNeu", QStringLiteral("&Neu"));
+    cmdSpeichern = button("cmdSpeichern", QStringLiteral("&Speichern"));
+    cmdLoeschen = button("cmdLöschen", QStringLiteral("&Löschen"));
+    grid->addWidget(cmdNeu, 2, 1);
+    grid->addWidget(cmdSpeichern, 2, 2);
+    grid->addWidget(cmdLoeschen, 2, 3);
+
+    cmdErase = pictureButton("cmdErase", QStyle::SP_TrashIcon, QStringLiteral("Alle Transponderdaten löschen"));
+    cmdExport =
+        pictureButton("cmdExport", QStyle::SP_DialogSaveButton, QStringLiteral("Transponderdaten exportieren"));
+    cmdImport =
+        pictureButton("cmdImport", QStyle::SP_DialogOpenButton, QStringLiteral("Transponderdaten importieren"));
+    auto* files = new QHBoxLayout;
+    files->addWidget(cmdErase);
+    files->addStretch(1);
+    files->addWidget(cmdExport);
+    files->addWidget(cmdImport);
+    grid->addLayout(files, 3, 1, 1, 3);
+    grid->setRowStretch(6, 1);
+    grid->setColumnStretch(0, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(2, 1);
+    grid->setColumnStretch(3, 1);
+
+    connect(dataTransponder, &TransponderData::currentChanged, this, &ReaderConsole::showCurrentAssignment);
+    connect(dbgTransponder->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid())
+                    dataTransponder->setCurrentRow(current.row());
+            });
+    connect(cmdNeu, &QPushButton::clicked, this, &ReaderConsole::cmdNeu_Click);
+    connect(cmdSpeichern, &QPushButton::clicked, this, &ReaderConsole::cmdSpeichern_Click);
+    connect(cmdLoeschen, &QPushButton::clicked, this, &ReaderConsole::cmdLoeschen_Click);
+    connect(cmdErase, &QPushButton::clicked, this, &ReaderConsole::cmdErase_Click);
+    connect(cmdExport, &QPushButton::clicked, this, &ReaderConsole::cmdExport_Click);
+    connect(cmdImport, &QPushButton::clicked, this, &ReaderConsole::cmdImport_Click);
+    connect(edtStartnummer, &QLineEdit::returnPressed, this, [this] { edtStartnummer_KeyPress(13); });
+    connect(edtTransponder, &QLineEdit::returnPressed, this, [this] { edtTransponder_KeyPress(13); });
+    return page;
+}
+
+QWidget* ReaderConsole::buildTabPruefen() {
+    auto* page = new QWidget;
+    auto* form = new QFormLayout(page);
+    edtPruefRFID = lineEdit("edtPrüfRFID");
+    edtPruefStartnummer = lineEdit("edtPrüfStartnummer");
+    QFont big = edtPruefStartnummer->font();
+    big.setPointSize(16);
+    big.setBold(true);
+    edtPruefStartnummer->setFont(big);
+    form->addRow(QStringLiteral("Transponder ID"), edtPruefRFID);
+    form->addRow(QStringLiteral("Startnummer"), edtPruefStartnummer);
+    connect(edtPruefRFID, &QLineEdit::returnPressed, this, [this] { edtPruefRFID_KeyPress(13); });
+    return page;
+}
+
+QWidget* ReaderConsole::buildTabBuchen() {
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+    edtEntprellung = lineEdit("edtEntprellung", QStringLiteral("Sekunden, in denen eine Startnummer nur einmal "
+                                                               "gebucht wird"));
+    edtEntprellung->setMaximumWidth(80);
+    grid->addWidget(new QLabel(QStringLiteral("Entprellzeit (Sekunden):")), 0, 0);
+    grid->addWidget(edtEntprellung, 0, 1);
+    lisEinbuchen = new QListWidget;
+    lisEinbuchen->setObjectName("lisEinbuchen");
+    lisEinbuchen->setUniformItemSizes(true);
+    grid->addWidget(lisEinbuchen, 1, 0, 1, -1);
+    grid->setRowStretch(1, 1);
+    grid->setColumnStretch(2, 1);
+    if (m_profile.clearsBookingList) {
+        cmdClear[1] = button("cmdClear", QStringLiteral("Anzeige löschen"));
+        cmdClear[1]->setProperty("Index", 1);
+        grid->addWidget(cmdClear[1], 2, 0);
+        connect(cmdClear[1], &QPushButton::clicked, this, [this] { cmdClear_Click(1); });
+    }
+    return page;
+}
+
+QWidget* ReaderConsole::buildTabSchreiben() {
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+    cboAntenne = new QComboBox;
+    cboAntenne->setObjectName("cboAntenne");
+    edtWriteText = lineEdit("edtWriteText");
+    cmdSchreibeStatus = button("cmdSchreibeStatus", {}, QStringLiteral("grün: Schreiben läuft, rot: bereit"));
+    cmdSchreibeStatus->setFixedSize(28, 28);
+    cmdSchreibeStatus->setFocusPolicy(Qt::NoFocus);
+    grid->addWidget(new QLabel(QStringLiteral("Antenne:")), 0, 0);
+    grid->addWidget(cboAntenne, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Zeichenkette:")), 1, 0);
+    grid->addWidget(edtWriteText, 1, 1);
+    grid->addWidget(cmdSchreibeStatus, 1, 2);
+    edtRcvMsg[0] = receivedBox(grid, 2, 0);
+    grid->setRowStretch(3, 1);
+    grid->setColumnStretch(1, 1);
+    return page;
+}
+
+QWidget* ReaderConsole::buildTabAntennen() {
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+    grid->addWidget(new QLabel(QStringLiteral("Leistung")), 0, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Dämpf. dB")), 0, 3, 1, 2);
+    for (int i = 0; i < 4; ++i) {
+        chkAntAkt[i] = new QCheckBox(QStringLiteral("Antenne %1:").arg(i + 1));
+        chkAntAkt[i]->setObjectName("chkAntAkt");
+        sliAntenne[i] = new QSlider(Qt::Horizontal);
+        sliAntenne[i]->setObjectName("sliAntenne");
+        sliAntenne[i]->setRange(68, 132);
+        sliAntenne[i]->setSingleStep(1);
+        sliAntenne[i]->setPageStep(5);
+        edtAntDaempfung[i] = lineEdit("edtAntDämpfung", QStringLiteral("0 dB bis 63,75 dB; Schrittweite 0,25 dB"));
+        edtAntDaempfung[i]->setMaximumWidth(70);
+        VScroll1[i] = new QScrollBar(Qt::Vertical);
+        VScroll1[i]->setObjectName("VScroll1");
+        VScroll1[i]->setRange(0, 255);
+        VScroll1[i]->setFixedHeight(26);
+        for (QObject* control : {static_cast<QObject*>(chkAntAkt[i]), static_cast<QObject*>(sliAntenne[i]),
+                                 static_cast<QObject*>(edtAntDaempfung[i]), static_cast<QObject*>(VScroll1[i])})
+            control->setProperty("Index", i);
+        grid->addWidget(chkAntAkt[i], i + 1, 0, 1, 2);
+        grid->addWidget(sliAntenne[i], i + 1, 2);
+        grid->addWidget(edtAntDaempfung[i], i + 1, 3);
+        grid->addWidget(VScroll1[i], i + 1, 4);
+    }
+    edtRcvMsg[1] = receivedBox(grid, 5, 1);
+    grid->setRowStretch(6, 1);
+    grid->setColumnStretch(2, 1);
+    return page;
+}
+
+QWidget* ReaderConsole::buildTabUhrzeit() {
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+    edtReaderZeit = lineEdit("edtReaderZeit");
+    edtReaderZeit->setReadOnly(true);
+    grid->addWidget(new QLabel(QStringLiteral("Reader-Zeit:")), 0, 0);
+    grid->addWidget(edtReaderZeit, 0, 1);
+    edtRcvMsg[2] = receivedBox(grid, 1, 2);
+    grid->setRowStretch(2, 1);
+    grid->setColumnStretch(1, 1);
+    return page;
+}
+
+QWidget* ReaderConsole::buildTabBefehl() {
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+    edtRcvMsg[3] = receivedBox(grid, 0, 3);
+    grid->setRowStretch(1, 1);
+    grid->setColumnStretch(1, 1);
+    return page;
+}
+
+QWidget* ReaderConsole::buildTabReader() {
+    auto* page = new QWidget;
+    auto* form = new QFormLayout(page);
+    for (const BridgeField& field : m_profile.bridgeFields) {
+        QWidget* control = nullptr;
+        if (field.antennaChoice) {
+            auto* choice = new QComboBox;
+            choice->addItems({"1", "2", "3", "4"});
+            control = choice;
+        } else {
+            control = new QLineEdit;
+        }
+        control->setObjectName(QString::fromUtf8(field.control));
+        form->addRow(QString::fromUtf8(field.label), control);
+        m_bridgeFields[QString::fromUtf8(field.control)] = control;
+    }
+    return page;
+}
+
+QWidget* ReaderConsole::bridgeField(const QString& control) const {
+    const auto it = m_bridgeFields.find(control);
+    return it == m_bridgeFields.end() ? nullptr : it->second;
+}
+
+// ----- load and unload ---------------------------------------------------------------------
+
+void ReaderConsole::showConsole() {
+    if (!m_loaded)
+        Form_Load();
+    show();
+    raise();
+    activateWindow();
+}
+
+void ReaderConsole::resetControls() {
+    // A loaded window starts with its controls as built, like a window created anew.
+    tabRDIF->setCurrentIndex(TabMeldungen);
+    m_telegrams->clear();
+    lisEinbuchen->clear();
+    for (QLabel* panel : m_panels)
+        panel->clear();
+    for (QLineEdit* box : {edtTransponder, edtStartnummer, edtPruefRFID, edtPruefStartnummer, edtWriteText,
+                           edtReaderZeit})
+        box->clear();
+    for (QLineEdit* box : edtRcvMsg)
+        box->clear();
+    for (int i = 0; i < 4; ++i) {
+        chkAntAkt[i]->setChecked(false);
+        sliAntenne[i]->setValue(sliAntenne[i]->minimum());
+        VScroll1[i]->setValue(0);
+        edtAntDaempfung[i]->clear();
+    }
+    cboAntenne->clear();
+    setWritePending(false);
+    setBackground(palette().color(QPalette::Window));
+    setAutoFillBackground(false);
+    m_assembler.clear();
+}
+
+void ReaderConsole::loadSettings() {
+    const SettingsStore& settings = *m_services.settings;
+    const QString section = QString::fromUtf8(m_profile.section);
+    edtRFIDIpAddr->setText(settings.GetSetting(section, "Addr", QString::fromUtf8(m_profile.defaultAddr)));
+    edtRFIDIpPort->setText(settings.GetSetting(section, "Port", QString::fromUtf8(m_profile.defaultPort)));
+    edtRFIDKopf->setText(settings.GetSetting(section, "Kopfzeichen", QString::fromUtf8(m_profile.defaultKopf)));
+    edtEntprellung->setText(settings.GetSetting(section, "Entprellung", QStringLiteral("60")));
+    for (const BridgeField& field : m_profile.bridgeFields) {
+        const QString value =
+            field.key ? settings.GetSetting(QString::fromUtf8(m_profile.bridgeSection), QString::fromUtf8(field.key),
+                                            QString::fromUtf8(field.defaultValue))
+                      : QString::fromUtf8(field.defaultValue);
+        QWidget* control = bridgeField(QString::fromUtf8(field.control));
+        if (auto* box = qobject_cast<QLineEdit*>(control))
+            box->setText(value);
+        else if (auto* choice = qobject_cast<QComboBox*>(control))
+            choice->setCurrentText(value);
+    }
+}
+
+void ReaderConsole::saveSettings() {
+    SettingsStore& settings = *m_services.settings;
+    const QString section = QString::fromUtf8(m_profile.section);
+    settings.SaveSetting(section, "Addr", edtRFIDIpAddr->text());
+    settings.SaveSetting(section, "Port", edtRFIDIpPort->text());
+    settings.SaveSetting(section, "Kopfzeichen", edtRFIDKopf->text());
+    settings.SaveSetting(section, "Entprellung", edtEntprellung->text());
+    for (const BridgeField& field : m_profile.bridgeFields) {
+        if (!field.key)
+            continue;
+        QWidget* control = bridgeField(QString::fromUtf8(field.control));
+        const QString value = qobject_cast<QLineEdit*>(control) ? qobject_cast<QLineEdit*>(control)->text()
+                                                                : qobject_cast<QComboBox*>(control)->currentText();
+        settings.SaveSetting(QString::fromUtf8(m_profile.bridgeSection), QString::fromUtf8(field.key), value);
+    }
+}
+
+void ReaderConsole::Form_Load() {
+    resetControls();
+    // 1.-3.
+    setLamp(Lamp::Red);
+    loadSettings();
+    setStatusPanel(1, QStringLiteral("nicht verbunden"));
+    // 4. The assignment list on the local database.
+    dataTransponder->setDatabase(m_services.local.gdbLocal);
+    try {
+        dataTransponder->Refresh();
+    } catch (const RuntimeError& e) {
+        reportTrapped(e.number(), e.description());
+    }
+    // 5.
+    cboAntenne->addItems({"1", "2", "3", "4"});
+    // 6. A loaded console books every start number anew.
+    m_lastBook.clear();
+    m_logPath = modGlobal::GetTempDir() + QStringLiteral("Reader.txt");
+    // 7.
+    Skin::PaintGradient(*picBottom, QColor(255, 231, 162), QColor(255, 172, 66), 1);
+    m_loaded = true;
+    onLoaded();
+}
+
+void ReaderConsole::Form_Unload() {
+    if (!m_loaded)
+        return;
+    onUnloading();
+    saveSettings();
+    closeLinkOnUnload();
+    resetReceive();
+    m_loaded = false;
+}
+
+void ReaderConsole::closeEvent(QCloseEvent* event) {
+    // When the main window ends the program, the consoles go without their unload handling.
+    if (!m_mainWindow.isEndingProgram())
+        Form_Unload();
+    event->accept();
+}
+
+// ----- link state shown --------------------------------------------------------------------
+
+void ReaderConsole::setLamp(Lamp lamp) {
+    m_lamp = lamp;
+    setWindowIcon(lampIcon(lamp));
+}
+
+QString ReaderConsole::statusPanel(int number) const {
+    return number >= 1 && number <= 7 ? m_panels[static_cast<size_t>(number - 1)]->text() : QString();
+}
+
+void ReaderConsole::setStatusPanel(int number, const QString& text) {
+    if (number >= 1 && number <= 7)
+        m_panels[static_cast<size_t>(number - 1)]->setText(text);
+}
+
+void ReaderConsole::setBackground(const QColor& color) {
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, color);
+    setPalette(pal);
+    setAutoFillBackground(true);
+}
+
+void ReaderConsole::setButtonColor(QPushButton* button, const QColor& color) {
+    if (!button)
+        return;
+    // A style sheet, because most styles ignore a button's palette colour.
+    button->setStyleSheet(QStringLiteral("background-color: %1;").arg(color.name()));
+    button->setProperty("BackColor", color);
+}
+
+bool ReaderConsole::isWritePending() const {
+    return cmdSchreibeStatus->property("BackColor").value<QColor>() == QColor(0, 255, 0);
+}
+
+void ReaderConsole::setWritePending(bool pending) {
+    setButtonColor(cmdSchreibeStatus, pending ? QColor(0, 255, 0) : QColor(255, 0, 0));
+    cmdSchreibeStatus->repaint();
+}
+
+void ReaderConsole::log(const QString& text) {
+    modGlobal::WriteLog(m_logPath, text, m_services.clock->now());
+}
+
+void ReaderConsole::reportTrapped(long number, const QString& description) {
+    m_services.dialogs->MsgBox(QStringLiteral("Fehlernummer: %1\r%2").arg(number).arg(description),
+                               MsgBoxStyle::OkOnly);
+}
+
+// ----- buttons of tab 0 --------------------------------------------------------------------
+
+void ReaderConsole::cmdClear_Click(int Index) {
+    if (Index == 0)
+        m_telegrams->clear();
+    else if (Index == 1)
+        lisEinbuchen->clear();
+}
+
+QStringList ReaderConsole::telegramRows() const {
+    return m_telegrams->rows();
+}
+
+void ReaderConsole::cmdLogOpen_Click() {
+    if (!m_services.openTextViewer || !m_services.openTextViewer(m_logPath))
+        m_services.dialogs->MsgBox(
+            QStringLiteral("Fehler: 53 - Der Texteditor für %1 konnte nicht gestartet werden.").arg(m_logPath),
+            MsgBoxStyle::Critical);
+}
+
+void ReaderConsole::cmdExportReaderdata_Click() {
+    CoDi1.fileName = QStringLiteral("UHFReaderOutput.txt");
+    CoDi1.filter = QStringLiteral("Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*");
+    if (!m_services.dialogs->ShowSave(CoDi1) || CoDi1.fileName.trimmed().isEmpty())
+        return;
+    QByteArray text;
+    for (const QString& row : m_telegrams->rows())
+        text += (withoutLineEnd(row) + QStringLiteral("\r\n")).toLatin1();
+    QFile file(CoDi1.fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size())
+        m_services.dialogs->MsgBox(
+            QStringLiteral("Fehler: %1 - Fehler beim Zugriff auf Pfad/Datei: %2").arg(PathFileAccessError).arg(CoDi1.fileName),
+            MsgBoxStyle::Critical);
+}

@@ -1,0 +1,244 @@
+#pragma once
+
+#include "platform/Dialogs.h"
+#include "readers/ConsoleProfile.h"
+#include "readers/DebounceTable.h"
+#include "readers/LineAssembler.h"
+
+#include <QDateTime>
+#include <QIcon>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <deque>
+#include <map>
+
+class InfoTextModel;
+class MainWindowLink;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QScrollBar;
+class QSlider;
+class QStatusBar;
+class QTabWidget;
+class QTableView;
+class TransponderData;
+struct Services;
+
+// A native telegram keeps its CR as the last character; log lines and exported rows go
+// without it, as they end with a line end of their own.
+QString withoutLineEnd(const QString& unit);
+
+// The link state a console shows as its window icon.
+enum class Lamp { Red, Yellow, Green };
+
+// The window through which the timekeeper works with one kind of transponder reader. The
+// four consoles (frmRFID, frmMercury, frmMotorola, frmSerialReader) are this one window; what
+// sets them apart is their ConsoleProfile and the link they drive (TcpReaderConsole,
+// frmSerialReader). Whatever the reader sends is cut into units, each unit becomes a
+// tag-read telegram, and the selected tab decides what it does: fill the assignment field,
+// check a tag, book the start number through the main window, confirm a written tag or show a
+// reader reply. Every unit is also shown, counted and logged to Reader.txt.
+//
+// The console lives for the whole program run; closing it unloads it (settings saved, link
+// ended) and showing it again loads it anew. Everything runs on the user-interface thread.
+// Controls whose names carry an umlaut are spelled with ae/oe/ue here; their object names
+// keep the umlaut.
+class ReaderConsole : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int TabMeldungen = 0;
+    static constexpr int TabErfassen = 1;
+    static constexpr int TabPruefen = 2;
+    static constexpr int TabBuchen = 3;
+    static constexpr int TabSchreiben = 4;
+    static constexpr int TabAntennen = 5;
+    static constexpr int TabUhrzeit = 6;
+    static constexpr int TabBefehl = 7;
+    static constexpr int TabReader = 8;
+
+    ~ReaderConsole() override;
+
+    const ConsoleProfile& profile() const { return m_profile; }
+
+    // Loads the window when it is not loaded, shows it and brings it forward.
+    void showConsole();
+    bool isLoaded() const { return m_loaded; }
+
+    void Form_Load();
+    void Form_Unload();
+
+    // The link. TCP consoles connect a socket, the serial console opens its port.
+    virtual void cmdConnect_Click() = 0;
+    virtual void cmdDisconnect_Click() = 0;
+
+    void cmdClear_Click(int Index = 0);
+    void cmdLogOpen_Click();
+    void cmdExportReaderdata_Click();
+
+    // Assignment list (tab "Erfassen") and check (tab "Prüfen").
+    void cmdNeu_Click();
+    void cmdSpeichern_Click();
+    void cmdLoeschen_Click();
+    void edtStartnummer_KeyPress(int KeyAscii);
+    void edtTransponder_KeyPress(int KeyAscii);
+    void cmdErase_Click();
+    void cmdExport_Click();
+    void cmdImport_Click();
+    void edtPruefRFID_KeyPress(int KeyAscii);
+
+    // One received unit (a serial line, a telegram, a bridge line) through the whole receive
+    // path. Units received while another is being handled wait their turn.
+    void ProcessTelegram(const QString& unit);
+
+    // The write lamp of the tab "Schreiben": green while a tag write waits for its read.
+    bool isWritePending() const;
+    void setWritePending(bool pending);
+
+    Lamp lamp() const { return m_lamp; }
+    // Status bar panel 1 to 7.
+    QString statusPanel(int number) const;
+    const QString& lastID() const { return m_lastID; }
+    qint32 rcvCount() const { return m_rcvCount; }
+    const DebounceTable& debounceTable() const { return m_lastBook; }
+    const QString& logPath() const { return m_logPath; }
+    QStringList telegramRows() const;
+    QWidget* bridgeField(const QString& control) const;
+
+    // ----- controls ------------------------------------------------------------------------
+    QTabWidget* tabRDIF = nullptr;
+    QLineEdit* edtRFIDIpAddr = nullptr;
+    QLineEdit* edtRFIDIpPort = nullptr;
+    QLineEdit* edtRFIDKopf = nullptr;
+    QPushButton* cmdConnect = nullptr;
+    QPushButton* cmdDisconnect = nullptr;
+    QTableView* edtMessage = nullptr;
+    std::array<QPushButton*, 2> cmdClear{};  // index 1 only where the profile has it
+    QPushButton* cmdLogOpen = nullptr;
+    QPushButton* cmdExportReaderdata = nullptr;
+    QPushButton* Command1 = nullptr;         // only where the profile has it
+    QStatusBar* StatusBar1 = nullptr;
+    QWidget* picBottom = nullptr;
+
+    QTableView* dbgTransponder = nullptr;
+    QLineEdit* edtTransponder = nullptr;
+    QLineEdit* edtStartnummer = nullptr;
+    QPushButton* cmdNeu = nullptr;
+    QPushButton* cmdSpeichern = nullptr;
+    QPushButton* cmdLoeschen = nullptr;
+    QPushButton* cmdErase = nullptr;
+    QPushButton* cmdExport = nullptr;
+    QPushButton* cmdImport = nullptr;
+    TransponderData* dataTransponder = nullptr;
+
+    QLineEdit* edtPruefRFID = nullptr;
+    QLineEdit* edtPruefStartnummer = nullptr;
+
+    QLineEdit* edtEntprellung = nullptr;
+    QListWidget* lisEinbuchen = nullptr;
+
+    QComboBox* cboAntenne = nullptr;
+    QLineEdit* edtWriteText = nullptr;
+    QPushButton* cmdSchreibeStatus = nullptr;
+
+    std::array<QCheckBox*, 4> chkAntAkt{};
+    std::array<QSlider*, 4> sliAntenne{};
+    std::array<QLineEdit*, 4> edtAntDaempfung{};
+    std::array<QScrollBar*, 4> VScroll1{};
+    QLineEdit* edtReaderZeit = nullptr;
+    std::array<QLineEdit*, 4> edtRcvMsg{};
+
+    // The file dialog of this console; the name chosen last is offered again.
+    FileDialogRequest CoDi1;
+
+protected:
+    ReaderConsole(ReaderKind kind, Services& services, MainWindowLink& mainWindow);
+
+    Services& services() { return m_services; }
+    MainWindowLink& mainWindow() { return m_mainWindow; }
+
+    // Text that arrived on the link in one receive event: complete units are handled in
+    // order, the rest waits for the next event.
+    void receiveText(const QString& chunk);
+    // Forgets a unit left half-received when the link ends or starts anew.
+    void resetReceive();
+
+    void setLamp(Lamp lamp);
+    void setStatusPanel(int number, const QString& text);
+    void setBackground(const QColor& color);
+    void setButtonColor(QPushButton* button, const QColor& color);
+    void log(const QString& text);
+    // The engine's errors, one plain box each, as the handlers that go on after a failure
+    // report them.
+    void reportTrapped(long number, const QString& description);
+
+    void closeEvent(QCloseEvent* event) override;
+
+    // The link ends with the window.
+    virtual void closeLinkOnUnload() = 0;
+    // Step hooks of the link-specific consoles.
+    virtual void onLoaded() {}
+    virtual void onUnloading() {}
+
+private:
+    struct Unit {
+        QString text;
+        quint64 event;
+    };
+
+    void buildControls();
+    QWidget* buildTabMeldungen();
+    QWidget* buildTabErfassen();
+    QWidget* buildTabPruefen();
+    QWidget* buildTabBuchen();
+    QWidget* buildTabSchreiben();
+    QWidget* buildTabAntennen();
+    QWidget* buildTabUhrzeit();
+    QWidget* buildTabBefehl();
+    QWidget* buildTabReader();
+    void resetControls();
+    void loadSettings();
+    void saveSettings();
+    void showCurrentAssignment();
+
+    void drainUnits();
+    void handleUnit(const QString& unit);
+    void tabAction(int tab, const QString& telegram, const QString& id);
+    void book(const QString& id);
+    void confirmTagWrite(const QString& telegram);
+    void evaluateRegisterReplies(const QString& telegram);
+    void evaluateClockReply(const QString& telegram);
+    QString startnummerFor(const QString& id);
+    void addBookingLine(const QString& text);
+    void refreshAssignments();
+
+    const ConsoleProfile& m_profile;
+    Services& m_services;
+    MainWindowLink& m_mainWindow;
+
+    bool m_loaded = false;
+    Lamp m_lamp = Lamp::Red;
+    std::array<QLabel*, 7> m_panels{};
+    InfoTextModel* m_telegrams = nullptr;
+    std::map<QString, QWidget*> m_bridgeFields;
+
+    // State of the receive path. m_lastID, m_rcvCount and m_lastStartnummer outlive an unload;
+    // the debounce table starts empty on every load.
+    DebounceTable m_lastBook;
+    QString m_logPath;
+    QString m_lastID;
+    qint32 m_rcvCount = 0;
+    qint32 m_lastStartnummer = 0;
+    LineAssembler m_assembler;
+    std::deque<Unit> m_units;
+    quint64 m_event = 0;
+    quint64 m_unitEvent = 0;
+    bool m_draining = false;
+    // Read time of the last tag read of the event being handled; the zero date at its start.
+    QDateTime m_readTime;
+};

@@ -1,0 +1,177 @@
+// The tabs "Erfassen" and "Prüfen": the transponder assignment list and the check of a tag.
+#include "readers/ReaderConsole.h"
+
+#include "core/Convert.h"
+#include "core/TransponderLookup.h"
+#include "platform/RuntimeError.h"
+#include "platform/Services.h"
+#include "readers/AssignmentFile.h"
+#include "readers/TransponderData.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+
+#include <limits>
+
+namespace {
+
+constexpr long Overflow = 6;
+
+Database& localDatabase(Services& services) {
+    if (!services.local.gdbLocal)
+        throw RuntimeError(RuntimeError::DatabaseClosed, "Objekt ist ungültig oder nicht mehr festgelegt.");
+    return *services.local.gdbLocal;
+}
+
+// The text as a 32-bit whole number, as a start number typed into the list must be.
+qint32 toLong(const QString& text) {
+    if (!Convert::IsNumeric(text))
+        throw RuntimeError(RuntimeError::TypeMismatch, "Typen unverträglich");
+    const qint64 value = Convert::RoundHalfEven(Convert::Val(text));
+    if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
+        throw RuntimeError(Overflow, "Überlauf");
+    return static_cast<qint32>(value);
+}
+
+} // namespace
+
+void ReaderConsole::refreshAssignments() {
+    dataTransponder->Refresh();
+}
+
+void ReaderConsole::showCurrentAssignment() {
+    edtTransponder->setText(dataTransponder->currentField(QStringLiteral("TransponderID")));
+    edtStartnummer->setText(dataTransponder->currentField(QStringLiteral("Startnummer")));
+    const int row = dataTransponder->currentRow();
+    if (!dataTransponder->isAddingNew() && row >= 0) {
+        dbgTransponder->setCurrentIndex(dataTransponder->index(row, 0));
+        dbgTransponder->scrollTo(dataTransponder->index(row, 0));
+    } else {
+        dbgTransponder->clearSelection();
+    }
+}
+
+void ReaderConsole::cmdNeu_Click() {
+    try {
+        dataTransponder->AddNew();
+        edtStartnummer->setText(QString::number(qint64(m_lastStartnummer) + 1));
+        edtStartnummer->setFocus();
+    } catch (const RuntimeError& e) {
+        m_services.dialogs->MsgBox(e.description(), MsgBoxStyle::OkOnly);
+    }
+}
+
+void ReaderConsole::cmdSpeichern_Click() {
+    try {
+        // Taken before the row is written, so that a refused row still counts for "&Neu".
+        m_lastStartnummer = toLong(edtStartnummer->text());
+        dataTransponder->Update(edtTransponder->text(), edtStartnummer->text());
+        refreshAssignments();
+        dataTransponder->MoveLast();
+        cmdNeu->setFocus();
+    } catch (const RuntimeError& e) {
+        if (e.number() == RuntimeError::DuplicateKey) {
+            m_services.dialogs->MsgBox(QStringLiteral("Transponder wurde schon erfasst!"), MsgBoxStyle::Information);
+            edtTransponder->clear();
+            edtTransponder->setFocus();
+        } else {
+            m_services.dialogs->MsgBox(QStringLiteral("%1 %2").arg(e.number()).arg(e.description()),
+                                       MsgBoxStyle::Critical);
+        }
+    }
+}
+
+void ReaderConsole::cmdLoeschen_Click() {
+    try {
+        dataTransponder->Delete();
+        refreshAssignments();
+        edtStartnummer->clear();
+        edtTransponder->clear();
+        cmdNeu->setFocus();
+    } catch (const RuntimeError& e) {
+        m_services.dialogs->MsgBox(e.description(), MsgBoxStyle::OkOnly);
+    }
+}
+
+void ReaderConsole::edtStartnummer_KeyPress(int KeyAscii) {
+    if (KeyAscii == 13)
+        edtTransponder->setFocus();
+}
+
+void ReaderConsole::edtTransponder_KeyPress(int KeyAscii) {
+    if (KeyAscii == 13)
+        cmdSpeichern_Click();
+}
+
+void ReaderConsole::cmdErase_Click() {
+    Dialogs& dialogs = *m_services.dialogs;
+    if (dialogs.MsgBox(QStringLiteral("Transponderdaten wirklick löschen?"),
+                       MsgBoxStyle::YesNo | MsgBoxStyle::Information) != MsgBoxResult::Yes)
+        return;
+    try {
+        QueryDef query = localDatabase(m_services).QueryDefs("pD_Transponder");
+        query.setParameter("iTransponderID", QStringLiteral("0"));
+        query.Execute(dbFailOnError);
+        if (query.RecordsAffected() < 1)
+            dialogs.MsgBox(QStringLiteral("Daten konnte nicht gelöscht werden!"), MsgBoxStyle::Critical);
+        else
+            dialogs.MsgBox(QStringLiteral("Daten gelöscht!"), MsgBoxStyle::Information);
+        query.Close();
+        refreshAssignments();
+    } catch (const RuntimeError& e) {
+        dialogs.MsgBox(QStringLiteral("Fehler: %1 - %2").arg(e.number()).arg(e.description()),
+                       MsgBoxStyle::Critical);
+    }
+}
+
+void ReaderConsole::cmdExport_Click() {
+    Dialogs& dialogs = *m_services.dialogs;
+    if (dataTransponder->rowCount() == 0) {
+        dialogs.MsgBox(QStringLiteral("Keine Daten für den Export!"), MsgBoxStyle::Information);
+        return;
+    }
+    if (!dialogs.ShowSave(CoDi1) || CoDi1.fileName.trimmed().isEmpty())
+        return;
+    try {
+        AssignmentFile::Export(localDatabase(m_services), CoDi1.fileName);
+        dialogs.MsgBox(QStringLiteral("Transponderdaten exportiert!"), MsgBoxStyle::Information);
+    } catch (const RuntimeError& e) {
+        dialogs.MsgBox(e.description(), MsgBoxStyle::OkOnly);
+    }
+}
+
+void ReaderConsole::cmdImport_Click() {
+    Dialogs& dialogs = *m_services.dialogs;
+    if (!dialogs.ShowOpen(CoDi1) || CoDi1.fileName.trimmed().isEmpty())
+        return;
+    try {
+        const AssignmentFile::ImportResult result =
+            AssignmentFile::Import(localDatabase(m_services), CoDi1.fileName, m_profile.importSkipsBlankLines);
+        // The lines before a failing one stay inserted, so the list shows them either way.
+        refreshAssignments();
+        if (result.error) {
+            QString text = result.error->description();
+            if (m_profile.importNamesFailingLine)
+                text += QStringLiteral("\rTransponder: ") + result.failingId + QStringLiteral(" StartNr. ") +
+                        result.failingStartnummer;
+            dialogs.MsgBox(text, MsgBoxStyle::OkOnly);
+            return;
+        }
+        dialogs.MsgBox(QStringLiteral("Transponderdaten importiert!"), MsgBoxStyle::Information);
+    } catch (const RuntimeError& e) {
+        dialogs.MsgBox(e.description(), MsgBoxStyle::OkOnly);
+    }
+}
+
+void ReaderConsole::edtPruefRFID_KeyPress(int KeyAscii) {
+    if (KeyAscii != 13)
+        return;
+    try {
+        const QString n = modChronivo::GetStartnummerByTransponder(localDatabase(m_services), edtPruefRFID->text());
+        edtPruefStartnummer->setText(n.isEmpty() ? QStringLiteral("???") : n);
+    } catch (const RuntimeError& e) {
+        m_services.dialogs->MsgBox(QStringLiteral("Fehler: %1 - %2").arg(e.number()).arg(e.description()),
+                                   MsgBoxStyle::Critical);
+    }
+}

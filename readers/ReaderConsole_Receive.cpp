@@ -1,0 +1,298 @@
+// The receive path of the reader consoles: units, the telegram they become, and what the
+// selected tab does with it.
+#include "readers/ReaderConsole.h"
+
+#include "core/Convert.h"
+#include "core/TransponderLookup.h"
+#include "core/modGlobal.h"
+#include "platform/RuntimeError.h"
+#include "platform/Services.h"
+#include "readers/InfoTextModel.h"
+#include "readers/MainWindowLink.h"
+#include "readers/ReaderAdapters.h"
+#include "readers/TagReadTelegram.h"
+#include "readers/TransponderData.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QCheckBox>
+#include <QLocale>
+#include <QScrollBar>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTableView>
+
+#include <cmath>
+
+namespace {
+
+constexpr long InvalidProcedureCall = RuntimeError::InvalidProcedureCall;
+
+const QString& separatorLine() {
+    static const QString line(44, QLatin1Char('-'));
+    return line;
+}
+
+} // namespace
+
+QString withoutLineEnd(const QString& unit) {
+    return unit.endsWith(QLatin1Char('\r')) ? unit.left(unit.size() - 1) : unit;
+}
+
+void ReaderConsole::receiveText(const QString& chunk) {
+    const quint64 event = ++m_event;
+    for (const QString& unit : m_assembler.feed(chunk))
+        m_units.push_back({unit, event});
+    drainUnits();
+}
+
+void ReaderConsole::ProcessTelegram(const QString& unit) {
+    m_units.push_back({unit, ++m_event});
+    drainUnits();
+}
+
+void ReaderConsole::resetReceive() {
+    m_assembler.clear();
+}
+
+void ReaderConsole::drainUnits() {
+    // A handler further down (the main window's result taking, a message box) may let the
+    // next receive event run before this one is done; its units then queue behind ours, so
+    // every unit is handled once and in the order it arrived.
+    if (m_draining)
+        return;
+    m_draining = true;
+    while (!m_units.empty()) {
+        const Unit unit = std::move(m_units.front());
+        m_units.pop_front();
+        if (unit.event != m_unitEvent) {
+            m_unitEvent = unit.event;
+            m_readTime = modGlobal::ZeroDate();
+        }
+        try {
+            handleUnit(unit.text);
+        } catch (const RuntimeError& e) {
+            reportTrapped(e.number(), e.description());
+        } catch (const std::exception& e) {
+            reportTrapped(RuntimeError::EngineError, QString::fromLocal8Bit(e.what()));
+        }
+    }
+    m_draining = false;
+    // One move to the last row per event is enough for the eye, and stays cheap at a mass finish.
+    edtMessage->scrollToBottom();
+    if (m_telegrams->rowCount() > 0)
+        edtMessage->setCurrentIndex(m_telegrams->index(m_telegrams->rowCount() - 1, 0));
+}
+
+void ReaderConsole::handleUnit(const QString& unit) {
+    // 1. The log, and the telegram the unit becomes.
+    QString s = unit;
+    if (m_profile.logsSeparator)
+        log(separatorLine());
+    if (m_profile.adapter == ReaderAdapters::Kind::Native) {
+        log(withoutLineEnd(s));
+    } else {
+        const auto adapted = ReaderAdapters::PrepareMessage(m_profile.adapter, unit, m_services.clock->now(),
+                                                            ReaderAdapters::RandomAntennaDigit());
+        if (adapted.accepted) {
+            log(QStringLiteral("(IN) PrepareMessage: ") + unit);
+            log(QStringLiteral("(OUT) PrepareMessage: ") + adapted.idField);
+        }
+        s = adapted.telegram;
+        if (m_profile.logsBuiltTelegram)
+            log(s);
+    }
+
+    // 2. A tag read counts at its antenna and sets the read time.
+    if (TagReadTelegram::IsTagRead(s)) {
+        const int antenna = TagReadTelegram::AntennaOf(s);
+        if (antenna >= 1 && antenna <= 4)
+            setStatusPanel(antenna + 3, QString::number(Convert::ValLong(statusPanel(antenna + 3)) + 1));
+        m_readTime = TagReadTelegram::ReadTimeOf(s);
+        log(QStringLiteral("Transponder erkannt an Antenne: %1").arg(antenna));
+    }
+
+    // 3.-4.
+    const int tab = tabRDIF->currentIndex();
+    const bool cutsId = tab == TabErfassen || tab == TabPruefen || tab == TabBuchen;
+    const std::optional<QString> id =
+        cutsId ? TagReadTelegram::CutTransponderId(s, edtRFIDKopf->text(),
+                                                   m_profile.lineEnding == LineAssembler::Ending::NativeCr)
+               : std::optional<QString>(s);
+    m_telegrams->append(s);
+    if (!id) {
+        // No ID to look up: the read stays in the log and is not booked.
+        const QString text = QStringLiteral("Telegramm ohne Transponder-ID (anz. Kopfzeichen prüfen), "
+                                            "nicht gebucht: ") +
+                             withoutLineEnd(s);
+        log(text);
+        if (tab == TabBuchen)
+            addBookingLine(text);
+        return;
+    }
+
+    // 5. The same tag again.
+    if (*id == m_lastID) {
+        if (m_profile.logsRepeats)
+            log(QStringLiteral("Transponder doppelt erkannt!"));
+        return;
+    }
+
+    // 6. A failure here leaves the ID out of the repeat test, so the tag's next read can
+    // still be booked.
+    tabAction(tab, s, *id);
+
+    // 7.
+    setStatusPanel(2, *id);
+    m_lastID = *id;
+    ++m_rcvCount;
+    setStatusPanel(3, QStringLiteral("RCV: %1").arg(m_rcvCount));
+}
+
+void ReaderConsole::tabAction(int tab, const QString& telegram, const QString& id) {
+    switch (tab) {
+    case TabErfassen:
+        edtTransponder->setText(id);
+        break;
+    case TabPruefen:
+        edtPruefRFID->setText(id);
+        edtPruefRFID_KeyPress(13);
+        break;
+    case TabBuchen:
+        book(id);
+        break;
+    case TabSchreiben:
+        edtRcvMsg[0]->setText(telegram);
+        confirmTagWrite(telegram);
+        break;
+    case TabAntennen:
+        edtRcvMsg[1]->setText(telegram);
+        evaluateRegisterReplies(telegram);
+        break;
+    case TabUhrzeit:
+        edtRcvMsg[2]->setText(telegram);
+        evaluateClockReply(telegram);
+        break;
+    case TabBefehl:
+        edtRcvMsg[3]->setText(telegram);
+        break;
+    default:
+        break;
+    }
+}
+
+QString ReaderConsole::startnummerFor(const QString& id) {
+    if (m_profile.loopbackIdIsStartnummer && edtRFIDIpAddr->text() == QLatin1String("127.0.0.1")) {
+        // A reader simulated on this PC sends start numbers as IDs.
+        const double value = ReaderAdapters::DecimalReading(id);
+        return value == std::trunc(value) && std::fabs(value) < 1e15 ? QString::number(qint64(value))
+                                                                       : QString::number(value);
+    }
+    if (!m_services.local.gdbLocal)
+        throw RuntimeError(RuntimeError::DatabaseClosed, "Objekt ist ungültig oder nicht mehr festgelegt.");
+    return modChronivo::GetStartnummerByTransponder(*m_services.local.gdbLocal, id);
+}
+
+void ReaderConsole::book(const QString& id) {
+    // 1. No run: the read is not booked and leaves the debounce table alone. Tab 0 comes
+    // first, so that reads arriving while the box is open do not open boxes of their own.
+    if (!m_mainWindow.isResultButtonEnabled()) {
+        tabRDIF->setCurrentIndex(TabMeldungen);
+        m_services.dialogs->MsgBox(QStringLiteral("Lauf ist noch nicht gestartet!"), MsgBoxStyle::Information);
+        return;
+    }
+    // 2.-3.
+    const QString n = startnummerFor(id);
+    const QString head = QStringLiteral("RFID: ") + id + QStringLiteral(" Startnummer: ") + n;
+    const bool numeric = Convert::IsNumeric(n);
+    const qint64 startnummer = numeric ? Convert::RoundHalfEven(Convert::Val(n)) : -1;
+    QString refused;
+    if (!numeric || !DebounceTable::covers(startnummer))
+        refused = QStringLiteral(" nicht gebucht: Startnummer nicht zwischen 0 und 10000!");
+    else if (!Convert::IsNumeric(edtEntprellung->text()))
+        refused = QStringLiteral(" nicht gebucht: Entprellzeit ist keine Zahl!");
+    if (!refused.isEmpty()) {
+        log(head + refused);
+        addBookingLine(head + refused);
+    } else {
+        const double debounce = Convert::Val(edtEntprellung->text());
+        const qint32 now = TagReadTelegram::VbTimeToNetTime(m_services.clock->now());
+        // 4.-6.
+        if (m_lastBook.isDue(startnummer, debounce, now, m_profile.booksZeroAlways)) {
+            m_mainWindow.handOverStartnummer(n);
+            const QString text = TagReadTelegram::DateTimeText(m_readTime) + QLatin1Char(' ') + head +
+                                 QStringLiteral(" gebucht!");
+            addBookingLine(text);
+            log(text);
+            m_lastBook.markBooked(startnummer, TagReadTelegram::VbTimeToNetTime(m_services.clock->now()));
+        } else {
+            const QString text = head + QStringLiteral(" entprellt!");
+            log(text);
+            if (m_profile.listsDebounced)
+                addBookingLine(text);
+        }
+    }
+    // 7.
+    if (m_profile.selectsLastBooking && lisEinbuchen->count() > 0)
+        lisEinbuchen->setCurrentRow(lisEinbuchen->count() - 1);
+}
+
+void ReaderConsole::addBookingLine(const QString& text) {
+    lisEinbuchen->addItem(text);
+}
+
+void ReaderConsole::confirmTagWrite(const QString& telegram) {
+    if (!isWritePending() || !telegram.contains(edtWriteText->text(), Qt::CaseInsensitive) ||
+        !TagReadTelegram::IsTagRead(telegram))
+        return;
+    // The tag just written is assigned to the number written into it; a refused row is
+    // reported and the next number is offered all the same.
+    try {
+        const auto id = TagReadTelegram::CutTransponderId(telegram, edtRFIDKopf->text(),
+                                                          m_profile.lineEnding == LineAssembler::Ending::NativeCr);
+        if (!id)
+            throw RuntimeError(InvalidProcedureCall, "Ungültiger Prozeduraufruf oder ungültiges Argument");
+        if (!m_services.local.gdbLocal)
+            throw RuntimeError(RuntimeError::DatabaseClosed, "Objekt ist ungültig oder nicht mehr festgelegt.");
+        QueryDef query = m_services.local.gdbLocal->QueryDefs("pI_Transponder");
+        query.setParameter("iTransponderID", *id);
+        query.setParameter("iStartnummer", edtWriteText->text());
+        query.Execute(dbFailOnError);
+        query.Close();
+    } catch (const RuntimeError& e) {
+        reportTrapped(e.number(), e.description());
+    }
+    const double next = Convert::Val(edtWriteText->text()) + 1;
+    edtWriteText->setText(next == std::trunc(next) ? QString::number(qint64(next)) : QString::number(next));
+    m_services.beeper->Beep();
+    setWritePending(false);
+    try {
+        refreshAssignments();
+    } catch (const RuntimeError& e) {
+        reportTrapped(e.number(), e.description());
+    }
+}
+
+void ReaderConsole::evaluateRegisterReplies(const QString& telegram) {
+    static const QStringList power{"6A", "6B", "6C", "6D"};
+    static const QStringList attenuation{"6E", "6F", "70", "71"};
+    for (const QString& line : modGlobal::SplitString(telegram, QStringLiteral("\r"))) {
+        if (line.mid(3, 1) != QLatin1String("f"))
+            continue;
+        const QString reg = line.mid(5, 2);
+        const int value = static_cast<int>(Convert::Val(QStringLiteral("&H") + line.mid(7, 2)));
+        if (const auto i = power.indexOf(reg); i >= 0) {
+            sliAntenne[i]->setValue(value);
+            chkAntAkt[i]->setChecked(value != 0);
+        } else if (const auto j = attenuation.indexOf(reg); j >= 0) {
+            edtAntDaempfung[j]->setText(QLocale().toString(value / 4.0));
+            VScroll1[j]->setValue(value);
+        }
+    }
+}
+
+void ReaderConsole::evaluateClockReply(const QString& telegram) {
+    if (telegram.contains(QLatin1String("ugt"), Qt::CaseInsensitive))
+        edtReaderZeit->setText(TagReadTelegram::DateTimeText(TagReadTelegram::DecodeReadTimeHex(telegram.mid(7, 8))));
+}

@@ -1,0 +1,137 @@
+#include "readers/frmSerialReader.h"
+
+#include "core/Convert.h"
+#include "platform/RuntimeError.h"
+#include "platform/SerialPort.h"
+#include "platform/Services.h"
+
+#include <QLineEdit>
+
+#include <limits>
+
+namespace {
+
+QString commErrorText(int event) {
+    switch (event) {
+    case CommEvent::Break:
+        return QStringLiteral("Break Received");
+    case CommEvent::CTSTimeout:
+        return QStringLiteral("CTS Timeout");
+    case CommEvent::DSRTimeout:
+        return QStringLiteral("DSR Timeout");
+    case CommEvent::Frame:
+        return QStringLiteral("Framing Error");
+    case CommEvent::Overrun:
+        return QStringLiteral("Overrun Error");
+    case CommEvent::CDTimeout:
+        return QStringLiteral("Carrier Detect Timeout");
+    case CommEvent::RxOver:
+        return QStringLiteral("Receive Buffer Overflow");
+    case CommEvent::RxParity:
+        return QStringLiteral("Parity Error");
+    case CommEvent::TxFull:
+        return QStringLiteral("Transmit Buffer Full");
+    case CommEvent::DCB:
+        return QStringLiteral("Error retrieving DCB");
+    default:
+        return QStringLiteral("Unknown error or event");
+    }
+}
+
+// The port number as the 16-bit integer the port takes.
+int toInteger(const QString& text) {
+    if (!Convert::IsNumeric(text))
+        throw RuntimeError(RuntimeError::TypeMismatch, "Typen unverträglich");
+    const qint64 value = Convert::RoundHalfEven(Convert::Val(text));
+    if (value < std::numeric_limits<qint16>::min() || value > std::numeric_limits<qint16>::max())
+        throw RuntimeError(6, "Überlauf");
+    return static_cast<int>(value);
+}
+
+// Only blanks, as the line's other characters (LF after a CR) mean something.
+QString withoutOuterSpaces(const QString& text) {
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && text.at(from) == QLatin1Char(' '))
+        ++from;
+    while (to > from && text.at(to - 1) == QLatin1Char(' '))
+        --to;
+    return text.mid(from, to - from);
+}
+
+} // namespace
+
+frmSerialReader::frmSerialReader(Services& services, MainWindowLink& mainWindow)
+    : ReaderConsole(ReaderKind::SerialReader, services, mainWindow), m_port(services.createSerialPort()) {
+    connect(m_port.get(), &SerialPort::OnComm, this, &frmSerialReader::MSComm1_OnComm);
+}
+
+frmSerialReader::~frmSerialReader() {
+    m_port->disconnect(this);
+}
+
+void frmSerialReader::cmdConnect_Click() {
+    // An open port keeps receiving; opening it again would fail and show a dead link.
+    if (m_port->PortOpen()) {
+        setStatusPanel(1, QStringLiteral("verbunden..."));
+        setLamp(Lamp::Green);
+        return;
+    }
+    setLamp(Lamp::Yellow);
+    setStatusPanel(1, QStringLiteral("verbinde...."));
+    try {
+        m_port->setCommPort(toInteger(edtRFIDIpPort->text()));
+        m_port->setHandshaking(2);
+        m_port->setRThreshold(1);
+        m_port->setRTSEnable(true);
+        m_port->setSettings(edtRFIDIpAddr->text());
+        m_port->setSThreshold(1);
+        resetReceive();
+        m_port->setPortOpen(true);
+        setStatusPanel(1, QStringLiteral("verbunden..."));
+        setLamp(Lamp::Green);
+    } catch (const RuntimeError&) {
+        setLamp(Lamp::Red);
+        setStatusPanel(1, QString());
+    }
+}
+
+void frmSerialReader::cmdDisconnect_Click() {
+    try {
+        m_port->setPortOpen(false);
+    } catch (const RuntimeError&) {
+        // A port that is not open is closed already.
+    }
+    resetReceive();
+    setStatusPanel(1, QStringLiteral("getrennt..."));
+    setLamp(Lamp::Red);
+}
+
+void frmSerialReader::closeLinkOnUnload() {
+    try {
+        m_port->setPortOpen(false);
+    } catch (const RuntimeError&) {
+    }
+}
+
+void frmSerialReader::MSComm1_OnComm() {
+    const int event = m_port->CommEvent();
+    switch (event) {
+    case CommEvent::Receive:
+        receiveText(withoutOuterSpaces(QString::fromLatin1(m_port->Input())));
+        return;
+    case CommEvent::Send:
+    case CommEvent::CTS:
+    case CommEvent::DSR:
+    case CommEvent::CD:
+    case CommEvent::Ring:
+    case CommEvent::EOF_:
+        return;
+    default:
+        break;
+    }
+    const int answer = services().dialogs->MsgBox(commErrorText(event), MsgBoxStyle::OkCancel,
+                                                  QStringLiteral("Click Cancel to quit, OK to ignore."));
+    if (answer == MsgBoxResult::Cancel)
+        closeLinkOnUnload();
+}
