@@ -113,4 +113,12 @@ void PaintGradient(QWidget& widget, const QColor& first, const QColor& second, i
     widget.update();
 }
 
+void MarkProgramWindow(QWidget& window) {
+    window.setProperty("chronivoProgramWindow", true);
+}
+
+bool IsProgramWindow(const QWidget* window) {
+    return window && window->property("chronivoProgramWindow").toBool();
+}
+
 } // namespace Skin

@@ -58,6 +58,7 @@ QLabel* makeClock(QWidget* parent, const char* name) {
 
 frmChronivo::frmChronivo(Services& services, QWidget* parent) : QMainWindow(parent), m_services(services) {
     setObjectName("frmChronivo");
+    Skin::MarkProgramWindow(*this);
     StartZeit.resize(10001);
     buildControls();
     buildMenus();
@@ -450,8 +451,16 @@ void frmChronivo::Form_Activate() {
 
 void frmChronivo::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_loaded)
+    if (event->type() != QEvent::ActivationChange || !m_loaded)
+        return;
+    if (!isActiveWindow()) {
+        // Leaving for another of the program's windows (a dialog, a console) means the
+        // next return is an activation; a message box or another program does not.
+        m_leftForProgramWindow = Skin::IsProgramWindow(QApplication::activeWindow());
+    } else if (m_leftForProgramWindow) {
+        m_leftForProgramWindow = false;
         QTimer::singleShot(0, this, &frmChronivo::Form_Activate);
+    }
 }
 
 // ----- shut-down ----------------------------------------------------------------------------

@@ -134,4 +134,5 @@ private:
     bool m_loaded = false;
     bool m_unloaded = false;
     bool m_activating = false;
+    bool m_leftForProgramWindow = false;
 };

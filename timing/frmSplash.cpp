@@ -13,6 +13,7 @@
 frmSplash::frmSplash(Services& services, QWidget* parent) : QDialog(parent), m_services(services) {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setModal(true);
+    Skin::MarkProgramWindow(*this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(30, 24, 30, 24);
     lblProductName = new QLabel(this);

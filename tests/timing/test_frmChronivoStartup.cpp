@@ -1,8 +1,11 @@
+#include "core/Skin.h"
 #include "platform/RuntimeError.h"
 #include "support/TestServices.h"
 #include "timing/frmChronivo.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -177,6 +180,37 @@ TEST_F(Startup, TheEndButtonClosesTheDatabaseAndUnloads) {
     EXPECT_FALSE(db->isOpen());
     EXPECT_TRUE(w->isUnloaded());
     EXPECT_TRUE(t->settings().GetSetting(S, "Form Top", "").size() > 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Startup, ComingBackFromAProgramWindowActivatesButNotFromAMessageBox) {
+    make();
+    start();
+    const QString log = t->path("backup.log");
+    ASSERT_EQ(startLines(log), 1);
+    QApplication::setActiveWindow(w.get());
+    QCoreApplication::processEvents();
+    const int before = startLines(log);
+
+    QDialog ownDialog;
+    Skin::MarkProgramWindow(ownDialog);
+    ownDialog.show();
+    QCoreApplication::processEvents(); // the platform may activate a shown window late
+    QApplication::setActiveWindow(&ownDialog);
+    QApplication::setActiveWindow(w.get());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(startLines(log), before + 1);
+
+    QDialog box; // stands for a message box: not one of the program's windows
+    box.show();
+    QCoreApplication::processEvents();
+    QApplication::setActiveWindow(&box);
+    QApplication::setActiveWindow(w.get());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(startLines(log), before + 1);
 }
 
 } // namespace
