@@ -220,6 +220,7 @@ void frmChronivo::buildMenus() {
     mnuExpertMode->setObjectName("mnuExpertMode");
     mnuTriathlon->setObjectName("mnuTriathlon");
     mnuDirekteinbuchung->setObjectName("mnuDirekteinbuchung");
+    buildReaderMenu();
 }
 
 void frmChronivo::startUp() {

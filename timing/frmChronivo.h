@@ -20,6 +20,9 @@ class QPushButton;
 class QTableView;
 class QTimer;
 class QWidget;
+class MainWindowReaderLink;
+class ReaderConsole;
+enum class ReaderKind : int;
 struct Services;
 
 // The main timing window. It lives for the whole program run; closing it ends the program.
@@ -102,6 +105,20 @@ public:
     QAction* mnuDurchlaufModusMulti = nullptr;
     QAction* mnuDurchlaufModus = nullptr;
     QAction* mnuTriathlon = nullptr;
+
+    // ----- reader consoles, menu "&RFID" (frmChronivo_Readers.cpp) ---------------------------
+    QAction* mnuMotorola = nullptr;
+    QAction* mnuMercury = nullptr;
+    QAction* mnuRFIDDialog = nullptr;
+    QAction* mnuSerialReader = nullptr;
+    void buildReaderMenu();
+    void mnuMotorola_Click();
+    void mnuMercury_Click();
+    void mnuRFIDDialog_Click();
+    void mnuSerialReader_Click();
+    // The console of that kind; null until its menu item opened it the first time.
+    ReaderConsole* readerConsole(ReaderKind kind) const;
+    MainWindowReaderLink* m_readerLink = nullptr; // owns the consoles
 
     QTimer* Timer1 = nullptr; // race clock, 1000 ms, only while a run is going
     QTimer* Timer2 = nullptr; // system clock and wave buttons, 250 ms

@@ -26,6 +26,10 @@ TestServices::TestServices(bool withDatabase) {
         serialPorts.push_back(port.get());
         return port;
     };
+    m_services->openTextViewer = [this](const QString& file) {
+        openedInTextViewer << file;
+        return true;
+    };
     m_services->programFolder = m_dir.path();
     m_services->programFile = m_dir.filePath("chronivo");
     // The backup file's default name lies in the home folder; keep tests inside their folder.

@@ -33,6 +33,8 @@ public:
     // Every fake serial port the program created, in order of creation. A port is owned by
     // whoever asked for it; entries of ports already destroyed must not be used.
     std::vector<class FakeSerialPort*> serialPorts;
+    // Every file the program asked the text viewer to open, in order; nothing is started.
+    QStringList openedInTextViewer;
 
 private:
     QTemporaryDir m_dir;

@@ -1,0 +1,46 @@
+#include "timing/MainWindowReaderLink.h"
+
+#include "core/Skin.h"
+#include "platform/RuntimeError.h"
+#include "readers/ReaderConsole.h"
+#include "readers/ReaderConsoles.h"
+#include "timing/frmChronivo.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+MainWindowReaderLink::MainWindowReaderLink(frmChronivo& main) : QObject(&main), m_main(main) {}
+
+MainWindowReaderLink::~MainWindowReaderLink() = default;
+
+bool MainWindowReaderLink::isResultButtonEnabled() const {
+    return m_main.cmdWertung->isEnabled();
+}
+
+void MainWindowReaderLink::handOverStartnummer(const QString& startnummer) {
+    m_main.edtStartnummer->setText(startnummer);
+    pressEnterInStartnummerField();
+}
+
+// HOOK: becomes m_main.edtStartnummer_KeyPress(13) once the main window takes results from
+// its start-number field. Until then a booking fails loudly instead of pretending success.
+void MainWindowReaderLink::pressEnterInStartnummerField() {
+    throw RuntimeError(RuntimeError::EngineError, "Das Hauptfenster nimmt noch keine Startnummern entgegen.");
+}
+
+bool MainWindowReaderLink::isEndingProgram() const {
+    return m_main.isUnloaded();
+}
+
+ReaderConsole* MainWindowReaderLink::console(ReaderKind kind) const {
+    return m_consoles[static_cast<size_t>(kind)].get();
+}
+
+void MainWindowReaderLink::open(ReaderKind kind) {
+    auto& console = m_consoles[static_cast<size_t>(kind)];
+    if (!console) {
+        console = CreateReaderConsole(kind, m_main.services(), *this);
+        Skin::MarkProgramWindow(*console);
+    }
+    console->showConsole();
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "readers/MainWindowLink.h"
+
+#include <QObject>
+
+#include <array>
+#include <memory>
+
+class ReaderConsole;
+class frmChronivo;
+enum class ReaderKind : int;
+
+// The reader consoles' way into the main window, and the owner of the four consoles. A child
+// of the main window; the consoles themselves are windows of their own, without an owner.
+class MainWindowReaderLink final : public QObject, public MainWindowLink {
+    Q_OBJECT
+public:
+    explicit MainWindowReaderLink(frmChronivo& main);
+    ~MainWindowReaderLink() override;
+
+    bool isResultButtonEnabled() const override;
+    void handOverStartnummer(const QString& startnummer) override;
+    bool isEndingProgram() const override;
+
+    ReaderConsole* console(ReaderKind kind) const;
+    // Creates the console on first use, loads it when it is not loaded, and brings it forward.
+    void open(ReaderKind kind);
+
+private:
+    void pressEnterInStartnummerField();
+
+    frmChronivo& m_main;
+    std::array<std::unique_ptr<ReaderConsole>, 4> m_consoles;
+};
