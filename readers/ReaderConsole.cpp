@@ -133,7 +133,7 @@ void ReaderConsole::buildControls() {
     picBottom = new QWidget;
     picBottom->setObjectName("picBottom");
     auto* bottom = new QVBoxLayout(picBottom);
-    bottom->setContentsMargins(4, 6, 4, 2);
+    bottom->setContentsMargins(4, 6, 4, 6);
     bottom->addWidget(StatusBar1);
 
     auto* layout = new QVBoxLayout(this);
