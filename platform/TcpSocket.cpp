@@ -93,6 +93,10 @@ int QtTcpSocket::BytesReceived() const {
 
 void QtTcpSocket::Close() {
     d->errorState = false;
+    // Data sent just before the close (a bridge's stop letter) is handed to the system
+    // first; the close itself still never waits for the peer.
+    if (d->socket.state() == QAbstractSocket::ConnectedState)
+        d->socket.flush();
     // Closing is immediate: a board or reader that is gone must not hold the window.
     d->socket.abort();
 }

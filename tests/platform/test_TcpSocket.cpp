@@ -51,6 +51,19 @@ TEST_F(TcpSocketTest, ConnectSendReceiveAndPeerClose) {
     ASSERT_TRUE(closed.wait(3000));
 }
 
+TEST_F(TcpSocketTest, DataSentRightBeforeTheCloseStillReachesThePeer) {
+    connectToServer();
+    sock.SendData("e");
+    sock.Close();
+    EXPECT_EQ(sock.State(), SocketState::Closed);
+    QByteArray got;
+    for (int i = 0; i < 300 && got.isEmpty(); ++i) {
+        peer->waitForReadyRead(10);
+        got += peer->readAll();
+    }
+    EXPECT_EQ(got, QByteArray("e"));
+}
+
 TEST_F(TcpSocketTest, ARefusedConnectionIsError10061AndSendingUnconnectedRaises) {
     const quint16 port = server.serverPort();
     server.close();

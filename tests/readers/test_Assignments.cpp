@@ -1,0 +1,177 @@
+// The transponder assignment table: the lookup rule, the tabs "Erfassen" and "Prüfen", and the
+// assignment file.
+#include "ReaderTestSupport.h"
+
+#include "core/TransponderLookup.h"
+#include "readers/AssignmentFile.h"
+#include "readers/TransponderData.h"
+#include "support/ErrorOf.h"
+
+#include <QLineEdit>
+
+namespace {
+
+struct Assignments : ConsoleTest {
+    QString lookup(const QString& id) {
+        return modChronivo::GetStartnummerByTransponder(*t.services().local.gdbLocal, id);
+    }
+    int rows() {
+        QueryDef q = t.services().local.gdbLocal->QueryDefs("pS_TransponderGetAllValues");
+        q.setParameter("iTransponderID", "0");
+        return q.OpenRecordset().RecordCount();
+    }
+    void writeFile(const QString& name, const QByteArray& text) {
+        QFile f(t.path(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+};
+
+TEST_F(Assignments, TheLookupPrefersTheTableAndElseTakesANumericIdBelow10000) {
+    assign("A-1", 0);
+    assign("0000000000000000000000777", 12000);
+    EXPECT_EQ(lookup(QString(22, '0') + "123"), "123");
+    EXPECT_EQ(lookup("9999"), "9999");
+    EXPECT_EQ(lookup("10000"), "0");
+    EXPECT_EQ(lookup("B17"), "0");
+    EXPECT_EQ(lookup("A-1"), "0");
+    EXPECT_EQ(lookup("0000000000000000000000777"), "12000");
+}
+
+TEST_F(Assignments, NewProposesTheNextNumberAndSaveStoresTheRow) {
+    ReaderConsole& c = open(ReaderKind::RFID);
+    c.cmdNeu_Click();
+    EXPECT_EQ(c.edtStartnummer->text(), "1");
+    c.edtStartnummer->setText("41");
+    c.edtTransponder->setText("T41");
+    c.edtTransponder_KeyPress(13);
+    EXPECT_EQ(lookup("T41"), "41");
+    EXPECT_EQ(c.dataTransponder->rowCount(), 1);
+    c.cmdNeu_Click();
+    EXPECT_EQ(c.edtStartnummer->text(), "42");
+    EXPECT_EQ(c.edtTransponder->text(), "");
+
+    // An ID that has a row already: the message, the ID box emptied, the number counted.
+    c.edtStartnummer->setText("50");
+    c.edtTransponder->setText("T41");
+    c.cmdSpeichern_Click();
+    EXPECT_EQ(t.dialogs().messages().last(), "Transponder wurde schon erfasst!");
+    EXPECT_EQ(c.edtTransponder->text(), "");
+    EXPECT_EQ(rows(), 1);
+    // The new record is still being made: another ID stores it.
+    c.edtTransponder->setText("T50");
+    c.cmdSpeichern_Click();
+    EXPECT_EQ(lookup("T50"), "50");
+    c.cmdNeu_Click();
+    EXPECT_EQ(c.edtStartnummer->text(), "51");
+
+    // A start number that is no number is refused with its error.
+    c.edtStartnummer->setText("x");
+    c.edtTransponder->setText("T99");
+    c.cmdSpeichern_Click();
+    EXPECT_EQ(t.dialogs().messages().last(), "13 Typen unverträglich");
+    EXPECT_EQ(t.dialogs().shown().back().style, MsgBoxStyle::Critical);
+    EXPECT_EQ(rows(), 2);
+}
+
+TEST_F(Assignments, DeleteRemovesTheCurrentRowAndDeleteAllAsksFirst) {
+    assign("T1", 1);
+    assign("T2", 2);
+    ReaderConsole& c = open(ReaderKind::Motorola);
+    EXPECT_EQ(c.edtTransponder->text(), "T1");
+    c.dataTransponder->setCurrentRow(1);
+    EXPECT_EQ(c.edtStartnummer->text(), "2");
+    c.cmdLoeschen_Click();
+    EXPECT_EQ(lookup("T2"), "0");
+    EXPECT_EQ(c.edtTransponder->text(), "");
+    EXPECT_EQ(c.dataTransponder->rowCount(), 1);
+
+    t.dialogs().planMsgBox(MsgBoxResult::No);
+    c.cmdErase_Click();
+    EXPECT_EQ(rows(), 1);
+    t.dialogs().planMsgBox(MsgBoxResult::Yes);
+    c.cmdErase_Click();
+    EXPECT_EQ(rows(), 0);
+    EXPECT_EQ(t.dialogs().messages().last(), "Daten gelöscht!");
+    EXPECT_EQ(c.dataTransponder->rowCount(), 0);
+    t.dialogs().planMsgBox(MsgBoxResult::Yes);
+    c.cmdErase_Click();
+    EXPECT_EQ(t.dialogs().messages().last(), "Daten konnte nicht gelöscht werden!");
+}
+
+TEST_F(Assignments, TheCheckTabShowsTheStartNumberOrQuestionMarks) {
+    assign("T5", 5);
+    QueryDef q = t.services().local.gdbLocal->QueryDefs("pI_Transponder");
+    q.setParameter("iTransponderID", "EMPTY");
+    q.setParameter("iStartnummer", QVariant());
+    q.Execute();
+    ReaderConsole& c = open(ReaderKind::SerialReader);
+    for (const auto& [id, shown] : std::vector<std::pair<QString, QString>>{
+             {"T5", "5"}, {"0000123", "123"}, {"EMPTY", "???"}, {"X9", "0"}}) {
+        c.edtPruefRFID->setText(id);
+        c.edtPruefRFID_KeyPress(13);
+        EXPECT_EQ(c.edtPruefStartnummer->text(), shown) << id.toStdString();
+    }
+    EXPECT_EQ(rows(), 2);
+}
+
+TEST_F(Assignments, ExportThenImportRestoresTheAssignments) {
+    ReaderConsole& c = open(ReaderKind::RFID);
+    c.cmdExport_Click();
+    EXPECT_EQ(t.dialogs().messages().last(), "Keine Daten für den Export!");
+
+    assign("0000000000000000000000456", 17);
+    assign("T2", 2);
+    c.dataTransponder->Refresh();
+    const QString file = t.path("assign.txt");
+    t.dialogs().planFile(file);
+    c.cmdExport_Click();
+    EXPECT_EQ(t.dialogs().messages().last(), "Transponderdaten exportiert!");
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("0000000000000000000000456|17\r\nT2|2\r\n"));
+
+    t.dialogs().planMsgBox(MsgBoxResult::Yes);
+    c.cmdErase_Click();
+    t.dialogs().planFile(file);
+    c.cmdImport_Click();
+    EXPECT_EQ(t.dialogs().messages().last(), "Transponderdaten importiert!");
+    EXPECT_EQ(lookup("0000000000000000000000456"), "17");
+    EXPECT_EQ(lookup("T2"), "2");
+    EXPECT_EQ(c.dataTransponder->rowCount(), 2);
+}
+
+TEST_F(Assignments, AnImportStopsAtTheFirstFailingLineAndKeepsTheLinesBefore) {
+    writeFile("dup.txt", "A|1\r\nB|2|extra\r\nA|3\r\nC|4\r\n");
+    ReaderConsole& c = open(ReaderKind::Mercury);
+    t.dialogs().planFile(t.path("dup.txt"));
+    c.cmdImport_Click();
+    EXPECT_EQ(rows(), 2);
+    EXPECT_EQ(lookup("B"), "2");
+    EXPECT_TRUE(t.dialogs().messages().last().startsWith("Die Änderungen wurden nicht durchgeführt"));
+    EXPECT_EQ(c.dataTransponder->rowCount(), 2);
+
+    // frmMotorola names the failing line, and passes over blank lines that stop the others.
+    writeFile("blank.txt", "D|5\r\n  \r\nE|6\r\nA|7\r\n");
+    ReaderConsole& m = open(ReaderKind::Motorola);
+    t.dialogs().planFile(t.path("blank.txt"));
+    m.cmdImport_Click();
+    EXPECT_EQ(lookup("E"), "6");
+    EXPECT_TRUE(t.dialogs().messages().last().endsWith("\rTransponder: A StartNr. 7"));
+    ReaderConsole& r = open(ReaderKind::RFID);
+    writeFile("blank2.txt", "F|8\r\n\r\nG|9\r\n");
+    t.dialogs().planFile(t.path("blank2.txt"));
+    r.cmdImport_Click();
+    EXPECT_EQ(lookup("F"), "8");
+    EXPECT_EQ(lookup("G"), "0");
+    EXPECT_EQ(t.dialogs().messages().last(), "Index außerhalb des gültigen Bereichs");
+}
+
+TEST_F(Assignments, AFailedExportLeavesNoHalfFile) {
+    t.services().local.gdbLocal->Close();
+    const QString file = t.path("broken.txt");
+    EXPECT_NE(errorNumberOf([&] { AssignmentFile::Export(*t.services().local.gdbLocal, file); }), 0);
+    EXPECT_FALSE(QFile::exists(file));
+}
+
+} // namespace
