@@ -10,6 +10,10 @@
 #include <sys/socket.h>
 #endif
 
+namespace {
+constexpr qint64 ReadPortion = 4096;
+} // namespace
+
 struct QtTcpSocket::Impl {
     QTcpSocket socket;
     bool errorState = false;
@@ -40,6 +44,10 @@ std::pair<int, QString> classicError(QAbstractSocket::SocketError e) {
 } // namespace
 
 QtTcpSocket::QtTcpSocket(QObject* parent) : TcpSocket(parent), d(std::make_unique<Impl>()) {
+    // A peer that sends faster than its data is handled (a reader at a mass finish) gets its
+    // data taken in portions, one data-arrival event each, so that the user-interface thread
+    // runs its other events in between instead of freezing until the backlog is gone.
+    d->socket.setReadBufferSize(ReadPortion);
     connect(&d->socket, &QTcpSocket::connected, this, [this] {
         applyOptions();
         emit Connected();

@@ -4,6 +4,8 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -49,6 +51,38 @@ TEST_F(TcpSocketTest, ConnectSendReceiveAndPeerClose) {
     QSignalSpy closed(&sock, &TcpSocket::Closed);
     peer->close();
     ASSERT_TRUE(closed.wait(3000));
+}
+
+TEST_F(TcpSocketTest, ABacklogArrivesInPortionsWithOtherEventsInBetween) {
+    connectToServer();
+    QByteArray got;
+    int events = 0;
+    int largest = 0;
+    int ticks = 0;
+    int ticksAtFirst = -1;
+    int ticksAtLast = -1;
+    QObject::connect(&sock, &TcpSocket::DataArrival, [&] {
+        const QByteArray part = sock.GetData();
+        if (ticksAtFirst < 0)
+            ticksAtFirst = ticks;
+        ticksAtLast = ticks;
+        largest = std::max<int>(largest, part.size());
+        got += part;
+        ++events;
+    });
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(0);
+    const QByteArray backlog(256 * 1024, 'x');
+    peer->write(backlog);
+    peer->flush();
+    for (int i = 0; i < 500 && got.size() < backlog.size(); ++i)
+        QTest::qWait(5);
+    EXPECT_EQ(got.size(), backlog.size());
+    EXPECT_LE(largest, 4096);
+    EXPECT_GT(events, 1);
+    // Other events ran while the backlog was being taken.
+    EXPECT_GT(ticksAtLast, ticksAtFirst);
 }
 
 TEST_F(TcpSocketTest, DataSentRightBeforeTheCloseStillReachesThePeer) {
