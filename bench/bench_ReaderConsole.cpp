@@ -157,9 +157,10 @@ private:
     }
 
     static QByteArray telegram(int tag, int antenna) {
-        const QString body = QStringLiteral("uam0FF050%1").arg(antenna) +
-                             TagReadTelegram::ReadTimeHex(TagReadTelegram::VbTimeToNetTime(QDateTime::currentDateTime())) +
-                             QStringLiteral("%1").arg(tag, 26, 10, QLatin1Char('0'));
+        const QString body =
+            QStringLiteral("uam0FF050%1").arg(antenna) +
+            TagReadTelegram::ReadTimeHex(TagReadTelegram::VbTimeToNetTime(QDateTime::currentDateTime())) +
+            QStringLiteral("%1").arg(tag, 26, 10, QLatin1Char('0'));
         return ("S2C" + body + "\r").toLatin1();
     }
 
@@ -310,7 +311,8 @@ int main(int argc, char** argv) {
                              if (!text.isEmpty())
                                  pending = text;
                              else if (!pending.isEmpty())
-                                 booked.emplace(std::exchange(pending, QString()).toInt(), SteadyClock::now());
+                                 booked.emplace(std::exchange(pending, QString()).toInt(),
+                                                SteadyClock::now());
                          });
     } else {
         LocalDatabase& local = services.local;
@@ -357,11 +359,13 @@ int main(int argc, char** argv) {
     }
 
     std::printf("mode: %s, %d s, %d tags\n",
-                options.rate > 0 ? qPrintable(QString("%1 telegrams/s").arg(options.rate)) : "as fast as the link takes",
+                options.rate > 0 ? qPrintable(QString("%1 telegrams/s").arg(options.rate))
+                                 : "as fast as the link takes",
                 options.seconds, options.tags);
     std::printf("telegrams sent %ld, received %ld, handled %ld, lost %ld\n", reader.sent(), socket->telegrams,
                 handled, reader.sent() - handled);
-    std::printf("rate handled: %.0f telegrams/s (sending took %.2f s)\n", double(handled) / reader.sendingSeconds(), reader.sendingSeconds());
+    std::printf("rate handled: %.0f telegrams/s (sending took %.2f s)\n",
+                double(handled) / reader.sendingSeconds(), reader.sendingSeconds());
     std::printf("start numbers booked %zu of %zu tags sent (%zu arrived); message boxes %d\n", booked.size(),
                 reader.tagsSent(), socket->firstArrival.size(), shown->shown);
     report("booking after the telegram's arrival", fromArrival);

@@ -31,7 +31,8 @@ void Export(Database& db, const QString& path) {
         Recordset rs = query.OpenRecordset();
         QByteArray text;
         for (const auto& row : rs.rows())
-            text += (row.value(1).toString() + QLatin1Char('|') + row.value(2).toString() + QStringLiteral("\r\n"))
+            text += (row.value(1).toString() + QLatin1Char('|') + row.value(2).toString() +
+                     QStringLiteral("\r\n"))
                         .toLatin1();
         rs.Close();
         query.Close();
@@ -66,7 +67,8 @@ ImportResult Import(Database& db, const QString& path, bool skipBlankLines) {
         result.failingStartnummer = parts.value(1);
         try {
             if (parts.size() < 2)
-                throw RuntimeError(SubscriptOutOfRange, QStringLiteral("Index außerhalb des gültigen Bereichs"));
+                throw RuntimeError(SubscriptOutOfRange,
+                                   QStringLiteral("Index außerhalb des gültigen Bereichs"));
             QueryDef query = db.QueryDefs("pI_Transponder");
             query.setParameter("iTransponderID", parts[0]);
             query.setParameter("iStartnummer", parts[1]);

@@ -11,7 +11,7 @@ enum class ReaderKind : int { Motorola, Mercury, RFID, SerialReader };
 struct BridgeField {
     const char* control;
     const char* label;
-    const char* key;           // nullptr: not kept in the settings store
+    const char* key; // nullptr: not kept in the settings store
     const char* defaultValue;
     bool antennaChoice = false; // a choice of "1" to "4" instead of a text box
 };
@@ -34,27 +34,27 @@ struct ConsoleProfile {
     const char* defaultKopf;
 
     // Receiving.
-    LineAssembler::Ending lineEnding;  // NativeCr also means: the ID drops the telegram's CR
+    LineAssembler::Ending lineEnding; // NativeCr also means: the ID drops the telegram's CR
     ReaderAdapters::Kind adapter;
-    bool logsBuiltTelegram;            // the adapted telegram goes to the log after the adapter lines
-    bool logsSeparator;                // 44 hyphens before each unit
-    bool logsRepeats;                  // "Transponder doppelt erkannt!"
-    bool loopbackIdIsStartnummer;      // linked to 127.0.0.1: the ID's number is the start number
-    bool booksZeroAlways;              // start number 0 escapes the debounce
-    bool listsDebounced;               // " entprellt!" also in the booking list
-    bool selectsLastBooking;           // the booking list selects its newest entry
+    bool logsBuiltTelegram;       // the adapted telegram goes to the log after the adapter lines
+    bool logsSeparator;           // 44 hyphens before each unit
+    bool logsRepeats;             // "Transponder doppelt erkannt!"
+    bool loopbackIdIsStartnummer; // linked to 127.0.0.1: the ID's number is the start number
+    bool booksZeroAlways;         // start number 0 escapes the debounce
+    bool listsDebounced;          // " entprellt!" also in the booking list
+    bool selectsLastBooking;      // the booking list selects its newest entry
 
     // Window.
-    bool colorsLinkEvents;             // the background follows the link state
-    bool hasPollButton;                // Command1 "Pollen starten"
-    bool clearsBookingList;            // a second "Anzeige löschen" on the tab "Buchen"
+    bool colorsLinkEvents;  // the background follows the link state
+    bool hasPollButton;     // Command1 "Pollen starten"
+    bool clearsBookingList; // a second "Anzeige löschen" on the tab "Buchen"
     const char* antennaTabCaption;
-    const char* bridgeSection;         // nullptr: no tab "Reader"
+    const char* bridgeSection; // nullptr: no tab "Reader"
     std::vector<BridgeField> bridgeFields;
 
     // Assignment import.
     bool importSkipsBlankLines;
-    bool importNamesFailingLine;       // the error box names the failing line's ID and number
+    bool importNamesFailingLine; // the error box names the failing line's ID and number
 };
 
 const ConsoleProfile& ProfileOf(ReaderKind kind);

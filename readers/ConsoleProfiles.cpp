@@ -97,7 +97,8 @@ ConsoleProfile column(ReaderKind kind) {
 } // namespace
 
 const ConsoleProfile& ProfileOf(ReaderKind kind) {
-    static const PerConsole<ConsoleProfile> profiles{column(ReaderKind::Motorola), column(ReaderKind::Mercury),
-                                                     column(ReaderKind::RFID), column(ReaderKind::SerialReader)};
+    static const PerConsole<ConsoleProfile> profiles{column(ReaderKind::Motorola),
+                                                     column(ReaderKind::Mercury), column(ReaderKind::RFID),
+                                                     column(ReaderKind::SerialReader)};
     return profiles[static_cast<size_t>(kind)];
 }

@@ -9,10 +9,10 @@
 namespace ReaderAdapters {
 
 enum class Kind {
-    Native,      // the reader sends telegrams itself: nothing to adapt
-    Pairs12,     // Mercury-line bridge: characters 1-24 as 12 pairs, last pair first
-    Pairs6,      // Motorola bridge: characters 1-12 as 6 pairs, last pair first
-    Format26,    // serial line: the line itself, a number zero-padded to 26 digits
+    Native,   // the reader sends telegrams itself: nothing to adapt
+    Pairs12,  // Mercury-line bridge: characters 1-24 as 12 pairs, last pair first
+    Pairs6,   // Motorola bridge: characters 1-12 as 6 pairs, last pair first
+    Format26, // serial line: the line itself, a number zero-padded to 26 digits
 };
 
 struct Adapted {

@@ -194,8 +194,8 @@ QWidget* ReaderConsole::buildTabMeldungen() {
 
     cmdClear[0] = button("cmdClear", QStringLiteral("Anzeige löschen"));
     cmdLogOpen = button("cmdLogOpen", QStringLiteral("Protokoll-Datei öffnen"));
-    cmdExportReaderdata =
-        pictureButton("cmdExportReaderdata", QStyle::SP_DialogSaveButton, QStringLiteral("Meldungen speichern"));
+    cmdExportReaderdata = pictureButton("cmdExportReaderdata", QStyle::SP_DialogSaveButton,
+                                        QStringLiteral("Meldungen speichern"));
     auto* actions = new QHBoxLayout;
     actions->addWidget(cmdClear[0]);
     actions->addWidget(cmdLogOpen);
@@ -242,11 +242,12 @@ QWidget* ReaderConsole::buildTabErfassen() {
     grid->addWidget(cmdSpeichern, 2, 2);
     grid->addWidget(cmdLoeschen, 2, 3);
 
-    cmdErase = pictureButton("cmdErase", QStyle::SP_TrashIcon, QStringLiteral("Alle Transponderdaten löschen"));
-    cmdExport =
-        pictureButton("cmdExport", QStyle::SP_DialogSaveButton, QStringLiteral("Transponderdaten exportieren"));
-    cmdImport =
-        pictureButton("cmdImport", QStyle::SP_DialogOpenButton, QStringLiteral("Transponderdaten importieren"));
+    cmdErase =
+        pictureButton("cmdErase", QStyle::SP_TrashIcon, QStringLiteral("Alle Transponderdaten löschen"));
+    cmdExport = pictureButton("cmdExport", QStyle::SP_DialogSaveButton,
+                              QStringLiteral("Transponderdaten exportieren"));
+    cmdImport = pictureButton("cmdImport", QStyle::SP_DialogOpenButton,
+                              QStringLiteral("Transponderdaten importieren"));
     auto* files = new QHBoxLayout;
     files->addWidget(cmdErase);
     files->addStretch(1);
@@ -294,8 +295,9 @@ QWidget* ReaderConsole::buildTabPruefen() {
 QWidget* ReaderConsole::buildTabBuchen() {
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
-    edtEntprellung = lineEdit("edtEntprellung", QStringLiteral("Sekunden, in denen eine Startnummer nur einmal "
-                                                               "gebucht wird"));
+    edtEntprellung =
+        lineEdit("edtEntprellung", QStringLiteral("Sekunden, in denen eine Startnummer nur einmal "
+                                                  "gebucht wird"));
     edtEntprellung->setMaximumWidth(80);
     grid->addWidget(new QLabel(QStringLiteral("Entprellzeit (Sekunden):")), 0, 0);
     grid->addWidget(edtEntprellung, 0, 1);
@@ -347,14 +349,16 @@ QWidget* ReaderConsole::buildTabAntennen() {
         sliAntenne[i]->setRange(68, 132);
         sliAntenne[i]->setSingleStep(1);
         sliAntenne[i]->setPageStep(5);
-        edtAntDaempfung[i] = lineEdit("edtAntDämpfung", QStringLiteral("0 dB bis 63,75 dB; Schrittweite 0,25 dB"));
+        edtAntDaempfung[i] =
+            lineEdit("edtAntDämpfung", QStringLiteral("0 dB bis 63,75 dB; Schrittweite 0,25 dB"));
         edtAntDaempfung[i]->setMaximumWidth(70);
         VScroll1[i] = new QScrollBar(Qt::Vertical);
         VScroll1[i]->setObjectName("VScroll1");
         VScroll1[i]->setRange(0, 255);
         VScroll1[i]->setFixedHeight(26);
-        for (QObject* control : {static_cast<QObject*>(chkAntAkt[i]), static_cast<QObject*>(sliAntenne[i]),
-                                 static_cast<QObject*>(edtAntDaempfung[i]), static_cast<QObject*>(VScroll1[i])})
+        for (QObject* control :
+             {static_cast<QObject*>(chkAntAkt[i]), static_cast<QObject*>(sliAntenne[i]),
+              static_cast<QObject*>(edtAntDaempfung[i]), static_cast<QObject*>(VScroll1[i])})
             control->setProperty("Index", i);
         grid->addWidget(chkAntAkt[i], i + 1, 0, 1, 2);
         grid->addWidget(sliAntenne[i], i + 1, 2);
@@ -430,8 +434,8 @@ void ReaderConsole::resetControls() {
     lisEinbuchen->clear();
     for (QLabel* panel : m_panels)
         panel->clear();
-    for (QLineEdit* box : {edtTransponder, edtStartnummer, edtPruefRFID, edtPruefStartnummer, edtWriteText,
-                           edtReaderZeit})
+    for (QLineEdit* box :
+         {edtTransponder, edtStartnummer, edtPruefRFID, edtPruefStartnummer, edtWriteText, edtReaderZeit})
         box->clear();
     for (QLineEdit* box : edtRcvMsg)
         box->clear();
@@ -453,13 +457,14 @@ void ReaderConsole::loadSettings() {
     const QString section = QString::fromUtf8(m_profile.section);
     edtRFIDIpAddr->setText(settings.GetSetting(section, "Addr", QString::fromUtf8(m_profile.defaultAddr)));
     edtRFIDIpPort->setText(settings.GetSetting(section, "Port", QString::fromUtf8(m_profile.defaultPort)));
-    edtRFIDKopf->setText(settings.GetSetting(section, "Kopfzeichen", QString::fromUtf8(m_profile.defaultKopf)));
+    edtRFIDKopf->setText(
+        settings.GetSetting(section, "Kopfzeichen", QString::fromUtf8(m_profile.defaultKopf)));
     edtEntprellung->setText(settings.GetSetting(section, "Entprellung", QStringLiteral("60")));
     for (const BridgeField& field : m_profile.bridgeFields) {
-        const QString value =
-            field.key ? settings.GetSetting(QString::fromUtf8(m_profile.bridgeSection), QString::fromUtf8(field.key),
-                                            QString::fromUtf8(field.defaultValue))
-                      : QString::fromUtf8(field.defaultValue);
+        const QString value = field.key ? settings.GetSetting(QString::fromUtf8(m_profile.bridgeSection),
+                                                              QString::fromUtf8(field.key),
+                                                              QString::fromUtf8(field.defaultValue))
+                                        : QString::fromUtf8(field.defaultValue);
         QWidget* control = bridgeField(QString::fromUtf8(field.control));
         if (auto* box = qobject_cast<QLineEdit*>(control))
             box->setText(value);
@@ -479,8 +484,9 @@ void ReaderConsole::saveSettings() {
         if (!field.key)
             continue;
         QWidget* control = bridgeField(QString::fromUtf8(field.control));
-        const QString value = qobject_cast<QLineEdit*>(control) ? qobject_cast<QLineEdit*>(control)->text()
-                                                                : qobject_cast<QComboBox*>(control)->currentText();
+        const QString value = qobject_cast<QLineEdit*>(control)
+                                  ? qobject_cast<QLineEdit*>(control)->text()
+                                  : qobject_cast<QComboBox*>(control)->currentText();
         settings.SaveSetting(QString::fromUtf8(m_profile.bridgeSection), QString::fromUtf8(field.key), value);
     }
 }
@@ -591,7 +597,8 @@ QStringList ReaderConsole::telegramRows() const {
 void ReaderConsole::cmdLogOpen_Click() {
     if (!m_services.openTextViewer || !m_services.openTextViewer(m_logPath))
         m_services.dialogs->MsgBox(
-            QStringLiteral("Fehler: 53 - Der Texteditor für %1 konnte nicht gestartet werden.").arg(m_logPath),
+            QStringLiteral("Fehler: 53 - Der Texteditor für %1 konnte nicht gestartet werden.")
+                .arg(m_logPath),
             MsgBoxStyle::Critical);
 }
 
@@ -605,7 +612,8 @@ void ReaderConsole::cmdExportReaderdata_Click() {
         text += (withoutLineEnd(row) + QStringLiteral("\r\n")).toLatin1();
     QFile file(CoDi1.fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size())
-        m_services.dialogs->MsgBox(
-            QStringLiteral("Fehler: %1 - Fehler beim Zugriff auf Pfad/Datei: %2").arg(PathFileAccessError).arg(CoDi1.fileName),
-            MsgBoxStyle::Critical);
+        m_services.dialogs->MsgBox(QStringLiteral("Fehler: %1 - Fehler beim Zugriff auf Pfad/Datei: %2")
+                                       .arg(PathFileAccessError)
+                                       .arg(CoDi1.fileName),
+                                   MsgBoxStyle::Critical);
 }

@@ -118,10 +118,10 @@ public:
     QPushButton* cmdConnect = nullptr;
     QPushButton* cmdDisconnect = nullptr;
     QTableView* edtMessage = nullptr;
-    std::array<QPushButton*, 2> cmdClear{};  // index 1 only where the profile has it
+    std::array<QPushButton*, 2> cmdClear{}; // index 1 only where the profile has it
     QPushButton* cmdLogOpen = nullptr;
     QPushButton* cmdExportReaderdata = nullptr;
-    QPushButton* Command1 = nullptr;         // only where the profile has it
+    QPushButton* Command1 = nullptr; // only where the profile has it
     QStatusBar* StatusBar1 = nullptr;
     QWidget* picBottom = nullptr;
 

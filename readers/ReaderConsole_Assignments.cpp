@@ -72,7 +72,8 @@ void ReaderConsole::cmdSpeichern_Click() {
         cmdNeu->setFocus();
     } catch (const RuntimeError& e) {
         if (e.number() == RuntimeError::DuplicateKey) {
-            m_services.dialogs->MsgBox(QStringLiteral("Transponder wurde schon erfasst!"), MsgBoxStyle::Information);
+            m_services.dialogs->MsgBox(QStringLiteral("Transponder wurde schon erfasst!"),
+                                       MsgBoxStyle::Information);
             edtTransponder->clear();
             edtTransponder->setFocus();
         } else {
@@ -146,8 +147,8 @@ void ReaderConsole::cmdImport_Click() {
     if (!dialogs.ShowOpen(CoDi1) || CoDi1.fileName.trimmed().isEmpty())
         return;
     try {
-        const AssignmentFile::ImportResult result =
-            AssignmentFile::Import(localDatabase(m_services), CoDi1.fileName, m_profile.importSkipsBlankLines);
+        const AssignmentFile::ImportResult result = AssignmentFile::Import(
+            localDatabase(m_services), CoDi1.fileName, m_profile.importSkipsBlankLines);
         // The lines before a failing one stay inserted, so the list shows them either way.
         refreshAssignments();
         if (result.error) {
@@ -168,7 +169,8 @@ void ReaderConsole::edtPruefRFID_KeyPress(int KeyAscii) {
     if (KeyAscii != 13)
         return;
     try {
-        const QString n = modChronivo::GetStartnummerByTransponder(localDatabase(m_services), edtPruefRFID->text());
+        const QString n =
+            modChronivo::GetStartnummerByTransponder(localDatabase(m_services), edtPruefRFID->text());
         edtPruefStartnummer->setText(n.isEmpty() ? QStringLiteral("???") : n);
     } catch (const RuntimeError& e) {
         m_services.dialogs->MsgBox(QStringLiteral("Fehler: %1 - %2").arg(e.number()).arg(e.description()),

@@ -187,7 +187,7 @@ QString ReaderConsole::startnummerFor(const QString& id) {
         // A reader simulated on this PC sends start numbers as IDs.
         const double value = ReaderAdapters::DecimalReading(id);
         return value == std::trunc(value) && std::fabs(value) < 1e15 ? QString::number(qint64(value))
-                                                                       : QString::number(value);
+                                                                     : QString::number(value);
     }
     if (!m_services.local.gdbLocal)
         throw RuntimeError(RuntimeError::DatabaseClosed, "Objekt ist ungültig oder nicht mehr festgelegt.");
@@ -199,7 +199,8 @@ void ReaderConsole::book(const QString& id) {
     // first, so that reads arriving while the box is open do not open boxes of their own.
     if (!m_mainWindow.isResultButtonEnabled()) {
         tabRDIF->setCurrentIndex(TabMeldungen);
-        m_services.dialogs->MsgBox(QStringLiteral("Lauf ist noch nicht gestartet!"), MsgBoxStyle::Information);
+        m_services.dialogs->MsgBox(QStringLiteral("Lauf ist noch nicht gestartet!"),
+                                   MsgBoxStyle::Information);
         return;
     }
     // 2.-3.
@@ -249,12 +250,13 @@ void ReaderConsole::confirmTagWrite(const QString& telegram) {
     // The tag just written is assigned to the number written into it; a refused row is
     // reported and the next number is offered all the same.
     try {
-        const auto id = TagReadTelegram::CutTransponderId(telegram, edtRFIDKopf->text(),
-                                                          m_profile.lineEnding == LineAssembler::Ending::NativeCr);
+        const auto id = TagReadTelegram::CutTransponderId(
+            telegram, edtRFIDKopf->text(), m_profile.lineEnding == LineAssembler::Ending::NativeCr);
         if (!id)
             throw RuntimeError(InvalidProcedureCall, "Ungültiger Prozeduraufruf oder ungültiges Argument");
         if (!m_services.local.gdbLocal)
-            throw RuntimeError(RuntimeError::DatabaseClosed, "Objekt ist ungültig oder nicht mehr festgelegt.");
+            throw RuntimeError(RuntimeError::DatabaseClosed,
+                               "Objekt ist ungültig oder nicht mehr festgelegt.");
         QueryDef query = m_services.local.gdbLocal->QueryDefs("pI_Transponder");
         query.setParameter("iTransponderID", *id);
         query.setParameter("iStartnummer", edtWriteText->text());
@@ -294,5 +296,6 @@ void ReaderConsole::evaluateRegisterReplies(const QString& telegram) {
 
 void ReaderConsole::evaluateClockReply(const QString& telegram) {
     if (telegram.contains(QLatin1String("ugt"), Qt::CaseInsensitive))
-        edtReaderZeit->setText(TagReadTelegram::DateTimeText(TagReadTelegram::DecodeReadTimeHex(telegram.mid(7, 8))));
+        edtReaderZeit->setText(
+            TagReadTelegram::DateTimeText(TagReadTelegram::DecodeReadTimeHex(telegram.mid(7, 8))));
 }

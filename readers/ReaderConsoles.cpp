@@ -3,7 +3,8 @@
 #include "readers/TcpReaderConsole.h"
 #include "readers/frmSerialReader.h"
 
-std::unique_ptr<ReaderConsole> CreateReaderConsole(ReaderKind kind, Services& services, MainWindowLink& mainWindow) {
+std::unique_ptr<ReaderConsole> CreateReaderConsole(ReaderKind kind, Services& services,
+                                                   MainWindowLink& mainWindow) {
     switch (kind) {
     case ReaderKind::Motorola:
         return std::make_unique<frmMotorola>(services, mainWindow);

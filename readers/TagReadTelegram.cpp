@@ -33,8 +33,8 @@ qint32 VbTimeToNetTime(const QDateTime& localTime) {
     }
     if (rest > 500 || (rest == 500 && seconds % 2 != 0))
         ++seconds;
-    return static_cast<qint32>(std::clamp<qint64>(seconds, std::numeric_limits<qint32>::min(),
-                                                  std::numeric_limits<qint32>::max()));
+    return static_cast<qint32>(
+        std::clamp<qint64>(seconds, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
 }
 
 QString ReadTimeHex(qint32 seconds) {

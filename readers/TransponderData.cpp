@@ -55,7 +55,8 @@ QString TransponderData::currentField(const QString& name) const {
     if (m_addingNew || m_current < 0 || m_current >= m_rows.size())
         return {};
     const Row& r = m_rows[m_current];
-    return name.compare(columnNames()[0], Qt::CaseInsensitive) == 0 ? r.transponderId : r.startnummer.toString();
+    return name.compare(columnNames()[0], Qt::CaseInsensitive) == 0 ? r.transponderId
+                                                                    : r.startnummer.toString();
 }
 
 void TransponderData::AddNew() {
@@ -66,14 +67,17 @@ void TransponderData::AddNew() {
 
 void TransponderData::Update(const QString& transponderId, const QString& startnummer) {
     Database& db = database();
-    QVariantMap values{{QStringLiteral("id"), transponderId},
-                       {QStringLiteral("nr"), startnummer.trimmed().isEmpty() ? QVariant() : QVariant(startnummer)}};
+    QVariantMap values{
+        {QStringLiteral("id"), transponderId},
+        {QStringLiteral("nr"), startnummer.trimmed().isEmpty() ? QVariant() : QVariant(startnummer)}};
     if (m_addingNew || m_current < 0) {
-        db.ExecuteSql(QStringLiteral("insert into Transponder (TransponderID, Startnummer) values (:id, :nr)"), values);
+        db.ExecuteSql(
+            QStringLiteral("insert into Transponder (TransponderID, Startnummer) values (:id, :nr)"), values);
     } else {
         values.insert(QStringLiteral("key"), m_rows[m_current].key);
-        db.ExecuteSql(QStringLiteral("update Transponder set TransponderID = :id, Startnummer = :nr where ID = :key"),
-                      values);
+        db.ExecuteSql(
+            QStringLiteral("update Transponder set TransponderID = :id, Startnummer = :nr where ID = :key"),
+            values);
     }
     m_addingNew = false;
 }

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -61,7 +62,8 @@ inline QByteArray nativeTelegram(int tag, int antenna = 1,
     const QString body = QStringLiteral("uam0FF050%1").arg(antenna) +
                          TagReadTelegram::ReadTimeHex(TagReadTelegram::VbTimeToNetTime(time)) +
                          QStringLiteral("%1").arg(tag, 26, 10, QLatin1Char('0'));
-    return (QStringLiteral("S%1").arg(body.size(), 2, 16, QLatin1Char('0')).toUpper() + body + "\r").toLatin1();
+    return (QStringLiteral("S%1").arg(body.size(), 2, 16, QLatin1Char('0')).toUpper() + body + "\r")
+        .toLatin1();
 }
 
 // The ID the consoles cut from a telegram of that tag number with the default header of 22.
@@ -130,6 +132,15 @@ struct ConsoleTest : ::testing::Test {
         for (QString& l : lines)
             l = l.mid(17);
         return lines;
+    }
+
+    // Connects the console's socket to the fake reader and waits until the link is up.
+    void connectTo(ReaderConsole& c, FakeReaderServer& reader, const QString& host = "localhost") {
+        c.edtRFIDIpAddr->setText(host);
+        c.edtRFIDIpPort->setText(QString::number(reader.port()));
+        c.cmdConnect_Click();
+        ASSERT_TRUE(reader.waitForPeer());
+        ASSERT_TRUE(waitUntil([&] { return c.lamp() == Lamp::Green; }));
     }
 
     void assign(const QString& id, int startnummer) {

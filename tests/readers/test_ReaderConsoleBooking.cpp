@@ -19,12 +19,8 @@ struct Booking : ConsoleTest {
     FakeReaderServer reader;
 
     // Connects the console's socket to the fake reader and selects the booking tab.
-    void link(ReaderConsole& c, const QString& host = "localhost") {
-        c.edtRFIDIpAddr->setText(host);
-        c.edtRFIDIpPort->setText(QString::number(reader.port()));
-        c.cmdConnect_Click();
-        ASSERT_TRUE(reader.waitForPeer());
-        ASSERT_TRUE(waitUntil([&] { return c.lamp() == Lamp::Green; }));
+    void link(ReaderConsole& c) {
+        connectTo(c, reader);
         c.tabRDIF->setCurrentIndex(ReaderConsole::TabBuchen);
     }
     QStringList bookingList() const {
@@ -109,7 +105,8 @@ TEST_F(Booking, StartNumberZeroEscapesTheDebounceOnlyOnMercury) {
              {"999999999999000000000000", "989999999999000000000000", "999999999999000000000000"})
             c.ProcessTelegram(line);
         EXPECT_EQ(c.statusPanel(3), "RCV: 3");
-        EXPECT_EQ(main.handedOver.size(), kind == ReaderKind::Mercury ? 3 : 1) << c.objectName().toStdString();
+        EXPECT_EQ(main.handedOver.size(), kind == ReaderKind::Mercury ? 3 : 1)
+            << c.objectName().toStdString();
     }
 }
 
@@ -185,9 +182,10 @@ TEST_F(Booking, TheSerialReaderBooksEveryLineOfItsChunks) {
 }
 
 TEST_F(Booking, WithoutARunEveryConsoleSaysSoAndBooksNothing) {
-    for (ReaderKind kind : {ReaderKind::RFID, ReaderKind::Mercury, ReaderKind::Motorola, ReaderKind::SerialReader}) {
+    for (ReaderKind kind :
+         {ReaderKind::RFID, ReaderKind::Mercury, ReaderKind::Motorola, ReaderKind::SerialReader}) {
         ReaderConsole& c = open(kind);
-        const QString unit = kind == ReaderKind::RFID ? QString::fromLatin1(nativeTelegram(5))
+        const QString unit = kind == ReaderKind::RFID           ? QString::fromLatin1(nativeTelegram(5))
                              : kind == ReaderKind::SerialReader ? QString("5")
                                                                 : QString("0500000000000000000000");
         const int before = t.dialogs().countContaining("Lauf ist noch nicht gestartet!");
@@ -227,9 +225,11 @@ TEST_F(Booking, ReadsThatCannotBeBookedAreLoggedAndSkipped) {
     EXPECT_TRUE(t.dialogs().messages().isEmpty());
 
     const QStringList log = logLines();
-    EXPECT_TRUE(log.contains("RFID: " + idOf(1) + " Startnummer: 20000 nicht gebucht: Startnummer nicht zwischen 0 "
+    EXPECT_TRUE(log.contains("RFID: " + idOf(1) +
+                             " Startnummer: 20000 nicht gebucht: Startnummer nicht zwischen 0 "
                              "und 10000!"));
-    EXPECT_TRUE(log.contains("RFID: " + idOf(2) + " Startnummer: 2 nicht gebucht: Entprellzeit ist keine Zahl!"));
+    EXPECT_TRUE(
+        log.contains("RFID: " + idOf(2) + " Startnummer: 2 nicht gebucht: Entprellzeit ist keine Zahl!"));
     EXPECT_EQ(log.filter("Telegramm ohne Transponder-ID").size(), 2);
     EXPECT_EQ(bookingList().size(), 4);
 

@@ -160,11 +160,7 @@ TEST_F(Window, SocketErrorsAreShownAndTheLinkShowsClosed) {
 TEST_F(Window, AnAbortedConnectionDisconnectsAndMotorolaStopsItsBridge) {
     FakeReaderServer reader;
     auto& c = open<TcpReaderConsole>(ReaderKind::Motorola);
-    c.edtRFIDIpAddr->setText("127.0.0.1");
-    c.edtRFIDIpPort->setText(QString::number(reader.port()));
-    c.cmdConnect_Click();
-    ASSERT_TRUE(reader.waitForPeer());
-    ASSERT_TRUE(waitUntil([&] { return c.lamp() == Lamp::Green; }));
+    connectTo(c, reader);
     c.Winsock1_Error(SocketError::ConnectionAborted, "Verbindung abgebrochen");
     EXPECT_EQ(c.Winsock1().State(), SocketState::Closed);
     EXPECT_EQ(c.lamp(), Lamp::Red);

@@ -34,8 +34,9 @@ TEST(TagReadTelegram, NetTimeCountsSecondsOfTheLocalClockWithoutZoneCorrection) 
 TEST(TagReadTelegram, ReadTimeHexStoresTheBytePairsLastFirstAndDecodesBack) {
     EXPECT_EQ(ReadTimeHex(1767268800), "C0615669");
     EXPECT_EQ(DecodeReadTimeHex("C0615669"), NewYearNoon);
-    for (const QDateTime& t : {QDateTime(QDate(1978, 7, 4), QTime(21, 24, 16)), QDateTime(QDate(2038, 1, 19), QTime(3, 14, 7)),
-                               QDateTime(QDate(2026, 5, 17), QTime(23, 59, 59))}) {
+    for (const QDateTime& t :
+         {QDateTime(QDate(1978, 7, 4), QTime(21, 24, 16)), QDateTime(QDate(2038, 1, 19), QTime(3, 14, 7)),
+          QDateTime(QDate(2026, 5, 17), QTime(23, 59, 59))}) {
         const QString hex = ReadTimeHex(VbTimeToNetTime(t));
         EXPECT_EQ(hex.size(), 8);
         EXPECT_EQ(DecodeReadTimeHex(hex), t);
