@@ -11,6 +11,7 @@ std::unique_ptr<Services> Services::createDefault(const QString& appTitle, const
     s->beeper = std::make_unique<SystemBeeper>();
     s->createSerialPort = [] { return std::make_unique<QtSerialPort>(); };
     s->createTcpSocket = [] { return std::make_unique<QtTcpSocket>(); };
+    s->createPrinter = DefaultPrinter;
     s->programFile = programFile;
     s->programFolder = QFileInfo(programFile).absolutePath();
     return s;

@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/DbEngine.h"
 #include "platform/Dialogs.h"
+#include "platform/Printer.h"
 #include "platform/SerialPort.h"
 #include "platform/SettingsStore.h"
 #include "platform/TcpSocket.h"
@@ -34,6 +35,8 @@ struct Services {
     // New devices. Tests replace these with fakes or point them at pseudo-terminals.
     SerialPortFactory createSerialPort;
     TcpSocketFactory createTcpSocket;
+    // The printer of printouts made without a dialog; answers null when there is none.
+    PrinterFactory createPrinter;
 
     // Folder of the program: the local database is looked for here.
     QString programFolder;

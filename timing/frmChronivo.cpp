@@ -5,6 +5,7 @@
 #include "core/SystemFormats.h"
 #include "core/modGlobal.h"
 #include "platform/RuntimeError.h"
+#include "platform/SerialPort.h"
 #include "platform/Services.h"
 #include "results/BackupLog.h"
 #include "results/DataControl.h"
@@ -192,6 +193,7 @@ void frmChronivo::buildControls() {
 
     connect(cmdEnde, &QPushButton::clicked, this, &frmChronivo::cmdEnde_Click);
     connect(cmdStart, &QPushButton::clicked, this, &frmChronivo::cmdStart_Click);
+    buildResultArea();
 
     resize(px(NormalWidthTwips), px(FormHeightTwips));
 }
@@ -201,6 +203,7 @@ void frmChronivo::buildMenus() {
     mnuBeenden = datei->addAction("&Beenden");
     mnuBeenden->setObjectName("mnuBeenden");
     connect(mnuBeenden, &QAction::triggered, this, &frmChronivo::mnuBeenden_Click);
+    buildResultMenu(datei);
 
     QMenu* prefs = menuBar()->addMenu("&Einstellungen");
     prefs->setObjectName("mnuPrefs");
@@ -217,6 +220,7 @@ void frmChronivo::buildMenus() {
     mnuExpertMode->setObjectName("mnuExpertMode");
     mnuTriathlon->setObjectName("mnuTriathlon");
     mnuDirekteinbuchung->setObjectName("mnuDirekteinbuchung");
+    buildRunMenu();
 }
 
 void frmChronivo::startUp() {
@@ -258,22 +262,6 @@ void frmChronivo::Form_Resize() {
 void frmChronivo::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     Form_Resize();
-}
-
-void frmChronivo::setRecordSources() {
-    const qint32 lauf = currentLauf();
-    Data1->setRecordSource(
-        QStringLiteral("select * from Chronvo where Laufnummer = %1 order by Platzierung").arg(lauf));
-    Data2->setRecordSource(QStringLiteral("select Startnummer, count(*) as Anz from Chronvo where Laufnummer = "
-                                          "%1 group by Startnummer order by Startnummer")
-                               .arg(lauf));
-}
-
-void frmChronivo::refreshGrids() {
-    Data2->Refresh();
-    dbgZeiten->setUpdatesEnabled(false);
-    Data1->Refresh();
-    dbgZeiten->setUpdatesEnabled(true);
 }
 
 void frmChronivo::Form_Load() {
@@ -410,6 +398,7 @@ void frmChronivo::Form_Activate() {
             gridFont.setPointSizeF(size);
         dbgZeiten->setFont(gridFont);
         dbgStartnummern->setFont(gridFont);
+        applyRowStyleFonts(gridFont);
         // 6. Resume a run left running.
         const QString n = cboLaufnummer->currentText().trimmed();
         if (Convert::Val(settings.GetSetting(Section, "Lauf" + n + "Gestartet", "0")) != 0) {
@@ -427,7 +416,7 @@ void frmChronivo::Form_Activate() {
             sspWertungTimeOut->setText("");
         }
         // 7. Contact input: reopened on every activation when it is on.
-        // The serial port comes with the contact-input feature.
+        OpenContactInput();
         // 8. Finisher counters of the waves.
         for (int i = 0; i < 10; ++i)
             edtImZiel[i]->setText(settings.GetSetting(Section, QStringLiteral("ImZiel%1").arg(i), "0"));
@@ -475,6 +464,9 @@ void frmChronivo::Form_Unload() {
         return;
     m_unloaded = true;
     SaveFormLayout();
+    for (SerialPort* port : {MSComm1.get(), MSComm2.get()})
+        if (port && port->PortOpen())
+            port->setPortOpen(false);
     Timer1->stop();
     Timer2->stop();
     Timer3->stop();

@@ -7,9 +7,11 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 class DataControl;
 class Database;
+class SerialPort;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -46,8 +48,42 @@ public:
     void cmdEnde_Click();
     void mnuBeenden_Click();
 
-    // Run control and taking a result.
+    // Run control.
     void cmdStart_Click();
+    void cmdStartVorgabe_Click();
+    void mnuSetStartTime_Click();
+    void cmdDurchlauf_Click();
+    void mnuLaufBeenden_Click();
+    void cboLaufnummer_Click();
+
+    // Taking a result. Another source of start numbers (a reader console) hands one over by
+    // testing cmdWertung->isEnabled(), writing the number into edtStartnummer and calling
+    // edtStartnummer_KeyPress(13); the window takes its own time stamp then. Failures are
+    // shown in the window's error box and never thrown back to the caller.
+    void cmdWertung_Click();
+    void edtStartnummer_KeyPress(int KeyAscii);
+    void edtStartnummer_Change();
+    void edtImZiel_Change(int Index);
+    void edtStartdauer_Change();
+    qint16 FindStartZeitButton(const QString& text) const;
+    // Contact input (MSComm1) and the display board's port (MSComm2): modem-line edges.
+    void MSComm1_OnComm();
+    void MSComm2_OnComm();
+    void DirektEinbuchen(qint32 Startnummer, qint32 Millisekunden);
+
+    // Result views.
+    void RefreshResultViews();
+    void edtViewStartnummer_KeyPress(int KeyAscii);
+    void dbgStartnummern_Click();
+    void dbgStartnummern_DblClick();
+    void dbgStartnummern_KeyUp(int KeyCode, int Shift);
+    void dbgZeiten_KeyUp(int KeyCode, int Shift);
+    // The style of the row's start-number cell ("" for none).
+    QString dbgZeiten_RowLoaded(int Bookmark);
+    bool CheckStartNrCount(qint32 Startnummer);
+    void mnuPrintTable_Click();
+    // The page header of a printout of the result grid.
+    QString dbgZeiten_PrintInitialize() const;
 
     // Start times by start number (0 to 10000), filled from the wave-start table.
     void LoadStartZeitenArray();
@@ -90,6 +126,8 @@ public:
     QLabel* lblFastSave = nullptr;
     QCheckBox* chkLaufNrStartzeit = nullptr;
     QCheckBox* sscLogDatei = nullptr;
+    QCheckBox* sscStartNr = nullptr;
+    QLineEdit* edtViewStartnummer = nullptr;
     QTableView* dbgZeiten = nullptr;
     QTableView* dbgStartnummern = nullptr;
     QLabel* lblZeitenCaption = nullptr;
@@ -102,10 +140,17 @@ public:
     QAction* mnuDurchlaufModusMulti = nullptr;
     QAction* mnuDurchlaufModus = nullptr;
     QAction* mnuTriathlon = nullptr;
+    QAction* mnuSetStartTime = nullptr;
+    QAction* mnuLaufBeenden = nullptr;
+    QAction* mnuPrintTable = nullptr;
 
     QTimer* Timer1 = nullptr;  // race clock, 1000 ms, only while a run is going
     QTimer* Timer2 = nullptr;  // system clock and wave buttons, 250 ms
     QTimer* Timer3 = nullptr;  // display-board feed, 100 ms
+    QTimer* tmrBlinker = nullptr;  // runs while no run is going
+
+    std::unique_ptr<SerialPort> MSComm1;  // contact input
+    std::unique_ptr<SerialPort> MSComm2;  // RS-232 display board
 
     DataControl* Data1 = nullptr;  // results of the selected run
     DataControl* Data2 = nullptr;  // count per start number
@@ -114,7 +159,15 @@ public:
     std::shared_ptr<Database> m_dbRace;
     quint32 m_lDisplayColor = 0x80FF80;
     quint32 m_lStopColor = 0xFF;
+    // The run's own start: stamped by the start button with its milliseconds, 0 ms when
+    // typed in or resumed. A result measured from a wave or a first pass never changes it.
     SYSTEMTIME m_stRunStart{};
+    SYSTEMTIME m_stCapture{};     // moment of the last result
+    SYSTEMTIME m_stGrossStart{};  // start the last result's gross time runs from
+    SYSTEMTIME m_stNetStart{};    // start the last result's net time runs from
+    QString m_sStartTime;
+    QString m_sNetStartTime;
+    bool m_bDoppelt = false;
     // Start-time text of each start number; empty where no wave covers it.
     std::vector<QString> StartZeit;
 
@@ -126,6 +179,15 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void buildResultArea();
+    void buildRunMenu();
+    void buildResultMenu(class QMenu* fileMenu);
+    // Takes one result; raises RuntimeError for a failure before the row is stored. False
+    // when no row was made (no run start stored, or a first pass was recorded).
+    bool TakeResult();
+    void OpenContactInput();
+    void handleModemEvent(SerialPort& port, std::array<bool, 3>& latches, bool takesResults);
+    void applyRowStyleFonts(const QFont& font);
     void setRecordSources();
     void refreshGrids();
     void setClockColor(QLabel* clock, quint32 oleColor);
@@ -134,4 +196,14 @@ private:
     bool m_loaded = false;
     bool m_unloaded = false;
     bool m_activating = false;
+
+    // Single pass-through: the next press ends the run.
+    bool m_bDurchlauf = false;
+    // Latches of CD, CTS and DSR: a line must fall before it can take another result.
+    std::array<bool, 3> m_comm1Latch{};
+    std::array<bool, 3> m_comm2Latch{};
+    // Port number whose opening failed last, so the failure is reported once, not on every
+    // activation.
+    int m_contactPortFailed = 0;
+    bool m_rowLoadedErrorPending = false;
 };
