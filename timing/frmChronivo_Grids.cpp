@@ -99,8 +99,11 @@ void frmChronivo::buildResultArea() {
     }
     Data1->setRowLoadedHandler([this](int row) { return dbgZeiten_RowLoaded(row); });
 
+    // The window opens with no run going.
     tmrBlinker = new QTimer(this);
     tmrBlinker->setInterval(500);
+    tmrBlinker->start();
+    edtStartnummer->setEnabled(false);
 
     if (m_services.createSerialPort) {
         MSComm1 = m_services.createSerialPort();

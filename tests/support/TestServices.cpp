@@ -26,6 +26,15 @@ TestServices::TestServices(bool withDatabase) {
         serialPorts.push_back(port.get());
         return port;
     };
+    // Printouts go to a PDF file in the test's folder instead of a printer.
+    m_services->createPrinter = [this]() -> std::unique_ptr<QPrinter> {
+        if (!printerAvailable)
+            return nullptr;
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(printFile());
+        return printer;
+    };
     m_services->programFolder = m_dir.path();
     m_services->programFile = m_dir.filePath("chronivo");
     // The backup file's default name lies in the home folder; keep tests inside their folder.

@@ -34,6 +34,10 @@ public:
     // whoever asked for it; entries of ports already destroyed must not be used.
     std::vector<class FakeSerialPort*> serialPorts;
 
+    // The file printouts are written to; false makes the system look as if it had no printer.
+    QString printFile() const { return m_dir.filePath("druck.pdf"); }
+    bool printerAvailable = true;
+
 private:
     QTemporaryDir m_dir;
     std::unique_ptr<Services> m_services;

@@ -1,0 +1,137 @@
+#include "platform/DbEngine.h"
+#include "platform/RuntimeError.h"
+#include "results/DataControl.h"
+#include "results/ResultEntry.h"
+#include "results/ResultViews.h"
+#include "support/TestServices.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Paging : ::testing::Test {
+    TestServices t;
+    std::shared_ptr<Database> db = t.openLocal();
+    DataControl data;
+
+    void SetUp() override {
+        data.setDatabase(db);
+        ResultViews::BindResultColumns(data);
+    }
+    void insert(qint32 lauf, qint32 platz, qint32 startnummer) {
+        ResultEntry::Row row;
+        row.laufnummer = lauf;
+        row.platzierung = platz;
+        row.startnummer = startnummer;
+        row.systemtime = "10:00:00";
+        row.starttime = "09:00:00";
+        row.times = ResultEntry::ComputeTimes(platz, platz);
+        ResultEntry::Insert(*db, row);
+    }
+    void show(const ResultViews::Source& source) {
+        data.setRecordSource(source.sql, source.parameters);
+        data.Refresh();
+    }
+};
+
+TEST_F(Paging, RowsAcrossPageBoundariesComeInTheirOrder) {
+    // Inserted out of order, so the order can only come from the record source.
+    for (int p = 300; p >= 1; --p)
+        insert(1, p, p + 1000);
+    insert(2, 1, 1);
+    show(ResultViews::ResultList(1));
+    ASSERT_EQ(data.RecordCount(), 300);
+    for (int r : {0, 127, 128, 255, 256, 299}) {
+        EXPECT_EQ(data.value(r, "Platzierung").toInt(), r + 1) << r;
+        EXPECT_EQ(data.data(data.index(r, 1)).toInt(), r + 1001) << r;
+    }
+    EXPECT_FALSE(data.value(300, "Platzierung").isValid());
+    EXPECT_EQ(data.rowTexts(0), (QStringList{"1", "1001", "00:00:01", "1000", "1000", "00:00:01", "10:00:00"}));
+}
+
+TEST_F(Paging, ARefreshShowsWhatTheDatabaseHoldsNow) {
+    for (int p = 1; p <= 130; ++p)
+        insert(1, p, p);
+    show(ResultViews::ResultList(1));
+    ASSERT_EQ(data.value(129, "Startnummer").toInt(), 130);
+    QSignalSpy resets(&data, &QAbstractItemModel::modelReset);
+
+    insert(1, 131, 777);
+    db->ExecuteSql("update Chronvo set Startnummer = 55 where Platzierung = 1");
+    data.Refresh();
+    EXPECT_EQ(resets.count(), 1);
+    EXPECT_EQ(data.RecordCount(), 131);
+    EXPECT_EQ(data.value(130, "Startnummer").toInt(), 777);
+    EXPECT_EQ(data.value(0, "Startnummer").toInt(), 55);
+
+    db->ExecuteSql("delete from Chronvo where Platzierung > 10");
+    data.Refresh();
+    EXPECT_EQ(data.RecordCount(), 10);
+    EXPECT_EQ(data.rowCount(), 10);
+}
+
+TEST_F(Paging, AFailingRefreshKeepsTheRowsShown) {
+    insert(1, 1, 5);
+    show(ResultViews::ResultList(1));
+    data.setRecordSource("select * from KeineTabelle order by x");
+    EXPECT_THROW(data.Refresh(), RuntimeError);
+    EXPECT_EQ(data.RecordCount(), 1);
+}
+
+TEST_F(Paging, TheFilterBindsTheStartNumberAsAValue) {
+    insert(1, 1, 1);
+    insert(1, 2, 2);
+    insert(1, 3, 0);
+    insert(1, 4, 1);
+    for (const char* typed : {"1 or 1=1", "1) or (1=1", "1' or '1'='1"}) {
+        show(ResultViews::Filter(1, typed));
+        EXPECT_EQ(data.RecordCount(), 2) << typed;
+    }
+    show(ResultViews::Filter(1, "0; delete from Chronvo"));
+    EXPECT_EQ(data.RecordCount(), 1);
+    show(ResultViews::Filter(1, ""));
+    EXPECT_EQ(data.RecordCount(), 1);
+    show(ResultViews::ResultList(1));
+    EXPECT_EQ(data.RecordCount(), 4);
+}
+
+TEST_F(Paging, TheCountGridCountsRowsPerStartNumber) {
+    insert(1, 1, 4);
+    insert(1, 2, 2);
+    insert(1, 3, 4);
+    insert(2, 1, 4);
+    DataControl counts;
+    counts.setDatabase(db);
+    ResultViews::BindCountColumns(counts);
+    const ResultViews::Source source = ResultViews::CountPerStartnummer(1);
+    counts.setRecordSource(source.sql, source.parameters);
+    counts.Refresh();
+    ASSERT_EQ(counts.RecordCount(), 2);
+    EXPECT_EQ(counts.rowTexts(0), (QStringList{"2", "1"}));
+    EXPECT_EQ(counts.rowTexts(1), (QStringList{"4", "2"}));
+}
+
+TEST_F(Paging, EachRowIsStyledOnceUntilItIsRedrawn) {
+    insert(1, 1, 0);
+    insert(1, 2, 8);
+    show(ResultViews::ResultList(1));
+    data.setCellStyle("yellow", {QFont("Arial"), Qt::yellow});
+    int loads = 0;
+    data.setRowLoadedHandler([&](int row) {
+        ++loads;
+        return row == 0 ? QString("yellow") : QString();
+    });
+    EXPECT_EQ(data.data(data.index(0, 1), Qt::BackgroundRole).value<QColor>(), QColor(Qt::yellow));
+    EXPECT_EQ(data.data(data.index(0, 1), Qt::FontRole).value<QFont>().family(), "Arial");
+    EXPECT_FALSE(data.data(data.index(0, 0), Qt::BackgroundRole).isValid());
+    EXPECT_FALSE(data.data(data.index(1, 1), Qt::BackgroundRole).isValid());
+    data.data(data.index(0, 1), Qt::BackgroundRole);
+    EXPECT_EQ(loads, 2);
+    data.redrawRows();
+    data.data(data.index(0, 1), Qt::BackgroundRole);
+    EXPECT_EQ(loads, 3);
+}
+
+} // namespace
