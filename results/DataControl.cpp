@@ -21,8 +21,9 @@ DataControl::DataControl(QObject* parent) : QAbstractTableModel(parent) {}
 
 QString DataControl::DatabaseName() const { return m_db ? m_db->Name() : QString(); }
 
-void DataControl::setRecordSource(const QString& sql, const QVariantMap& parameters) {
+void DataControl::setRecordSource(const QString& sql, const QVariantMap& parameters, const QString& countSql) {
     m_sql = withoutTrailingSemicolon(sql);
+    m_countSql = countSql.isEmpty() ? "SELECT COUNT(*) FROM (" + m_sql + ")" : countSql;
     m_parameters = parameters;
 }
 
@@ -34,7 +35,7 @@ void DataControl::Refresh() {
         Recordset shape = m_db->OpenRecordset(m_sql + " LIMIT 0", m_parameters);
         names = shape.FieldNames();
     }
-    Recordset counted = m_db->OpenRecordset("SELECT COUNT(*) FROM (" + m_sql + ")", m_parameters);
+    Recordset counted = m_db->OpenRecordset(m_countSql, m_parameters);
     const int count = counted.RecordCount() > 0 ? counted.Fields(0).toInt() : 0;
 
     beginResetModel();

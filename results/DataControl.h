@@ -27,7 +27,7 @@ class Database;
 class DataControl final : public QAbstractTableModel {
     Q_OBJECT
 public:
-    static constexpr int PageSize = 128;
+    static constexpr int PageSize = 64;
 
     // A grid column: its caption and the field it shows.
     struct Column {
@@ -49,7 +49,9 @@ public:
     const std::shared_ptr<Database>& database() const { return m_db; }
     QString DatabaseName() const;
 
-    void setRecordSource(const QString& sql, const QVariantMap& parameters = {});
+    // countSql, when given, counts the rows of sql with the same parameters more cheaply
+    // than counting over sql itself.
+    void setRecordSource(const QString& sql, const QVariantMap& parameters = {}, const QString& countSql = {});
     const QString& RecordSource() const { return m_sql; }
     const QVariantMap& RecordSourceParameters() const { return m_parameters; }
 
@@ -94,6 +96,7 @@ private:
 
     std::shared_ptr<Database> m_db;
     QString m_sql;
+    QString m_countSql;
     QVariantMap m_parameters;
     QString m_namesOf;  // record source whose field names are in m_fieldNames
     QStringList m_fieldNames;

@@ -7,19 +7,28 @@ namespace ResultViews {
 
 Source ResultList(qint32 lauf) {
     return {QStringLiteral("select * from Chronvo where Laufnummer = :iLaufnummer order by Platzierung"),
-            {{"iLaufnummer", lauf}}};
+            {{"iLaufnummer", lauf}},
+            QStringLiteral("select count(*) from Chronvo where Laufnummer = :iLaufnummer")};
 }
 
 Source Filter(qint32 lauf, const QString& startnummerText) {
     return {QStringLiteral("select * from Chronvo where Laufnummer = :iLaufnummer and Startnummer = :iStartnummer "
                            "order by Startnummer,Wertungstime"),
-            {{"iLaufnummer", lauf}, {"iStartnummer", StartnummerOf(startnummerText)}}};
+            {{"iLaufnummer", lauf}, {"iStartnummer", StartnummerOf(startnummerText)}},
+            QStringLiteral("select count(*) from Chronvo where Laufnummer = :iLaufnummer and Startnummer = "
+                           ":iStartnummer")};
 }
 
 Source CountPerStartnummer(qint32 lauf) {
     return {QStringLiteral("select Startnummer, count(*) as Anz from Chronvo where Laufnummer = :iLaufnummer "
                            "group by Startnummer order by Startnummer"),
-            {{"iLaufnummer", lauf}}};
+            {{"iLaufnummer", lauf}},
+            QStringLiteral("select count(*) from (select 1 from Chronvo where Laufnummer = :iLaufnummer "
+                           "group by Startnummer)")};
+}
+
+void Apply(DataControl& data, const Source& source) {
+    data.setRecordSource(source.sql, source.parameters, source.countSql);
 }
 
 qint32 StartnummerOf(const QString& text) { return static_cast<qint32>(Convert::ValLong(text.trimmed())); }

@@ -9,11 +9,16 @@ class DataControl;
 // per start number, the grid's columns and the colouring of a row's start number.
 namespace ResultViews {
 
-// A record source: SQL text and the values bound into it.
+// A record source: SQL text, the values bound into it, and a query that counts its rows
+// without reading them.
 struct Source {
     QString sql;
     QVariantMap parameters;
+    QString countSql;
 };
+
+// Gives the data control the record source.
+void Apply(DataControl& data, const Source& source);
 
 // All rows of the run, in finishing order.
 Source ResultList(qint32 lauf);

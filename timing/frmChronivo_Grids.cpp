@@ -168,9 +168,8 @@ void frmChronivo::setRecordSources() {
     const ResultViews::Source results = m_services.settings->GetBool(Section, "Triathlonmodus", false)
                                             ? ResultViews::Filter(lauf, edtStartnummer->text())
                                             : ResultViews::ResultList(lauf);
-    Data1->setRecordSource(results.sql, results.parameters);
-    const ResultViews::Source counts = ResultViews::CountPerStartnummer(lauf);
-    Data2->setRecordSource(counts.sql, counts.parameters);
+    ResultViews::Apply(*Data1, results);
+    ResultViews::Apply(*Data2, ResultViews::CountPerStartnummer(lauf));
 }
 
 void frmChronivo::refreshGrids() {
@@ -193,8 +192,7 @@ void frmChronivo::edtViewStartnummer_KeyPress(int KeyAscii) {
     if (KeyAscii != KeyEnter)
         return;
     try {
-        const ResultViews::Source filter = ResultViews::Filter(currentLauf(), edtViewStartnummer->text());
-        Data1->setRecordSource(filter.sql, filter.parameters);
+        ResultViews::Apply(*Data1, ResultViews::Filter(currentLauf(), edtViewStartnummer->text()));
         Data1->Refresh();
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());
