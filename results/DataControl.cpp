@@ -91,6 +91,18 @@ QVariant DataControl::value(int r, const QString& field) const {
     return values && col < values->size() ? values->at(col) : QVariant();
 }
 
+Recordset DataControl::Recordset_() const {
+    QVector<Row> rows;
+    rows.reserve(m_count);
+    for (int r = 0; r < m_count; ++r) {
+        const Row* values = row(r);
+        if (!values)
+            break;
+        rows << *values;
+    }
+    return Recordset(m_fieldNames, std::move(rows));
+}
+
 QStringList DataControl::rowTexts(int r) const {
     const Row* values = row(r);
     QStringList out;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Recordset.h"
+
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QFont>
@@ -60,6 +62,9 @@ public:
     void Refresh();
 
     int RecordCount() const { return m_count; }
+    // Every row of the record source as it was at the last refresh, read in one go: for
+    // callers that walk all rows. Raises RuntimeError when a read fails.
+    Recordset Recordset_() const;
     // A field of a row, read from the database when its page is not at hand. Raises
     // RuntimeError when that read fails; an unknown row or field gives an invalid value.
     QVariant value(int row, const QString& field) const;

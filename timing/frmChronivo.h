@@ -185,6 +185,8 @@ private:
     // Takes one result; raises RuntimeError for a failure before the row is stored. False
     // when no row was made (no run start stored, or a first pass was recorded).
     bool TakeResult();
+    // The open local database; raises RuntimeError when start-up could not open it.
+    Database& localDatabase();
     void OpenContactInput();
     void handleModemEvent(SerialPort& port, std::array<bool, 3>& latches, bool takesResults);
     void applyRowStyleFonts(const QFont& font);

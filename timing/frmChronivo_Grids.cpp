@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -81,16 +82,22 @@ private:
 void frmChronivo::buildResultArea() {
     QWidget* central = centralWidget();
     auto* lblView = new QLabel("Wertungen der Startnummer anzeigen:", central);
-    lblView->setGeometry(166, 536, 210, 22);
+    lblView->setGeometry(166, 536, 250, 22);
     edtViewStartnummer = new QLineEdit(central);
     edtViewStartnummer->setObjectName("edtViewStartnummer");
-    edtViewStartnummer->setGeometry(378, 536, 60, 22);
+    edtViewStartnummer->setGeometry(420, 536, 76, 22);
     sscStartNr = new QCheckBox("Startnummer auf Eindeutigkeit prüfen", central);
     sscStartNr->setObjectName("sscStartNr");
     sscStartNr->setGeometry(166, 558, 330, 20);
 
     ResultViews::BindResultColumns(*Data1);
     ResultViews::BindCountColumns(*Data2);
+    // Widths until the user's own are restored on activation.
+    const int resultWidths[] = {38, 44, 64, 64, 92, 64, 64};
+    for (int c = 0; c < Data1->columnCount(); ++c)
+        dbgZeiten->horizontalHeader()->resizeSection(c, resultWidths[c]);
+    dbgStartnummern->horizontalHeader()->resizeSection(0, 72);
+    dbgStartnummern->horizontalHeader()->resizeSection(1, 34);
     for (const char* name : {ResultViews::Yellow, ResultViews::Red, ResultViews::Green}) {
         const quint32 ole = QString(name) == ResultViews::Yellow ? 0x00FFFF
                             : QString(name) == ResultViews::Red  ? 0x0000FF
@@ -243,7 +250,7 @@ QString frmChronivo::dbgZeiten_RowLoaded(int Bookmark) {
 bool frmChronivo::CheckStartNrCount(qint32 Startnummer) {
     if (Startnummer <= 0)
         return false;
-    QueryDef qd = m_services.local.gdbLocal->QueryDefs("pS_Check_StartNr");
+    QueryDef qd = localDatabase().QueryDefs("pS_Check_StartNr");
     qd.setParameter("iLaufnummer", currentLauf());
     qd.setParameter("iStartNr", Startnummer);
     Recordset rs = qd.OpenRecordset();

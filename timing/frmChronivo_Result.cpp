@@ -25,6 +25,12 @@ double secondsOfDay(const QTime& t) { return t.msecsSinceStartOfDay() / 1000.0; 
 
 } // namespace
 
+Database& frmChronivo::localDatabase() {
+    if (!m_services.local.gdbLocal)
+        throw RuntimeError(RuntimeError::DatabaseClosed, "Objekt ist ungültig oder nicht mehr festgelegt.");
+    return *m_services.local.gdbLocal;
+}
+
 void frmChronivo::cmdWertung_Click() {
     try {
         TakeResult();
@@ -103,7 +109,7 @@ bool frmChronivo::TakeResult() {
     // 6.-8. Times, place, the row.
     const double gross = modChronivo::SystemTimeDiffSeconds(m_stGrossStart, m_stCapture);
     const double net = modChronivo::SystemTimeDiffSeconds(m_stNetStart, m_stCapture);
-    Database& db = *m_services.local.gdbLocal;
+    Database& db = localDatabase();
     ResultEntry::Row row;
     row.laufnummer = lauf;
     row.startnummer = sn;
