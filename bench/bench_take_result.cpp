@@ -140,8 +140,8 @@ int main(int argc, char** argv) {
         withPaint.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
     }
 
-    std::printf("rows in the run before: %d, results timed: %d, rows in view at the end: %d\n", preload, measured,
-                window.Data1->RecordCount());
+    std::printf("rows in the run before: %d, results timed: %d, rows in view at the end: %d\n", preload,
+                measured, window.Data1->RecordCount());
     report("Enter handler", handler);
     report("handler + repaint", withPaint);
     std::printf("peak memory (VmHWM) %ld KiB\n", peakKiB());

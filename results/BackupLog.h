@@ -17,14 +17,14 @@ QString StartLine(const QString& timeOfDay);
 
 // The fields of one result line.
 struct Record {
-    QString lauf;          // run number text
-    QString startDisplay;  // the start-time display as it stands
+    QString lauf;         // run number text
+    QString startDisplay; // the start-time display as it stands
     qint32 platz = 0;
-    QString startnummer;   // start-number text as typed
-    QString raceClock;     // race-clock text
+    QString startnummer; // start-number text as typed
+    QString raceClock;   // race-clock text
     qint64 grossMs = 0;
     qint64 netMs = 0;
-    QString dateTime;      // date and time text, written as given
+    QString dateTime; // date and time text, written as given
 };
 
 // The fixed-width result line (without CR LF): the labelled fields left-aligned in their

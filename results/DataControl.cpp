@@ -19,9 +19,12 @@ QString withoutTrailingSemicolon(QString sql) {
 
 DataControl::DataControl(QObject* parent) : QAbstractTableModel(parent) {}
 
-QString DataControl::DatabaseName() const { return m_db ? m_db->Name() : QString(); }
+QString DataControl::DatabaseName() const {
+    return m_db ? m_db->Name() : QString();
+}
 
-void DataControl::setRecordSource(const QString& sql, const QVariantMap& parameters, const QString& countSql) {
+void DataControl::setRecordSource(const QString& sql, const QVariantMap& parameters,
+                                  const QString& countSql) {
     m_sql = withoutTrailingSemicolon(sql);
     m_countSql = countSql.isEmpty() ? "SELECT COUNT(*) FROM (" + m_sql + ")" : countSql;
     m_parameters = parameters;
@@ -141,7 +144,9 @@ QString DataControl::styleOf(int r) const {
     return name;
 }
 
-int DataControl::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_count; }
+int DataControl::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_count;
+}
 
 int DataControl::columnCount(const QModelIndex& parent) const {
     if (parent.isValid())

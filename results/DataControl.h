@@ -53,7 +53,8 @@ public:
 
     // countSql, when given, counts the rows of sql with the same parameters more cheaply
     // than counting over sql itself.
-    void setRecordSource(const QString& sql, const QVariantMap& parameters = {}, const QString& countSql = {});
+    void setRecordSource(const QString& sql, const QVariantMap& parameters = {},
+                         const QString& countSql = {});
     const QString& RecordSource() const { return m_sql; }
     const QVariantMap& RecordSourceParameters() const { return m_parameters; }
 
@@ -103,11 +104,11 @@ private:
     QString m_sql;
     QString m_countSql;
     QVariantMap m_parameters;
-    QString m_namesOf;  // record source whose field names are in m_fieldNames
+    QString m_namesOf; // record source whose field names are in m_fieldNames
     QStringList m_fieldNames;
     int m_count = 0;
     QVector<Column> m_columns;
-    QVector<int> m_columnFields;  // field index of each column
+    QVector<int> m_columnFields; // field index of each column
 
     // Read on demand from const accessors; dropped by every refresh.
     mutable QHash<int, QVector<Row>> m_pages;

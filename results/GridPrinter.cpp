@@ -46,7 +46,8 @@ QVector<double> columnWidths(const Document& doc, const QFontMetricsF& fm, doubl
     return widths;
 }
 
-void drawCells(QPainter& p, const QStringList& cells, const QVector<double>& widths, double y, double lineHeight) {
+void drawCells(QPainter& p, const QStringList& cells, const QVector<double>& widths, double y,
+               double lineHeight) {
     double x = 0;
     for (int c = 0; c < widths.size(); ++c) {
         p.drawText(QRectF(x, y, widths[c], lineHeight), Qt::AlignLeft | Qt::AlignVCenter, cells.value(c));
@@ -60,8 +61,10 @@ int Print(const Document& doc, const QFont& font, QPrinter& printer) {
     QPainter p;
     if (!p.begin(&printer))
         return 0;
-    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution()).translated(
-        -printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
+    const QRectF page =
+        printer.pageLayout()
+            .paintRectPixels(printer.resolution())
+            .translated(-printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
     QFont bold = font;
     bold.setBold(true);
     QFont title = bold;

@@ -18,7 +18,9 @@ SYSTEMTIME StartRecord(const QString& text) {
     return st;
 }
 
-qint64 Milliseconds(double seconds) { return Convert::RoundHalfEven(seconds * 1000.0); }
+qint64 Milliseconds(double seconds) {
+    return Convert::RoundHalfEven(seconds * 1000.0);
+}
 
 QString TimeOfDayAfterMidnight(qint64 seconds) {
     constexpr qint64 Day = 86400;

@@ -18,11 +18,11 @@ SYSTEMTIME StartRecord(const QString& text);
 
 // Gross and net fields of a row from the seconds between start and capture.
 struct Times {
-    qint64 sekunden = 0;       // gross whole seconds, halves to even
-    QString wertungstime;      // gross time as "hh:nn:ss"
-    qint64 millisekunden = 0;  // gross milliseconds
-    QString zeitNetto;         // net time as "hh:nn:ss"
-    qint64 millisekNetto = 0;  // net milliseconds
+    qint64 sekunden = 0;      // gross whole seconds, halves to even
+    QString wertungstime;     // gross time as "hh:nn:ss"
+    qint64 millisekunden = 0; // gross milliseconds
+    QString zeitNetto;        // net time as "hh:nn:ss"
+    qint64 millisekNetto = 0; // net milliseconds
 };
 
 // The whole milliseconds of a time given in seconds (the columns hold whole milliseconds;
@@ -39,8 +39,8 @@ struct Row {
     qint32 laufnummer = 1;
     qint32 startnummer = 0;
     qint32 platzierung = 1;
-    QString systemtime;  // clock text at the capture
-    QString starttime;   // start text the gross time runs from
+    QString systemtime; // clock text at the capture
+    QString starttime;  // start text the gross time runs from
     Times times;
 };
 

@@ -12,8 +12,9 @@ Source ResultList(qint32 lauf) {
 }
 
 Source Filter(qint32 lauf, const QString& startnummerText) {
-    return {QStringLiteral("select * from Chronvo where Laufnummer = :iLaufnummer and Startnummer = :iStartnummer "
-                           "order by Startnummer,Wertungstime"),
+    return {QStringLiteral(
+                "select * from Chronvo where Laufnummer = :iLaufnummer and Startnummer = :iStartnummer "
+                "order by Startnummer,Wertungstime"),
             {{"iLaufnummer", lauf}, {"iStartnummer", StartnummerOf(startnummerText)}},
             QStringLiteral("select count(*) from Chronvo where Laufnummer = :iLaufnummer and Startnummer = "
                            ":iStartnummer")};
@@ -31,7 +32,9 @@ void Apply(DataControl& data, const Source& source) {
     data.setRecordSource(source.sql, source.parameters, source.countSql);
 }
 
-qint32 StartnummerOf(const QString& text) { return static_cast<qint32>(Convert::ValLong(text.trimmed())); }
+qint32 StartnummerOf(const QString& text) {
+    return static_cast<qint32>(Convert::ValLong(text.trimmed()));
+}
 
 void BindResultColumns(DataControl& data) {
     data.setColumns({{"Platz", "Platzierung"},
@@ -44,7 +47,9 @@ void BindResultColumns(DataControl& data) {
     data.setStyledColumn(StartnummerColumn);
 }
 
-void BindCountColumns(DataControl& data) { data.setColumns({{"Startnummer", "Startnummer"}, {"Anz", "Anz"}}); }
+void BindCountColumns(DataControl& data) {
+    data.setColumns({{"Startnummer", "Startnummer"}, {"Anz", "Anz"}});
+}
 
 QString RowStyle(const QString& startnummerText, bool splitTimeMode, bool doppelt) {
     const bool none = startnummerText.trimmed() == "0";

@@ -49,6 +49,8 @@ inline constexpr const char* Green = "green";
 QString RowStyle(const QString& startnummerText, bool splitTimeMode, bool doppelt);
 
 // How many rows one start number may have before it counts as taken too often.
-inline int DuplicateLimit(bool splitTimeMode) { return splitTimeMode ? 3 : 1; }
+inline int DuplicateLimit(bool splitTimeMode) {
+    return splitTimeMode ? 3 : 1;
+}
 
 } // namespace ResultViews

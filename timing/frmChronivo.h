@@ -144,16 +144,16 @@ public:
     QAction* mnuLaufBeenden = nullptr;
     QAction* mnuPrintTable = nullptr;
 
-    QTimer* Timer1 = nullptr;  // race clock, 1000 ms, only while a run is going
-    QTimer* Timer2 = nullptr;  // system clock and wave buttons, 250 ms
-    QTimer* Timer3 = nullptr;  // display-board feed, 100 ms
-    QTimer* tmrBlinker = nullptr;  // runs while no run is going
+    QTimer* Timer1 = nullptr;     // race clock, 1000 ms, only while a run is going
+    QTimer* Timer2 = nullptr;     // system clock and wave buttons, 250 ms
+    QTimer* Timer3 = nullptr;     // display-board feed, 100 ms
+    QTimer* tmrBlinker = nullptr; // runs while no run is going
 
-    std::unique_ptr<SerialPort> MSComm1;  // contact input
-    std::unique_ptr<SerialPort> MSComm2;  // RS-232 display board
+    std::unique_ptr<SerialPort> MSComm1; // contact input
+    std::unique_ptr<SerialPort> MSComm2; // RS-232 display board
 
-    DataControl* Data1 = nullptr;  // results of the selected run
-    DataControl* Data2 = nullptr;  // count per start number
+    DataControl* Data1 = nullptr; // results of the selected run
+    DataControl* Data2 = nullptr; // count per start number
 
     // ----- members -------------------------------------------------------------------------
     std::shared_ptr<Database> m_dbRace;
@@ -162,9 +162,9 @@ public:
     // The run's own start: stamped by the start button with its milliseconds, 0 ms when
     // typed in or resumed. A result measured from a wave or a first pass never changes it.
     SYSTEMTIME m_stRunStart{};
-    SYSTEMTIME m_stCapture{};     // moment of the last result
-    SYSTEMTIME m_stGrossStart{};  // start the last result's gross time runs from
-    SYSTEMTIME m_stNetStart{};    // start the last result's net time runs from
+    SYSTEMTIME m_stCapture{};    // moment of the last result
+    SYSTEMTIME m_stGrossStart{}; // start the last result's gross time runs from
+    SYSTEMTIME m_stNetStart{};   // start the last result's net time runs from
     QString m_sStartTime;
     QString m_sNetStartTime;
     bool m_bDoppelt = false;
@@ -187,6 +187,7 @@ private:
     bool TakeResult();
     // The open local database; raises RuntimeError when start-up could not open it.
     Database& localDatabase();
+    // Raises RuntimeError when the port cannot be opened.
     void OpenContactInput();
     void handleModemEvent(SerialPort& port, std::array<bool, 3>& latches, bool takesResults);
     void applyRowStyleFonts(const QFont& font);
@@ -198,14 +199,12 @@ private:
     bool m_loaded = false;
     bool m_unloaded = false;
     bool m_activating = false;
+    bool m_leftForProgramWindow = false;
 
     // Single pass-through: the next press ends the run.
     bool m_bDurchlauf = false;
     // Latches of CD, CTS and DSR: a line must fall before it can take another result.
     std::array<bool, 3> m_comm1Latch{};
     std::array<bool, 3> m_comm2Latch{};
-    // Port number whose opening failed last, so the failure is reported once, not on every
-    // activation.
-    int m_contactPortFailed = 0;
     bool m_rowLoadedErrorPending = false;
 };

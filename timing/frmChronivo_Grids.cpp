@@ -64,7 +64,9 @@ private:
     Handler m_handler;
 };
 
-bool isEnter(const QKeyEvent& e) { return e.key() == Qt::Key_Return || e.key() == Qt::Key_Enter; }
+bool isEnter(const QKeyEvent& e) {
+    return e.key() == Qt::Key_Return || e.key() == Qt::Key_Enter;
+}
 
 // Drawing of a grid switched off for the lifetime of the guard, and on again whatever
 // happens in between.
@@ -213,9 +215,13 @@ void frmChronivo::dbgStartnummern_Click() {
     edtViewStartnummer_KeyPress(KeyEnter);
 }
 
-void frmChronivo::dbgStartnummern_DblClick() { dbgStartnummern_Click(); }
+void frmChronivo::dbgStartnummern_DblClick() {
+    dbgStartnummern_Click();
+}
 
-void frmChronivo::dbgStartnummern_KeyUp(int /*KeyCode*/, int /*Shift*/) { dbgStartnummern_Click(); }
+void frmChronivo::dbgStartnummern_KeyUp(int /*KeyCode*/, int /*Shift*/) {
+    dbgStartnummern_Click();
+}
 
 void frmChronivo::dbgZeiten_KeyUp(int KeyCode, int /*Shift*/) {
     if (KeyCode != KeyUp && KeyCode != KeyDown)
@@ -256,7 +262,8 @@ bool frmChronivo::CheckStartNrCount(qint32 Startnummer) {
     Recordset rs = qd.OpenRecordset();
     bool tooOften = false;
     if (rs.RecordCount() > 0)
-        tooOften = Convert::Val(rs.Fields(0).toString()) > ResultViews::DuplicateLimit(mnuTriathlon->isChecked());
+        tooOften =
+            Convert::Val(rs.Fields(0).toString()) > ResultViews::DuplicateLimit(mnuTriathlon->isChecked());
     rs.Close();
     qd.Close();
     return tooOften;
@@ -266,7 +273,8 @@ bool frmChronivo::CheckStartNrCount(qint32 Startnummer) {
 
 QString frmChronivo::dbgZeiten_PrintInitialize() const {
     const QString n = cboLaufnummer->currentText().trimmed();
-    return "Lauf: " + n + " - Startzeit: " + m_services.settings->GetSetting(Section, "Lauf" + n + "Startzeit", "");
+    return "Lauf: " + n +
+           " - Startzeit: " + m_services.settings->GetSetting(Section, "Lauf" + n + "Startzeit", "");
 }
 
 void frmChronivo::mnuPrintTable_Click() {
@@ -276,14 +284,16 @@ void frmChronivo::mnuPrintTable_Click() {
     }
     std::unique_ptr<QPrinter> printer = m_services.createPrinter ? m_services.createPrinter() : nullptr;
     if (!printer) {
-        m_services.dialogs->MsgBox("Es ist kein Drucker eingerichtet.\rDie Tabelle kann nicht gedruckt werden!", 48);
+        m_services.dialogs->MsgBox(
+            "Es ist kein Drucker eingerichtet.\rDie Tabelle kann nicht gedruckt werden!", 48);
         return;
     }
     try {
-        const GridPrinter::Document doc = GridPrinter::FromData(*Data1, dbgZeiten_PrintInitialize(), PrintFooter);
+        const GridPrinter::Document doc =
+            GridPrinter::FromData(*Data1, dbgZeiten_PrintInitialize(), PrintFooter);
         if (GridPrinter::Print(doc, dbgZeiten->font(), *printer) == 0)
-            m_services.dialogs->MsgBox("Der Drucker konnte nicht angesprochen werden.\rDie Tabelle wurde nicht gedruckt!",
-                                       48);
+            m_services.dialogs->MsgBox(
+                "Der Drucker konnte nicht angesprochen werden.\rDie Tabelle wurde nicht gedruckt!", 48);
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());
     }

@@ -9,7 +9,9 @@
 #include <QTableView>
 
 namespace {
-constexpr int px(int twips) { return twips / 15; }
+constexpr int px(int twips) {
+    return twips / 15;
+}
 } // namespace
 
 void frmChronivo::ApplyExpertModeLayout() {
@@ -52,7 +54,8 @@ void frmChronivo::SaveFormLayout() {
     SettingsStore& settings = *m_services.settings;
     QHeaderView* header = dbgZeiten->horizontalHeader();
     for (int i = 0; i < header->count(); ++i)
-        settings.SaveSetting(Section, QStringLiteral("ColWith%1").arg(i), QString::number(header->sectionSize(i) * 15));
+        settings.SaveSetting(Section, QStringLiteral("ColWith%1").arg(i),
+                             QString::number(header->sectionSize(i) * 15));
     settings.SaveSetting(Section, "Form Top", QString::number(y() * 15));
     settings.SaveSetting(Section, "Form Left", QString::number(x() * 15));
 }

@@ -21,7 +21,9 @@ namespace {
 
 constexpr const char* FirstPassSection = "DurchlaufmodusMulti";
 
-double secondsOfDay(const QTime& t) { return t.msecsSinceStartOfDay() / 1000.0; }
+double secondsOfDay(const QTime& t) {
+    return t.msecsSinceStartOfDay() / 1000.0;
+}
 
 } // namespace
 
@@ -88,8 +90,8 @@ bool frmChronivo::TakeResult() {
                 firstPass = ResultEntry::StartRecord(stored);
             } else {
                 const SYSTEMTIME runStart = ResultEntry::StartRecord(runStartText);
-                const double windowEnd = runStart.wHour * 3600.0 + runStart.wMinute * 60.0 + runStart.wSecond +
-                                         Convert::Val(edtStartdauer->text()) * 60.0;
+                const double windowEnd = runStart.wHour * 3600.0 + runStart.wMinute * 60.0 +
+                                         runStart.wSecond + Convert::Val(edtStartdauer->text()) * 60.0;
                 if (!(windowEnd < secondsOfDay(m_services.clock->now().time()))) {
                     // Inside the start window this pass is the runner's start: no row.
                     settings.SaveSetting(FirstPassSection, snText, lblSysTimeOut->text());
@@ -101,8 +103,8 @@ bool frmChronivo::TakeResult() {
 
     // 5. The starts the times run from.
     m_stGrossStart = ResultEntry::StartRecord(m_sStartTime);
-    if (grossFromRun && m_stGrossStart.wHour == m_stRunStart.wHour && m_stGrossStart.wMinute == m_stRunStart.wMinute &&
-        m_stGrossStart.wSecond == m_stRunStart.wSecond)
+    if (grossFromRun && m_stGrossStart.wHour == m_stRunStart.wHour &&
+        m_stGrossStart.wMinute == m_stRunStart.wMinute && m_stGrossStart.wSecond == m_stRunStart.wSecond)
         m_stGrossStart.wMilliseconds = m_stRunStart.wMilliseconds;
     m_stNetStart = firstPass ? *firstPass : m_stGrossStart;
 
@@ -138,7 +140,8 @@ bool frmChronivo::TakeResult() {
         rec.raceClock = sspWertungTimeOut->text();
         rec.grossMs = row.times.millisekunden;
         rec.netMs = row.times.millisekNetto;
-        rec.dateTime = SystemFormats::ShortDateText(m_services.clock->now().date()) + " " + lblSysTimeOut->text();
+        rec.dateTime =
+            SystemFormats::ShortDateText(m_services.clock->now().date()) + " " + lblSysTimeOut->text();
         BackupLog::WriteLogRecord(*m_services.dialogs, lblLogdatei->text(), rec);
     }
     // 11.
@@ -173,14 +176,15 @@ void frmChronivo::edtStartnummer_Change() {
 }
 
 void frmChronivo::edtImZiel_Change(int Index) {
-    m_services.settings->SaveSetting(Section, QStringLiteral("ImZiel%1").arg(Index), edtImZiel[Index]->text());
+    m_services.settings->SaveSetting(Section, QStringLiteral("ImZiel%1").arg(Index),
+                                     edtImZiel[Index]->text());
 }
 
 void frmChronivo::edtStartdauer_Change() {
     const QString text = edtStartdauer->text();
     if (Convert::IsNumeric(text))
-        m_services.settings->SaveSetting(Section, "Lauf" + cboLaufnummer->currentText().trimmed() + "Startdauer",
-                                         text);
+        m_services.settings->SaveSetting(
+            Section, "Lauf" + cboLaufnummer->currentText().trimmed() + "Startdauer", text);
     else
         edtStartdauer->setText("3");
 }
@@ -200,30 +204,21 @@ void frmChronivo::OpenContactInput() {
     const SettingsStore& settings = *m_services.settings;
     if (MSComm1->PortOpen())
         MSComm1->setPortOpen(false);
-    if (Convert::Val(settings.GetSetting("ExtSensor", "ExtSensor", "0")) == 0) {
-        m_contactPortFailed = 0;
+    if (Convert::Val(settings.GetSetting("ExtSensor", "ExtSensor", "0")) == 0)
         return;
-    }
-    const int port = static_cast<int>(Convert::ValLong(settings.GetSetting("ExtSensor", "Port", "1")));
-    try {
-        MSComm1->setCommPort(port);
-        MSComm1->setInputLen(0);
-        MSComm1->setPortOpen(true);
-        m_contactPortFailed = 0;
-        m_comm1Latch = {};
-    } catch (const RuntimeError& e) {
-        // Every activation tries again; the box comes once per port, or its closing would
-        // activate the window and show it again without end.
-        if (m_contactPortFailed != port) {
-            m_contactPortFailed = port;
-            showError(e.number(), e.description());
-        }
-    }
+    MSComm1->setCommPort(static_cast<int>(Convert::ValLong(settings.GetSetting("ExtSensor", "Port", "1"))));
+    MSComm1->setInputLen(0);
+    MSComm1->setPortOpen(true);
+    m_comm1Latch = {};
 }
 
-void frmChronivo::MSComm1_OnComm() { handleModemEvent(*MSComm1, m_comm1Latch, true); }
+void frmChronivo::MSComm1_OnComm() {
+    handleModemEvent(*MSComm1, m_comm1Latch, true);
+}
 
-void frmChronivo::MSComm2_OnComm() { handleModemEvent(*MSComm2, m_comm2Latch, false); }
+void frmChronivo::MSComm2_OnComm() {
+    handleModemEvent(*MSComm2, m_comm2Latch, false);
+}
 
 void frmChronivo::handleModemEvent(SerialPort& port, std::array<bool, 3>& latches, bool takesResults) {
     bool* latch = nullptr;

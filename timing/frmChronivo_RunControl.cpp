@@ -17,7 +17,9 @@
 
 namespace {
 
-constexpr int px(int twips) { return twips / 15; }
+constexpr int px(int twips) {
+    return twips / 15;
+}
 constexpr int NormalWidthTwips = 9495;
 
 } // namespace

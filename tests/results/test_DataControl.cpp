@@ -48,7 +48,8 @@ TEST_F(Paging, RowsAcrossPageBoundariesComeInTheirOrder) {
         EXPECT_EQ(data.data(data.index(r, 1)).toInt(), r + 1001) << r;
     }
     EXPECT_FALSE(data.value(300, "Platzierung").isValid());
-    EXPECT_EQ(data.rowTexts(0), (QStringList{"1", "1001", "00:00:01", "1000", "1000", "00:00:01", "10:00:00"}));
+    EXPECT_EQ(data.rowTexts(0),
+              (QStringList{"1", "1001", "00:00:01", "1000", "1000", "00:00:01", "10:00:00"}));
 }
 
 TEST_F(Paging, ARefreshShowsWhatTheDatabaseHoldsNow) {

