@@ -73,31 +73,6 @@ TEST_F(Paging, ARefreshShowsWhatTheDatabaseHoldsNow) {
     EXPECT_EQ(data.rowCount(), 10);
 }
 
-TEST_F(Paging, AFailingRefreshKeepsTheRowsShown) {
-    insert(1, 1, 5);
-    show(ResultViews::ResultList(1));
-    data.setRecordSource("select * from KeineTabelle order by x");
-    EXPECT_THROW(data.Refresh(), RuntimeError);
-    EXPECT_EQ(data.RecordCount(), 1);
-}
-
-TEST_F(Paging, TheFilterBindsTheStartNumberAsAValue) {
-    insert(1, 1, 1);
-    insert(1, 2, 2);
-    insert(1, 3, 0);
-    insert(1, 4, 1);
-    for (const char* typed : {"1 or 1=1", "1) or (1=1", "1' or '1'='1"}) {
-        show(ResultViews::Filter(1, typed));
-        EXPECT_EQ(data.RecordCount(), 2) << typed;
-    }
-    show(ResultViews::Filter(1, "0; delete from Chronvo"));
-    EXPECT_EQ(data.RecordCount(), 1);
-    show(ResultViews::Filter(1, ""));
-    EXPECT_EQ(data.RecordCount(), 1);
-    show(ResultViews::ResultList(1));
-    EXPECT_EQ(data.RecordCount(), 4);
-}
-
 TEST_F(Paging, TheCountGridCountsRowsPerStartNumber) {
     insert(1, 1, 4);
     insert(1, 2, 2);
@@ -114,27 +89,6 @@ TEST_F(Paging, TheCountGridCountsRowsPerStartNumber) {
     EXPECT_EQ(counts.rowTexts(0), (QStringList{"", "1"}));
     EXPECT_EQ(counts.rowTexts(1), (QStringList{"2", "1"}));
     EXPECT_EQ(counts.rowTexts(2), (QStringList{"4", "2"}));
-}
-
-TEST_F(Paging, EachRowIsStyledOnceUntilItIsRedrawn) {
-    insert(1, 1, 0);
-    insert(1, 2, 8);
-    show(ResultViews::ResultList(1));
-    data.setCellStyle("yellow", {QFont("Arial"), Qt::yellow});
-    int loads = 0;
-    data.setRowLoadedHandler([&](int row) {
-        ++loads;
-        return row == 0 ? QString("yellow") : QString();
-    });
-    EXPECT_EQ(data.data(data.index(0, 1), Qt::BackgroundRole).value<QColor>(), QColor(Qt::yellow));
-    EXPECT_EQ(data.data(data.index(0, 1), Qt::FontRole).value<QFont>().family(), "Arial");
-    EXPECT_FALSE(data.data(data.index(0, 0), Qt::BackgroundRole).isValid());
-    EXPECT_FALSE(data.data(data.index(1, 1), Qt::BackgroundRole).isValid());
-    data.data(data.index(0, 1), Qt::BackgroundRole);
-    EXPECT_EQ(loads, 2);
-    data.redrawRows();
-    data.data(data.index(0, 1), Qt::BackgroundRole);
-    EXPECT_EQ(loads, 3);
 }
 
 } // namespace

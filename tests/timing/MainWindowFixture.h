@@ -36,6 +36,11 @@ struct MainWindowTest : ::testing::Test {
         t->clock().setTime(time);
         w->lblSysTimeOut->setText(time.toString("hh:mm:ss"));
     }
+    // Starts run 1 by the start button at that moment.
+    void startRunAt(int h, int m, int s, int ms = 0) {
+        at(h, m, s, ms);
+        w->cmdStart_Click();
+    }
     // The Enter key in the start-number field with the given text.
     void enter(const QString& startnummer) {
         w->edtStartnummer->setText(startnummer);

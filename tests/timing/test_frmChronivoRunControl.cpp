@@ -21,8 +21,7 @@ void expectRunning(frmChronivo& w, bool running) {
 
 TEST_F(RunControl, StartStampsTheClockAndStoresTheRunState) {
     start();
-    at(10, 11, 12, 345);
-    w->cmdStart_Click();
+    startRunAt(10, 11, 12, 345);
     expectRunning(*w, true);
     EXPECT_EQ(w->lblStartTimeOut->text(), "10:11:12");
     EXPECT_EQ(w->m_stRunStart.wMilliseconds, 345);
@@ -53,12 +52,14 @@ TEST_F(RunControl, ATypedStartTimeMustHaveEightCharactersAndIsKeptByTheStart) {
     w->mnuSetStartTime_Click();
     EXPECT_EQ(setting("Lauf1Startzeit"), "08:30:00");
     expectRunning(*w, false);
-    at(8, 45, 0, 999);
-    w->cmdStart_Click();
+    startRunAt(8, 45, 0, 999);
     EXPECT_EQ(w->lblStartTimeOut->text(), "08:30:00");
     EXPECT_EQ(w->m_stRunStart.wHour, 8);
     EXPECT_EQ(w->m_stRunStart.wMinute, 30);
     EXPECT_EQ(w->m_stRunStart.wMilliseconds, 0);
+    at(8, 46, 0, 250);
+    enter("4");
+    EXPECT_EQ(rows().Fields("Millisekunden").toLongLong(), 960250);
 }
 
 TEST_F(RunControl, TheStartFromTheWaveTableTicksStartTimesByStartNumber) {
@@ -100,8 +101,7 @@ TEST_F(RunControl, ARunLeftRunningIsResumedWhenChosenAndLeftAloneWhenAnotherIsCh
 
 TEST_F(RunControl, ARunningRunSurvivesTheEndOfTheProgram) {
     start();
-    at(14, 0, 0, 500);
-    w->cmdStart_Click();
+    startRunAt(14, 0, 0, 500);
     w->cmdEnde_Click();
     w.reset();
     // The unload asked the application to quit; let that request pass so later dialogs of
