@@ -57,8 +57,10 @@ const QVector<DataControl::Row>& DataControl::page(int p) const {
         return *it;
     if (!m_db)
         throw RuntimeError(RuntimeError::DatabaseClosed, "Objekt ist ungültig oder nicht mehr festgelegt.");
-    Recordset rs = m_db->OpenRecordset(
-        m_sql + QStringLiteral(" LIMIT %1 OFFSET %2").arg(PageSize).arg(qint64(p) * PageSize), m_parameters);
+    QVariantMap parameters = m_parameters;
+    parameters.insert("pageSize", PageSize);
+    parameters.insert("pageOffset", qint64(p) * PageSize);
+    Recordset rs = m_db->OpenRecordset(m_sql + " LIMIT :pageSize OFFSET :pageOffset", parameters);
     if (m_pages.size() >= MaxPages)
         m_pages.clear();
     return *m_pages.insert(p, rs.rows());

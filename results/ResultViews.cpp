@@ -21,11 +21,13 @@ Source Filter(qint32 lauf, const QString& startnummerText) {
 }
 
 Source CountPerStartnummer(qint32 lauf) {
-    return {QStringLiteral("select Startnummer, count(*) as Anz from Chronvo where Laufnummer = :iLaufnummer "
-                           "group by Startnummer order by Startnummer"),
-            {{"iLaufnummer", lauf}},
-            QStringLiteral("select count(*) from (select 1 from Chronvo where Laufnummer = :iLaufnummer "
-                           "group by Startnummer)")};
+    return {
+        QStringLiteral("select Startnummer, count(*) as Anz from Chronvo where Laufnummer = :iLaufnummer "
+                       "group by Startnummer order by Startnummer"),
+        {{"iLaufnummer", lauf}},
+        // Rows without a start number are one group, and one distinct value.
+        QStringLiteral("select count(*) from (select distinct Startnummer from Chronvo where Laufnummer = "
+                       ":iLaufnummer)")};
 }
 
 void Apply(DataControl& data, const Source& source) {
