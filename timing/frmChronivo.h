@@ -20,7 +20,9 @@ class QPushButton;
 class QTableView;
 class QTimer;
 class QWidget;
+class SerialPort;
 struct Services;
+class TcpSocket;
 
 // The main timing window. It lives for the whole program run; closing it ends the program.
 // Its handlers are named after control and event; tests call them directly.
@@ -52,14 +54,30 @@ public:
     // Start times by start number (0 to 10000), filled from the wave-start table.
     void LoadStartZeitenArray();
     void BuildStartZeitButtons();
+    // Clocks: race clock (1000 ms), system clock and wave buttons (250 ms), board feed (100 ms).
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void Timer3_Timer();
     // Display boards.
     void ConnectAnzeigeIp();
+    void SendAnzeigeIp(const QString& text);
     void SendAnzeigeRS232(const QString& text);
     // Operating modes and layout.
+    void mnuDurchlaufModus_Click();
+    void mnuDurchlaufModusMulti_Click();
+    void mnuExpertMode_Click();
+    void mnuTriathlon_Click();
+    void mnuPrefsDisplay_Click();
+    void mnuPrefsGridFont_Click();
     void ApplyExpertModeLayout();
     void ApplyDurchlaufModus();
     void LoadGridColWidths();
     void SaveFormLayout();
+    // Direct booking into the race program's database. DirektEinbuchen is called after every
+    // result; it decides itself whether to book and reports a failed booking in a box.
+    void DirektEinbuchen(qint32 Startnummer, qint32 Millisekunden);
+    void mnuDirekteinbuchung_Click();
+    void mnuPathDatabase_Click();
 
     // The run number every query uses: the selector's numeric value, 1 for 0 or empty.
     qint32 currentLauf() const;
@@ -85,6 +103,7 @@ public:
     QLabel* lblStartTimeOut = nullptr;
     QLabel* lblSysTimeOut = nullptr;
     QLabel* sspWertungTimeOut = nullptr;
+    QFrame* shpAnzeige = nullptr;  // link indicator of the network display board
     QLabel* lblInfo = nullptr;
     QLabel* lblLogdatei = nullptr;
     QLabel* lblFastSave = nullptr;
@@ -102,10 +121,17 @@ public:
     QAction* mnuDurchlaufModusMulti = nullptr;
     QAction* mnuDurchlaufModus = nullptr;
     QAction* mnuTriathlon = nullptr;
+    QAction* mnuPrefsDisplay = nullptr;
+    QAction* mnuPrefsGridFont = nullptr;
+    QAction* mnuPathDatabase = nullptr;
 
     QTimer* Timer1 = nullptr;  // race clock, 1000 ms, only while a run is going
     QTimer* Timer2 = nullptr;  // system clock and wave buttons, 250 ms
     QTimer* Timer3 = nullptr;  // display-board feed, 100 ms
+
+    // Display-board links, created when their board is first switched on.
+    std::unique_ptr<TcpSocket> sockAnzeige;
+    std::unique_ptr<SerialPort> MSComm2;
 
     DataControl* Data1 = nullptr;  // results of the selected run
     DataControl* Data2 = nullptr;  // count per start number
@@ -115,6 +141,7 @@ public:
     quint32 m_lDisplayColor = 0x80FF80;
     quint32 m_lStopColor = 0xFF;
     SYSTEMTIME m_stRunStart{};
+    SYSTEMTIME m_stClock{};  // local time of the last system-clock tick
     // Start-time text of each start number; empty where no wave covers it.
     std::vector<QString> StartZeit;
 
@@ -129,6 +156,9 @@ private:
     void setRecordSources();
     void refreshGrids();
     void setClockColor(QLabel* clock, quint32 oleColor);
+    static quint32 clockColor(const QLabel* clock);
+    void setAnzeigeColor(quint32 oleColor);
+    void toggleFromMenu(QAction* item, void (frmChronivo::*handler)());
 
     Services& m_services;
     bool m_loaded = false;

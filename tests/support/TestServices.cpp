@@ -26,6 +26,7 @@ TestServices::TestServices(bool withDatabase) {
         serialPorts.push_back(port.get());
         return port;
     };
+    m_services->restartProgram = [this] { ++restarts; };
     m_services->programFolder = m_dir.path();
     m_services->programFile = m_dir.filePath("chronivo");
     // The backup file's default name lies in the home folder; keep tests inside their folder.

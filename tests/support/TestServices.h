@@ -33,6 +33,8 @@ public:
     // Every fake serial port the program created, in order of creation. A port is owned by
     // whoever asked for it; entries of ports already destroyed must not be used.
     std::vector<class FakeSerialPort*> serialPorts;
+    // How often the program asked to be started anew; no process is started in tests.
+    int restarts = 0;
 
 private:
     QTemporaryDir m_dir;
