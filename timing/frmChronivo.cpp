@@ -77,7 +77,8 @@ void frmChronivo::buildControls() {
     lblStartTimeOut->setText("");
     lblStartTimeOut->setGeometry(8, 22, 150, 40);
     sspWertungTimeOut = makeClock(central, "sspWertungTimeOut");
-    sspWertungTimeOut->setGeometry(166, 22, 150, 40);
+    // Wide enough for a negative race clock after midnight ("-23:-58:00").
+    sspWertungTimeOut->setGeometry(166, 22, 190, 40);
     lblSysTimeOut = makeClock(central, "lblSysTimeOut");
     lblSysTimeOut->setGeometry(475, 22, 150, 40);
     auto* lblUhr = new QLabel("Uhrzeit:", central);

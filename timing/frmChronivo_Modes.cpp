@@ -123,6 +123,9 @@ void frmChronivo::ApplyExpertModeLayout() {
 void frmChronivo::ApplyDurchlaufModus() {
     const bool single = mnuDurchlaufModus->isChecked();
     cmdDurchlauf->setVisible(single);
+    // It takes the place of the result button, so it must lie on top of it.
+    if (single)
+        cmdDurchlauf->raise();
     cmdStart->setVisible(!single);
     cmdStartVorgabe->setVisible(!single);
     cmdAutoStart->setVisible(!single);
