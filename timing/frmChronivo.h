@@ -159,6 +159,8 @@ private:
     static quint32 clockColor(const QLabel* clock);
     void setAnzeigeColor(quint32 oleColor);
     void toggleFromMenu(QAction* item, void (frmChronivo::*handler)());
+    // Flips a menu item's tick and stores it under key as "-1"/"0"; returns the new tick.
+    bool flipMenuTick(QAction* item, const char* key);
 
     Services& m_services;
     bool m_loaded = false;

@@ -18,8 +18,7 @@ void frmChronivo::DirektEinbuchen(qint32 Startnummer, qint32 Millisekunden) {
 }
 
 void frmChronivo::mnuDirekteinbuchung_Click() {
-    mnuDirekteinbuchung->setChecked(!mnuDirekteinbuchung->isChecked());
-    m_services.settings->SaveBool(Section, DirectBooking::KeyOn, mnuDirekteinbuchung->isChecked());
+    flipMenuTick(mnuDirekteinbuchung, DirectBooking::KeyOn);
     // The race database is opened only at start-up; switching off holds at once, because
     // every booking reads the setting.
     m_services.dialogs->MsgBox("Chronivo bitte neu starten!", MsgBoxStyle::Information);

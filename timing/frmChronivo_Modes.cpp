@@ -34,16 +34,19 @@ void frmChronivo::toggleFromMenu(QAction* item, void (frmChronivo::*handler)()) 
     });
 }
 
+bool frmChronivo::flipMenuTick(QAction* item, const char* key) {
+    item->setChecked(!item->isChecked());
+    m_services.settings->SaveBool(Section, key, item->isChecked());
+    return item->isChecked();
+}
+
 void frmChronivo::mnuDurchlaufModus_Click() {
-    mnuDurchlaufModus->setChecked(!mnuDurchlaufModus->isChecked());
-    m_services.settings->SaveBool(Section, "Durchlaufmodus", mnuDurchlaufModus->isChecked());
+    flipMenuTick(mnuDurchlaufModus, "Durchlaufmodus");
     ApplyDurchlaufModus();
 }
 
 void frmChronivo::mnuDurchlaufModusMulti_Click() {
-    mnuDurchlaufModusMulti->setChecked(!mnuDurchlaufModusMulti->isChecked());
-    m_services.settings->SaveBool(Section, "DurchlaufmodusMulti", mnuDurchlaufModusMulti->isChecked());
-    edtStartdauer->setVisible(mnuDurchlaufModusMulti->isChecked());
+    edtStartdauer->setVisible(flipMenuTick(mnuDurchlaufModusMulti, "DurchlaufmodusMulti"));
 }
 
 void frmChronivo::mnuExpertMode_Click() {
@@ -55,14 +58,12 @@ void frmChronivo::mnuExpertMode_Click() {
         if (answer != MsgBoxResult::Yes)
             return;
     }
-    mnuExpertMode->setChecked(!mnuExpertMode->isChecked());
-    m_services.settings->SaveBool(Section, "Expertenmodus", mnuExpertMode->isChecked());
+    flipMenuTick(mnuExpertMode, "Expertenmodus");
     ApplyExpertModeLayout();
 }
 
 void frmChronivo::mnuTriathlon_Click() {
-    mnuTriathlon->setChecked(!mnuTriathlon->isChecked());
-    m_services.settings->SaveBool(Section, "Triathlonmodus", mnuTriathlon->isChecked());
+    flipMenuTick(mnuTriathlon, "Triathlonmodus");
     m_services.dialogs->MsgBox("Chronvo wird neu gestartet!", MsgBoxStyle::Information);
     // The mode holds from start-up on: unload as usual (which saves the layout), make sure the
     // new instance reads the new settings, then start it.
