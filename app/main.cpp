@@ -7,8 +7,10 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(CHRONIVO_APP_TITLE);
-    QApplication::setApplicationVersion(
-        QStringLiteral("%1.%2.%3").arg(CHRONIVO_VERSION_MAJOR).arg(CHRONIVO_VERSION_MINOR).arg(CHRONIVO_VERSION_REVISION));
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                            .arg(CHRONIVO_VERSION_MAJOR)
+                                            .arg(CHRONIVO_VERSION_MINOR)
+                                            .arg(CHRONIVO_VERSION_REVISION));
 
     // The one Services object of the program; every window gets it from here.
     auto services = Services::createDefault(CHRONIVO_APP_TITLE, QCoreApplication::applicationFilePath());

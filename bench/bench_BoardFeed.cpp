@@ -139,7 +139,8 @@ void BM_BoardFeedJitter(benchmark::State& state) {
         int results = 0;
         QTimer load;
         load.setInterval(100);
-        QObject::connect(&load, &QTimer::timeout, [&] { takeResult(w, *t.services().local.gdbLocal, ++results); });
+        QObject::connect(&load, &QTimer::timeout,
+                         [&] { takeResult(w, *t.services().local.gdbLocal, ++results); });
         board.startRecording();
         load.start();
         QEventLoop run;
@@ -151,7 +152,8 @@ void BM_BoardFeedJitter(benchmark::State& state) {
         std::vector<double> gaps;
         for (size_t i = 1; i < arrivals.size(); ++i)
             gaps.push_back(std::chrono::duration<double, std::milli>(arrivals[i] - arrivals[i - 1]).count());
-        const auto outside = std::count_if(gaps.begin(), gaps.end(), [](double g) { return g < 85 || g > 115; });
+        const auto outside =
+            std::count_if(gaps.begin(), gaps.end(), [](double g) { return g < 85 || g > 115; });
         state.counters["lines"] = static_cast<double>(arrivals.size());
         state.counters["results"] = results;
         state.counters["median_ms"] = percentile(gaps, 0.5);

@@ -16,7 +16,9 @@ namespace Skin {
 
 namespace {
 
-bool tagged(const QWidget* w) { return w->property(TagProperty).toString() == "#"; }
+bool tagged(const QWidget* w) {
+    return w->property(TagProperty).toString() == "#";
+}
 
 QIcon programIcon() {
     // A stopwatch-like mark drawn once; the program ships no image files.
@@ -109,6 +111,14 @@ void PaintGradient(QWidget& widget, const QColor& first, const QColor& second, i
     auto* painter = new GradientPainter(&widget, first, second, direction);
     widget.installEventFilter(painter);
     widget.update();
+}
+
+void MarkProgramWindow(QWidget& window) {
+    window.setProperty("chronivoProgramWindow", true);
+}
+
+bool IsProgramWindow(const QWidget* window) {
+    return window && window->property("chronivoProgramWindow").toBool();
 }
 
 } // namespace Skin

@@ -21,4 +21,10 @@ QColor OleColor(quint32 ole);
 // 1 top to bottom. The widget keeps it across repaints and resizes.
 void PaintGradient(QWidget& widget, const QColor& first, const QColor& second, int direction);
 
+// Marks a window as one of the program's own windows (main window, dialogs, consoles), as
+// opposed to message boxes and file dialogs. Coming back to the main window from one of
+// these counts as an activation of the main window.
+void MarkProgramWindow(QWidget& window);
+bool IsProgramWindow(const QWidget* window);
+
 } // namespace Skin

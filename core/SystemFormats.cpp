@@ -4,7 +4,9 @@
 
 namespace SystemFormats {
 
-QString ShortDateText(const QDate& date) { return date.toString("dd.MM.yyyy"); }
+QString ShortDateText(const QDate& date) {
+    return date.toString("dd.MM.yyyy");
+}
 
 QString DefaultDrivePath(const QString& windowsPath) {
 #ifdef Q_OS_WIN

@@ -8,4 +8,6 @@ void SystemClock::Sleep(int ms) {
         QThread::msleep(static_cast<unsigned long>(ms));
 }
 
-void SystemBeeper::Beep() { QApplication::beep(); }
+void SystemBeeper::Beep() {
+    QApplication::beep();
+}

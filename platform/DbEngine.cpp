@@ -92,12 +92,15 @@ Database::Database(Workspace* workspace, QString path, QString connect, bool rea
     m_connectionName = QStringLiteral("chronivo-db-%1").arg(++g_connectionCounter);
     m_db = QSqlDatabase::addDatabase("QSQLITE", m_connectionName);
     // Open through a URI so that SQLite never creates a missing file behind our back.
-    m_db.setDatabaseName(QStringLiteral("file:%1?mode=%2").arg(
-        QString::fromUtf8(QUrl::toPercentEncoding(m_path, "/\\:")), readOnly ? "ro" : "rw"));
+    m_db.setDatabaseName(
+        QStringLiteral("file:%1?mode=%2")
+            .arg(QString::fromUtf8(QUrl::toPercentEncoding(m_path, "/\\:")), readOnly ? "ro" : "rw"));
     m_db.setConnectOptions("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000");
 }
 
-Database::~Database() { Close(); }
+Database::~Database() {
+    Close();
+}
 
 void Database::ensureOpen() const {
     if (!m_open)
@@ -113,7 +116,9 @@ void Database::loadStoredQueries() {
         m_queries.insert(q.value(0).toString().toLower(), {q.value(0).toString(), q.value(1).toString()});
 }
 
-bool Database::hasQueryDef(const QString& name) const { return m_queries.contains(name.toLower()); }
+bool Database::hasQueryDef(const QString& name) const {
+    return m_queries.contains(name.toLower());
+}
 
 QueryDef Database::QueryDefs(const QString& name) {
     ensureOpen();
@@ -189,7 +194,8 @@ void Database::Close() {
 // ----- QueryDef ----------------------------------------------------------------------------
 
 QueryDef::QueryDef(std::shared_ptr<Database> db, QString name, QString sql)
-    : m_db(std::move(db)), m_name(std::move(name)), m_sql(std::move(sql)), m_parsed(ParsedSql::parse(m_sql)) {}
+    : m_db(std::move(db)), m_name(std::move(name)), m_sql(std::move(sql)), m_parsed(ParsedSql::parse(m_sql)) {
+}
 
 void QueryDef::setParameter(const QString& name, const QVariant& value) {
     if (!m_parsed.names.contains(name, Qt::CaseInsensitive))
@@ -197,16 +203,22 @@ void QueryDef::setParameter(const QString& name, const QVariant& value) {
     m_values.insert(name.toLower(), value);
 }
 
-QVariant QueryDef::parameter(const QString& name) const { return m_values.value(name.toLower()); }
+QVariant QueryDef::parameter(const QString& name) const {
+    return m_values.value(name.toLower());
+}
 
 void QueryDef::Execute(int /*options*/) {
     m_recordsAffected = 0;
     m_recordsAffected = m_db->execute(m_parsed, m_values);
 }
 
-Recordset QueryDef::OpenRecordset() { return m_db->select(m_parsed, m_values); }
+Recordset QueryDef::OpenRecordset() {
+    return m_db->select(m_parsed, m_values);
+}
 
-void QueryDef::Close() { m_values.clear(); }
+void QueryDef::Close() {
+    m_values.clear();
+}
 
 // ----- Workspace ---------------------------------------------------------------------------
 
@@ -219,7 +231,8 @@ std::shared_ptr<Database> Workspace::OpenDatabase(const QString& path, bool /*ex
                                                   const QString& connect) {
     const QFileInfo info(path);
     if (!info.exists() || !info.isFile())
-        throw RuntimeError(RuntimeError::CannotOpenDatabase, QStringLiteral("Datei '%1' nicht gefunden.").arg(path));
+        throw RuntimeError(RuntimeError::CannotOpenDatabase,
+                           QStringLiteral("Datei '%1' nicht gefunden.").arg(path));
     std::shared_ptr<Database> db(new Database(this, path, connect, readOnly));
     if (!db->m_db.open())
         throw RuntimeError(RuntimeError::CannotOpenDatabase,
@@ -258,7 +271,8 @@ void Workspace::BeginTrans() {
 
 void Workspace::CommitTrans() {
     if (!m_inTransaction)
-        throw RuntimeError(3034, "Sie haben versucht, eine Transaktion ohne vorheriges BeginTrans zu beenden.");
+        throw RuntimeError(3034,
+                           "Sie haben versucht, eine Transaktion ohne vorheriges BeginTrans zu beenden.");
     m_inTransaction = false;
     for (Database* db : m_databases)
         if (!db->m_db.commit())
@@ -267,7 +281,8 @@ void Workspace::CommitTrans() {
 
 void Workspace::Rollback() {
     if (!m_inTransaction)
-        throw RuntimeError(3034, "Sie haben versucht, eine Transaktion ohne vorheriges BeginTrans zu beenden.");
+        throw RuntimeError(3034,
+                           "Sie haben versucht, eine Transaktion ohne vorheriges BeginTrans zu beenden.");
     m_inTransaction = false;
     for (Database* db : m_databases)
         db->m_db.rollback();
@@ -277,4 +292,6 @@ void Workspace::Rollback() {
 
 DbEngine::DbEngine() : m_workspace(std::make_unique<Workspace>()) {}
 
-Workspace& DbEngine::Workspaces(int /*index*/) { return *m_workspace; }
+Workspace& DbEngine::Workspaces(int /*index*/) {
+    return *m_workspace;
+}

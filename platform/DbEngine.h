@@ -19,8 +19,8 @@ constexpr int dbFailOnError = 128;
 // occur several times and values can be set in any order.
 struct ParsedSql final {
     QString positionalSql;
-    QStringList occurrences;  // parameter name of each "?" in order
-    QStringList names;        // distinct names in order of first use
+    QStringList occurrences; // parameter name of each "?" in order
+    QStringList names;       // distinct names in order of first use
 
     static ParsedSql parse(const QString& sql);
 };
@@ -68,7 +68,7 @@ private:
     QString m_connectionName;
     QSqlDatabase m_db;
     bool m_open = false;
-    QHash<QString, std::pair<QString, QString>> m_queries;  // lower-case name -> (name, SQL)
+    QHash<QString, std::pair<QString, QString>> m_queries; // lower-case name -> (name, SQL)
 };
 
 // A stored query, with its parameters set by name.
@@ -99,7 +99,7 @@ private:
     QString m_name;
     QString m_sql;
     ParsedSql m_parsed;
-    QVariantMap m_values;  // keyed by lower-case name
+    QVariantMap m_values; // keyed by lower-case name
     long m_recordsAffected = 0;
 };
 

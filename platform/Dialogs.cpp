@@ -9,7 +9,9 @@
 
 namespace {
 
-QWidget* parentWindow() { return QApplication::activeWindow(); }
+QWidget* parentWindow() {
+    return QApplication::activeWindow();
+}
 
 } // namespace
 
@@ -66,24 +68,27 @@ QString QtDialogs::InputBox(const QString& prompt, const QString& title, const Q
     return ok ? text : QString();
 }
 
-bool QtDialogs::ShowOpen(FileDialogRequest& request) {
+namespace {
+
+bool fileDialog(FileDialogRequest& request, bool save) {
     const QString start = request.fileName.isEmpty() ? request.initialDir : request.fileName;
-    const QString name =
-        QFileDialog::getOpenFileName(parentWindow(), request.title, start, toQtFileFilter(request.filter));
+    const QString filter = toQtFileFilter(request.filter);
+    const QString name = save ? QFileDialog::getSaveFileName(parentWindow(), request.title, start, filter)
+                              : QFileDialog::getOpenFileName(parentWindow(), request.title, start, filter);
     if (name.isEmpty())
         return false;
     request.fileName = name;
     return true;
 }
 
+} // namespace
+
+bool QtDialogs::ShowOpen(FileDialogRequest& request) {
+    return fileDialog(request, false);
+}
+
 bool QtDialogs::ShowSave(FileDialogRequest& request) {
-    const QString start = request.fileName.isEmpty() ? request.initialDir : request.fileName;
-    const QString name =
-        QFileDialog::getSaveFileName(parentWindow(), request.title, start, toQtFileFilter(request.filter));
-    if (name.isEmpty())
-        return false;
-    request.fileName = name;
-    return true;
+    return fileDialog(request, true);
 }
 
 bool QtDialogs::ShowColor(QColor& color) {

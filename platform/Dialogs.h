@@ -29,9 +29,9 @@ constexpr int No = 7;
 // control, so the name chosen last is offered again next time.
 struct FileDialogRequest {
     QString title;
-    QString filter;      // "Text (*.txt)|*.txt|Alle (*.*)|*.*" as the classic dialogs take it
+    QString filter; // "Text (*.txt)|*.txt|Alle (*.*)|*.*" as the classic dialogs take it
     QString initialDir;
-    QString fileName;    // in: preset; out: chosen
+    QString fileName; // in: preset; out: chosen
 };
 
 // Every modal question the program asks goes through here, so that tests can answer them.
@@ -42,7 +42,8 @@ public:
     // Returns one of MsgBoxResult. The title defaults to the application title.
     virtual int MsgBox(const QString& prompt, int style = MsgBoxStyle::OkOnly, const QString& title = {}) = 0;
     // Returns the typed text, or "" when cancelled.
-    virtual QString InputBox(const QString& prompt, const QString& title = {}, const QString& defaultText = {}) = 0;
+    virtual QString InputBox(const QString& prompt, const QString& title = {},
+                             const QString& defaultText = {}) = 0;
     // False when cancelled; otherwise request.fileName holds the choice.
     virtual bool ShowOpen(FileDialogRequest& request) = 0;
     virtual bool ShowSave(FileDialogRequest& request) = 0;

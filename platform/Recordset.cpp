@@ -5,9 +5,13 @@
 Recordset::Recordset(QStringList fieldNames, QVector<QVector<QVariant>> rows)
     : m_fieldNames(std::move(fieldNames)), m_rows(std::move(rows)) {}
 
-void Recordset::MoveFirst() { m_pos = 0; }
+void Recordset::MoveFirst() {
+    m_pos = 0;
+}
 
-void Recordset::MoveLast() { m_pos = m_rows.isEmpty() ? 0 : static_cast<int>(m_rows.size()) - 1; }
+void Recordset::MoveLast() {
+    m_pos = m_rows.isEmpty() ? 0 : static_cast<int>(m_rows.size()) - 1;
+}
 
 void Recordset::MoveNext() {
     if (m_pos < m_rows.size())

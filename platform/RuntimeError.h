@@ -19,13 +19,13 @@ public:
     // Well-known numbers.
     static constexpr long InvalidProcedureCall = 5;
     static constexpr long TypeMismatch = 13;
-    static constexpr long ItemNotFound = 3265;    // no query or field of that name
+    static constexpr long ItemNotFound = 3265;       // no query or field of that name
     static constexpr long CannotOpenDatabase = 3024; // file not found
-    static constexpr long NoCurrentRecord = 3021; // a field read at BOF or EOF
-    static constexpr long DuplicateKey = 3022;    // unique index violated
+    static constexpr long NoCurrentRecord = 3021;    // a field read at BOF or EOF
+    static constexpr long DuplicateKey = 3022;       // unique index violated
     static constexpr long UnrecognizedFormat = 3343; // the file is no database
-    static constexpr long EngineError = 3146;     // any other failure of an action query
-    static constexpr long DatabaseClosed = 3420;  // object invalid or no longer set
+    static constexpr long EngineError = 3146;        // any other failure of an action query
+    static constexpr long DatabaseClosed = 3420;     // object invalid or no longer set
 
 private:
     long m_number;

@@ -111,7 +111,9 @@ QtSerialPort::~QtSerialPort() {
         d->port.close();
 }
 
-bool QtSerialPort::PortOpen() const { return d->port.isOpen(); }
+bool QtSerialPort::PortOpen() const {
+    return d->port.isOpen();
+}
 
 void QtSerialPort::openPort() {
     const LineSettings s = parseSettings(Settings());
@@ -135,7 +137,7 @@ void QtSerialPort::openPort() {
     d->port.setStopBits(s.stopBits == 2     ? QSerialPort::TwoStop
                         : s.stopBits == 1.5 ? QSerialPort::OneAndHalfStop
                                             : QSerialPort::OneStop);
-    d->port.setFlowControl(Handshaking() & 2 ? QSerialPort::HardwareControl
+    d->port.setFlowControl(Handshaking() & 2   ? QSerialPort::HardwareControl
                            : Handshaking() & 1 ? QSerialPort::SoftwareControl
                                                : QSerialPort::NoFlowControl);
     applyLines();
@@ -198,7 +200,9 @@ QByteArray QtSerialPort::Input() {
     return InputLen() > 0 ? d->port.read(InputLen()) : d->port.readAll();
 }
 
-int QtSerialPort::InBufferCount() const { return d->port.isOpen() ? static_cast<int>(d->port.bytesAvailable()) : 0; }
+int QtSerialPort::InBufferCount() const {
+    return d->port.isOpen() ? static_cast<int>(d->port.bytesAvailable()) : 0;
+}
 
 void QtSerialPort::Output(const QByteArray& data) {
     if (!d->port.isOpen())

@@ -116,7 +116,8 @@ QString SerialDeviceForPort(int n);
 class QtSerialPort final : public SerialPort {
     Q_OBJECT
 public:
-    explicit QtSerialPort(std::function<QString(int)> deviceForPort = SerialDeviceForPort, QObject* parent = nullptr);
+    explicit QtSerialPort(std::function<QString(int)> deviceForPort = SerialDeviceForPort,
+                          QObject* parent = nullptr);
     ~QtSerialPort() override;
 
     bool PortOpen() const override;

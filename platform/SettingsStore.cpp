@@ -51,7 +51,8 @@ QString SettingsStore::groupKey(const QString& section, const QString& key) cons
     return section + "/" + key;
 }
 
-QString SettingsStore::GetSetting(const QString& section, const QString& key, const QString& defaultValue) const {
+QString SettingsStore::GetSetting(const QString& section, const QString& key,
+                                  const QString& defaultValue) const {
     const QVariant v = m_settings->value(groupKey(section, key));
     if (!v.isValid())
         return defaultValue;
@@ -92,6 +93,10 @@ void SettingsStore::SaveBool(const QString& section, const QString& key, bool va
     SaveSetting(section, key, value ? "-1" : "0");
 }
 
-QString SettingsStore::location() const { return m_settings->fileName(); }
+QString SettingsStore::location() const {
+    return m_settings->fileName();
+}
 
-void SettingsStore::sync() { m_settings->sync(); }
+void SettingsStore::sync() {
+    m_settings->sync();
+}

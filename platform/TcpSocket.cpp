@@ -78,13 +78,18 @@ void QtTcpSocket::Connect(const QString& host, int port) {
 
 void QtTcpSocket::SendData(const QByteArray& data) {
     if (d->socket.state() != QAbstractSocket::ConnectedState)
-        throw RuntimeError(SocketError::WrongProtocolState, "Wrong protocol or connection state for the requested transaction or request");
+        throw RuntimeError(SocketError::WrongProtocolState,
+                           "Wrong protocol or connection state for the requested transaction or request");
     d->socket.write(data);
 }
 
-QByteArray QtTcpSocket::GetData() { return d->socket.readAll(); }
+QByteArray QtTcpSocket::GetData() {
+    return d->socket.readAll();
+}
 
-int QtTcpSocket::BytesReceived() const { return static_cast<int>(d->socket.bytesAvailable()); }
+int QtTcpSocket::BytesReceived() const {
+    return static_cast<int>(d->socket.bytesAvailable());
+}
 
 void QtTcpSocket::Close() {
     d->errorState = false;
@@ -114,9 +119,13 @@ int QtTcpSocket::State() const {
     return SocketState::Closed;
 }
 
-QString QtTcpSocket::RemoteHost() const { return d->host; }
+QString QtTcpSocket::RemoteHost() const {
+    return d->host;
+}
 
-int QtTcpSocket::RemotePort() const { return d->port; }
+int QtTcpSocket::RemotePort() const {
+    return d->port;
+}
 
 void QtTcpSocket::setNoDelay(bool on) {
     d->noDelay = on;

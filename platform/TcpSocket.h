@@ -23,13 +23,13 @@ constexpr int Error = 9;
 
 // Classic socket error numbers reported by the Error signal.
 namespace SocketError {
-constexpr int ConnectionAborted = 10053;  // aborted due to timeout or other failure
+constexpr int ConnectionAborted = 10053; // aborted due to timeout or other failure
 constexpr int ConnectionReset = 10054;
 constexpr int TimedOut = 10060;
 constexpr int ConnectionRefused = 10061;
 constexpr int HostNotFound = 11001;
 constexpr int InvalidArgument = 10014;
-constexpr int WrongProtocolState = 40006;  // send on a socket that is not connected
+constexpr int WrongProtocolState = 40006; // send on a socket that is not connected
 } // namespace SocketError
 
 // A TCP client socket as the windows use it: Connect returns at once and the outcome

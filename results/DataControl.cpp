@@ -5,7 +5,9 @@
 
 DataControl::DataControl(QObject* parent) : QAbstractTableModel(parent) {}
 
-QString DataControl::DatabaseName() const { return m_db ? m_db->Name() : QString(); }
+QString DataControl::DatabaseName() const {
+    return m_db ? m_db->Name() : QString();
+}
 
 void DataControl::setRecordSource(const QString& sql, const QVariantMap& parameters) {
     m_sql = sql;

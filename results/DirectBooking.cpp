@@ -9,7 +9,9 @@
 
 namespace DirectBooking {
 
-bool isOn(const SettingsStore& settings) { return settings.GetBool(Section, KeyOn, false); }
+bool isOn(const SettingsStore& settings) {
+    return settings.GetBool(Section, KeyOn, false);
+}
 
 QString GetLaufName(const SettingsStore& settings, Database* race, qint32 laufnummer) {
     if (!isOn(settings))

@@ -103,7 +103,7 @@ public:
     QLabel* lblStartTimeOut = nullptr;
     QLabel* lblSysTimeOut = nullptr;
     QLabel* sspWertungTimeOut = nullptr;
-    QFrame* shpAnzeige = nullptr;  // link indicator of the network display board
+    QFrame* shpAnzeige = nullptr; // link indicator of the network display board
     QLabel* lblInfo = nullptr;
     QLabel* lblLogdatei = nullptr;
     QLabel* lblFastSave = nullptr;
@@ -125,23 +125,23 @@ public:
     QAction* mnuPrefsGridFont = nullptr;
     QAction* mnuPathDatabase = nullptr;
 
-    QTimer* Timer1 = nullptr;  // race clock, 1000 ms, only while a run is going
-    QTimer* Timer2 = nullptr;  // system clock and wave buttons, 250 ms
-    QTimer* Timer3 = nullptr;  // display-board feed, 100 ms
+    QTimer* Timer1 = nullptr; // race clock, 1000 ms, only while a run is going
+    QTimer* Timer2 = nullptr; // system clock and wave buttons, 250 ms
+    QTimer* Timer3 = nullptr; // display-board feed, 100 ms
 
     // Display-board links, created when their board is first switched on.
     std::unique_ptr<TcpSocket> sockAnzeige;
     std::unique_ptr<SerialPort> MSComm2;
 
-    DataControl* Data1 = nullptr;  // results of the selected run
-    DataControl* Data2 = nullptr;  // count per start number
+    DataControl* Data1 = nullptr; // results of the selected run
+    DataControl* Data2 = nullptr; // count per start number
 
     // ----- members -------------------------------------------------------------------------
     std::shared_ptr<Database> m_dbRace;
     quint32 m_lDisplayColor = 0x80FF80;
     quint32 m_lStopColor = 0xFF;
     SYSTEMTIME m_stRunStart{};
-    SYSTEMTIME m_stClock{};  // local time of the last system-clock tick
+    SYSTEMTIME m_stClock{}; // local time of the last system-clock tick
     // Start-time text of each start number; empty where no wave covers it.
     std::vector<QString> StartZeit;
 
@@ -166,4 +166,5 @@ private:
     bool m_loaded = false;
     bool m_unloaded = false;
     bool m_activating = false;
+    bool m_leftForProgramWindow = false;
 };

@@ -48,8 +48,9 @@ void frmChronivo::ConnectAnzeigeIp() {
     // An unknown host or a refused connection shows on the next tick, which tries again.
     try {
         sockAnzeige->setLocalPort(0);
-        sockAnzeige->Connect(settings.GetSetting(BoardSection, "ExtAnzeigeIp", "localhost"),
-                             static_cast<int>(Convert::ValLong(settings.GetSetting(BoardSection, "ExtAnzeigePort", "23"))));
+        sockAnzeige->Connect(
+            settings.GetSetting(BoardSection, "ExtAnzeigeIp", "localhost"),
+            static_cast<int>(Convert::ValLong(settings.GetSetting(BoardSection, "ExtAnzeigePort", "23"))));
         // A clock line must leave at once, and the last line still reach the board when the
         // program ends.
         sockAnzeige->setNoDelay(true);
@@ -72,7 +73,8 @@ void frmChronivo::SendAnzeigeIp(const QString& text) {
         if (text.isEmpty())
             return;
         try {
-            sockAnzeige->SendData(ClockText::BoardLine(text, settings.GetBool(BoardSection, "ExtAnzeigeIpBlink", false)));
+            sockAnzeige->SendData(
+                ClockText::BoardLine(text, settings.GetBool(BoardSection, "ExtAnzeigeIpBlink", false)));
         } catch (const RuntimeError&) {
         }
         return;
@@ -94,8 +96,8 @@ void frmChronivo::SendAnzeigeRS232(const QString& text) {
             MSComm2 = m_services.createSerialPort();
         // An open port keeps its number: a changed port takes effect at the next start.
         if (!MSComm2->PortOpen()) {
-            MSComm2->setCommPort(
-                static_cast<int>(Convert::ValLong(settings.GetSetting(BoardSection, "ExtRS232Parameter", "1"))));
+            MSComm2->setCommPort(static_cast<int>(
+                Convert::ValLong(settings.GetSetting(BoardSection, "ExtRS232Parameter", "1"))));
             MSComm2->setInputLen(0);
             MSComm2->setSettings("9600,N,8,1");
             MSComm2->setPortOpen(true);

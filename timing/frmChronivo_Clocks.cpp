@@ -14,8 +14,8 @@
 
 namespace {
 
-constexpr quint32 WaveStartedColor = 0x80FF80;  // light green
-constexpr quint32 WaveWaitingColor = 0x8080FF;  // light red
+constexpr quint32 WaveStartedColor = 0x80FF80; // light green
+constexpr quint32 WaveWaitingColor = 0x8080FF; // light red
 
 // Sets a back colour through the style sheet only when it changes: re-polishing ten
 // buttons four times a second would cost the window for nothing.

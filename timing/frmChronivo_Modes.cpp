@@ -13,9 +13,13 @@
 
 namespace {
 
-constexpr int px(int twips) { return twips / 15; }
+constexpr int px(int twips) {
+    return twips / 15;
+}
 
-QString boolText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+QString boolText(bool value) {
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
 
 // The colour as the settings store keeps it: &H00BBGGRR.
 quint32 toOleColor(const QColor& c) {
@@ -51,10 +55,11 @@ void frmChronivo::mnuDurchlaufModusMulti_Click() {
 
 void frmChronivo::mnuExpertMode_Click() {
     if (!mnuExpertMode->isChecked()) {
-        const int answer = m_services.dialogs->MsgBox("Wenn Sie die Daten im Expertenmodus ändern, dann sollten Sie\r"
-                                                      "eine Sicherung der aktuellen Datenbank machen!!!\r\r"
-                                                      "In den Expertenmodus wechseln?",
-                                                      MsgBoxStyle::YesNo | MsgBoxStyle::Information);
+        const int answer =
+            m_services.dialogs->MsgBox("Wenn Sie die Daten im Expertenmodus ändern, dann sollten Sie\r"
+                                       "eine Sicherung der aktuellen Datenbank machen!!!\r\r"
+                                       "In den Expertenmodus wechseln?",
+                                       MsgBoxStyle::YesNo | MsgBoxStyle::Information);
         if (answer != MsgBoxResult::Yes)
             return;
     }
@@ -149,7 +154,8 @@ void frmChronivo::SaveFormLayout() {
     SettingsStore& settings = *m_services.settings;
     QHeaderView* header = dbgZeiten->horizontalHeader();
     for (int i = 0; i < header->count(); ++i)
-        settings.SaveSetting(Section, QStringLiteral("ColWith%1").arg(i), QString::number(header->sectionSize(i) * 15));
+        settings.SaveSetting(Section, QStringLiteral("ColWith%1").arg(i),
+                             QString::number(header->sectionSize(i) * 15));
     settings.SaveSetting(Section, "Form Top", QString::number(y() * 15));
     settings.SaveSetting(Section, "Form Left", QString::number(x() * 15));
 }

@@ -63,7 +63,8 @@ void frmChronivo::BuildStartZeitButtons() {
         QStringList fields = waveRow(settings, i).split(';');
         while (fields.size() < 4)
             fields << QString();
-        const QString caption = fields[3] + " startet " + fields[2] + " (" + fields[0] + "-" + fields[1] + ")";
+        const QString caption =
+            fields[3] + " startet " + fields[2] + " (" + fields[0] + "-" + fields[1] + ")";
         bool matched = false;
         for (int b = 0; b < 10; ++b) {
             if (cmdSetStartZeit[b]->property("Tag").toString() == fields[3]) {

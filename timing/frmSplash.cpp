@@ -13,6 +13,7 @@
 frmSplash::frmSplash(Services& services, QWidget* parent) : QDialog(parent), m_services(services) {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setModal(true);
+    Skin::MarkProgramWindow(*this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(30, 24, 30, 24);
     lblProductName = new QLabel(this);
@@ -38,7 +39,8 @@ void frmSplash::Form_Load() {
                             .arg(CHRONIVO_VERSION_REVISION));
     lblProductName->setText(CHRONIVO_APP_TITLE);
     lblBeschraenkung->setText("Zeitnahme für Laufveranstaltungen");
-    lblFiletime->setText(modGlobal::GetFileModifiedDate(m_services.programFile).toString("dd.MM.yyyy hh:mm:ss"));
+    lblFiletime->setText(
+        modGlobal::GetFileModifiedDate(m_services.programFile).toString("dd.MM.yyyy hh:mm:ss"));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);

@@ -1,5 +1,6 @@
 #include "platform/DbEngine.h"
 #include "platform/RuntimeError.h"
+#include "support/ErrorOf.h"
 #include "support/TestServices.h"
 
 #include <QFile>
@@ -8,15 +9,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-long errorNumber(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 void insertResult(Database& db, int lauf, int platz, const QVariant& startnummer, int ms = 1000) {
     QueryDef q = db.QueryDefs("pI_Chronvo");
@@ -40,7 +32,8 @@ int countRows(Database& db, int lauf) {
 }
 
 TEST(ParsedSql, NamedParametersBecomePositionalOutsideQuotes) {
-    const ParsedSql p = ParsedSql::parse("select ':x' as a, \"b:c\" from t where a = :iA or b = :iB or c = :iA");
+    const ParsedSql p =
+        ParsedSql::parse("select ':x' as a, \"b:c\" from t where a = :iA or b = :iB or c = :iA");
     EXPECT_EQ(p.positionalSql, "select ':x' as a, \"b:c\" from t where a = ? or b = ? or c = ?");
     EXPECT_EQ(p.occurrences, (QStringList{"iA", "iB", "iA"}));
     EXPECT_EQ(p.names, (QStringList{"iA", "iB"}));
@@ -49,7 +42,7 @@ TEST(ParsedSql, NamedParametersBecomePositionalOutsideQuotes) {
 TEST(DbEngine, AMissingFileIsAnOpenErrorAndIsNeverCreated) {
     TestServices t(false);
     Workspace& ws = t.services().dbEngine->Workspaces(0);
-    EXPECT_EQ(errorNumber([&] { ws.OpenDatabase(t.dbPath(), false, false, ";PWD=x"); }),
+    EXPECT_EQ(errorNumberOf([&] { ws.OpenDatabase(t.dbPath(), false, false, ";PWD=x"); }),
               RuntimeError::CannotOpenDatabase);
     EXPECT_FALSE(QFile::exists(t.dbPath()));
     // A file that is no database is refused as well.
@@ -57,25 +50,26 @@ TEST(DbEngine, AMissingFileIsAnOpenErrorAndIsNeverCreated) {
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write("this is not a database file, just some text that is long enough");
     junk.close();
-    EXPECT_NE(errorNumber([&] { ws.OpenDatabase(t.dbPath(), false, false, ";PWD=x"); }), 0);
+    EXPECT_NE(errorNumberOf([&] { ws.OpenDatabase(t.dbPath(), false, false, ";PWD=x"); }), 0);
 }
 
 TEST(DbEngine, QueriesAreFoundByNameAndParametersByNameInAnyOrder) {
     TestServices t;
     auto db = t.openLocal();
     EXPECT_EQ(db->Connect(), ";PWD=7rosenhag");
-    EXPECT_EQ(errorNumber([&] { db->QueryDefs("pX_DoesNotExist"); }), RuntimeError::ItemNotFound);
-    QueryDef q = db->QueryDefs("ps_getnextplatz");  // names are not case-sensitive
+    EXPECT_EQ(errorNumberOf([&] { db->QueryDefs("pX_DoesNotExist"); }), RuntimeError::ItemNotFound);
+    QueryDef q = db->QueryDefs("ps_getnextplatz"); // names are not case-sensitive
     EXPECT_EQ(q.Name(), "pS_GetNextPlatz");
-    EXPECT_EQ(errorNumber([&] { q.setParameter("iNoSuchParameter", 1); }), RuntimeError::ItemNotFound);
+    EXPECT_EQ(errorNumberOf([&] { q.setParameter("iNoSuchParameter", 1); }), RuntimeError::ItemNotFound);
 
     // The same insert with the parameters set in reverse order stores the same row.
     QueryDef ins = db->QueryDefs("pI_Chronvo");
     const QStringList names = ins.ParameterNames();
     ASSERT_EQ(names.size(), 10);
     for (auto it = names.crbegin(); it != names.crend(); ++it)
-        ins.setParameter(*it, it->contains("time", Qt::CaseInsensitive) || *it == "iZeitNetto" ? QVariant("00:00:05")
-                                                                                                : QVariant(7));
+        ins.setParameter(*it, it->contains("time", Qt::CaseInsensitive) || *it == "iZeitNetto"
+                                  ? QVariant("00:00:05")
+                                  : QVariant(7));
     ins.Execute(dbFailOnError);
     Recordset rs = db->OpenRecordset("select Laufnummer, Startnummer, Starttime from Chronvo");
     ASSERT_EQ(rs.RecordCount(), 1);
@@ -95,11 +89,11 @@ TEST(DbEngine, RecordsetMovesAndFields) {
     EXPECT_EQ(rs.Fields("startnummer").toInt(), 13);
     rs.MoveNext();
     EXPECT_TRUE(rs.isEOF());
-    EXPECT_EQ(errorNumber([&] { rs.Fields(0); }), RuntimeError::NoCurrentRecord);
+    EXPECT_EQ(errorNumberOf([&] { rs.Fields(0); }), RuntimeError::NoCurrentRecord);
     rs.MoveFirst();
     rs.MovePrevious();
     EXPECT_TRUE(rs.isBOF());
-    EXPECT_EQ(errorNumber([&] { rs.Fields("Nope"); }), RuntimeError::ItemNotFound);
+    EXPECT_EQ(errorNumberOf([&] { rs.Fields("Nope"); }), RuntimeError::ItemNotFound);
 
     Recordset empty = db->OpenRecordset("select * from Chronvo where Laufnummer = 9");
     EXPECT_EQ(empty.RecordCount(), 0);
@@ -112,8 +106,8 @@ TEST(DbEngine, AFailingActionQueryChangesNothingAndRaises) {
     auto db = t.openLocal();
     QueryDef ins = db->QueryDefs("pI_Chronvo");
     ins.setParameter("iLaufnummer", 1);
-    ins.setParameter("iStartnummer", "abc");  // not a number
-    EXPECT_NE(errorNumber([&] { ins.Execute(dbFailOnError); }), 0);
+    ins.setParameter("iStartnummer", "abc"); // not a number
+    EXPECT_NE(errorNumberOf([&] { ins.Execute(dbFailOnError); }), 0);
     EXPECT_EQ(countRows(*db, 1), 0);
 }
 
@@ -131,7 +125,7 @@ TEST(DbEngine, ARolledBackTransactionLeavesNothingAndACommittedOneIsInAPlainCopy
     ws.BeginTrans();
     insertResult(*db, 2, 1, 7);
     ws.CommitTrans();
-    insertResult(*db, 2, 2, 8);  // outside any transaction: its own unit
+    insertResult(*db, 2, 2, 8); // outside any transaction: its own unit
 
     // Copying the file while the database stays open must give every committed row.
     const QString copy = t.path("copy.mdb");
@@ -148,8 +142,8 @@ TEST(DbEngine, AClosedDatabaseRefusesQueries) {
     QueryDef q = db->QueryDefs("pS_GetNextPlatz");
     db->Close();
     EXPECT_FALSE(db->isOpen());
-    EXPECT_EQ(errorNumber([&] { db->QueryDefs("pS_GetNextPlatz"); }), RuntimeError::DatabaseClosed);
-    EXPECT_EQ(errorNumber([&] { q.OpenRecordset(); }), RuntimeError::DatabaseClosed);
+    EXPECT_EQ(errorNumberOf([&] { db->QueryDefs("pS_GetNextPlatz"); }), RuntimeError::DatabaseClosed);
+    EXPECT_EQ(errorNumberOf([&] { q.OpenRecordset(); }), RuntimeError::DatabaseClosed);
 }
 
 } // namespace

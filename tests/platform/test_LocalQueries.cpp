@@ -37,7 +37,8 @@ struct LocalQueries : ::testing::Test {
     std::vector<std::pair<int, int>> places(int lauf) {
         std::vector<std::pair<int, int>> out;
         Recordset rs = db->OpenRecordset(
-            "select Platzierung, Startnummer from Chronvo where Laufnummer = :n order by Platzierung", {{"n", lauf}});
+            "select Platzierung, Startnummer from Chronvo where Laufnummer = :n order by Platzierung",
+            {{"n", lauf}});
         for (rs.MoveFirst(); !rs.isEOF(); rs.MoveNext())
             out.emplace_back(rs.Fields(0).toInt(), rs.Fields(1).toInt());
         return out;
@@ -59,7 +60,7 @@ TEST_F(LocalQueries, NextPlaceIsNullForAnEmptyRunAndFollowsTheHighestPlace) {
     insert(2, 1, 21, 1500);
     EXPECT_EQ(nextPlatz(1).toInt(), 3);
     EXPECT_EQ(nextPlatz(2).toInt(), 2);
-    EXPECT_EQ(nextPlatz("1").toInt(), 3);  // the run given as text
+    EXPECT_EQ(nextPlatz("1").toInt(), 3); // the run given as text
     EXPECT_TRUE(nextPlatz(3).isNull());
 }
 
@@ -77,7 +78,7 @@ TEST_F(LocalQueries, PlaceShiftMakesRoomAndPlaceDeleteLeavesTheOthers) {
     }
     EXPECT_EQ(action("pU_Platzierung", {{"iLaufnummer", 1}, {"iPlatzierung", "2"}}), 3);
     EXPECT_EQ(places(1), (std::vector<std::pair<int, int>>{{1, 101}, {3, 102}, {4, 103}, {5, 104}}));
-    EXPECT_EQ(places(2), (std::vector<std::pair<int, int>>{{2, 200}}));  // other runs untouched
+    EXPECT_EQ(places(2), (std::vector<std::pair<int, int>>{{2, 200}})); // other runs untouched
 
     EXPECT_EQ(action("pD_Platzierung", {{"iLaufnummer", 1}, {"iPlatzierung", "4"}}), 1);
     EXPECT_EQ(places(1), (std::vector<std::pair<int, int>>{{1, 101}, {3, 102}, {5, 104}}));
@@ -98,8 +99,8 @@ TEST_F(LocalQueries, GetAllValuesWithZeroGivesTheWholeRunElseFromThatTimeOn) {
     all.MoveLast();
     all.MoveFirst();
     EXPECT_EQ(all.RecordCount(), 3);
-    for (const char* field : {"Laufnummer", "Platzierung", "Startnummer", "Systemtime", "Starttime", "Sekunden",
-                              "Millisekunden", "Wertungstime", "MilliSekNetto"})
+    for (const char* field : {"Laufnummer", "Platzierung", "Startnummer", "Systemtime", "Starttime",
+                              "Sekunden", "Millisekunden", "Wertungstime", "MilliSekNetto"})
         EXPECT_NO_THROW(all.Fields(field)) << field;
     EXPECT_EQ(all.Fields("MilliSekNetto").toInt(), 1000 - 60000);
 
@@ -119,7 +120,8 @@ TEST_F(LocalQueries, TimeCorrectionFindsTheRowByItsMilliseconds) {
                                      {"iSekunden", 3},
                                      {"iWertungstime", "00:00:03"}}),
               1);
-    Recordset rs = db->OpenRecordset("select Millisekunden, Sekunden, Wertungstime from Chronvo where Startnummer = 12");
+    Recordset rs =
+        db->OpenRecordset("select Millisekunden, Sekunden, Wertungstime from Chronvo where Startnummer = 12");
     EXPECT_EQ(rs.Fields(0).toInt(), 2600);
     EXPECT_EQ(rs.Fields(1).toInt(), 3);
     EXPECT_EQ(rs.Fields(2).toString(), "00:00:03");
@@ -157,7 +159,8 @@ TEST_F(LocalQueries, StartNumberCountWertungAndUpdates) {
     // The start number of one place, as the start-number file sets it from a text line.
     EXPECT_EQ(action("pU_Startnummer", {{"iLaufnummer", 1}, {"iPlatzierung", 2}, {"iStartnummer", "42"}}), 1);
     EXPECT_EQ(places(1), (std::vector<std::pair<int, int>>{{1, 7}, {2, 42}, {3, 8}}));
-    Recordset rs = db->OpenRecordset("select Starttime, MillisekNetto, ZeitNetto from Chronvo where Startnummer = 8");
+    Recordset rs =
+        db->OpenRecordset("select Starttime, MillisekNetto, ZeitNetto from Chronvo where Startnummer = 8");
     EXPECT_EQ(rs.Fields(0).toString(), "09:30:00");
     EXPECT_EQ(rs.Fields(1).toInt(), 4000);
     EXPECT_EQ(rs.Fields(2).toString(), "00:00:04");
@@ -202,7 +205,8 @@ TEST_F(LocalQueries, TransponderRowsOnePerIdAndZeroMeansAll) {
 }
 
 TEST_F(LocalQueries, ATransponderStartNumberThatIsNoNumberIsRefused) {
-    EXPECT_THROW(action("pI_Transponder", {{"iTransponderID", "A"}, {"iStartnummer", "zwölf"}}), RuntimeError);
+    EXPECT_THROW(action("pI_Transponder", {{"iTransponderID", "A"}, {"iStartnummer", "zwölf"}}),
+                 RuntimeError);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "platform/RuntimeError.h"
+#include "support/ErrorOf.h"
 #include "platform/SerialPort.h"
 #include "support/FakeSerialPort.h"
 #include "support/PtyPair.h"
@@ -10,31 +11,22 @@
 
 namespace {
 
-long errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
 TEST(SerialPort, SettingsAndPortNumbersAreCheckedLikeTheClassicControl) {
     FakeSerialPort p;
-    EXPECT_EQ(errorOf([&] { p.setSettings("9600,N,8,1"); }), 0);
-    EXPECT_EQ(errorOf([&] { p.setSettings("19200,e,7,2"); }), 0);
-    EXPECT_EQ(errorOf([&] { p.setSettings("9600;N;8;1"); }), 380);
-    EXPECT_EQ(errorOf([&] { p.setSettings("schnell,N,8,1"); }), 380);
-    EXPECT_EQ(errorOf([&] { p.setSettings("9600,X,8,1"); }), 380);
+    EXPECT_EQ(errorNumberOf([&] { p.setSettings("9600,N,8,1"); }), 0);
+    EXPECT_EQ(errorNumberOf([&] { p.setSettings("19200,e,7,2"); }), 0);
+    EXPECT_EQ(errorNumberOf([&] { p.setSettings("9600;N;8;1"); }), 380);
+    EXPECT_EQ(errorNumberOf([&] { p.setSettings("schnell,N,8,1"); }), 380);
+    EXPECT_EQ(errorNumberOf([&] { p.setSettings("9600,X,8,1"); }), 380);
     EXPECT_EQ(p.Settings(), "19200,e,7,2");
-    EXPECT_EQ(errorOf([&] { p.setCommPort(0); }), 8002);
+    EXPECT_EQ(errorNumberOf([&] { p.setCommPort(0); }), 8002);
     p.setCommPort(3);
     p.setPortOpen(true);
-    EXPECT_EQ(errorOf([&] { p.setPortOpen(true); }), 8005);
-    EXPECT_EQ(errorOf([&] { p.setCommPort(4); }), 8005);
+    EXPECT_EQ(errorNumberOf([&] { p.setPortOpen(true); }), 8005);
+    EXPECT_EQ(errorNumberOf([&] { p.setCommPort(4); }), 8005);
     p.setPortOpen(false);
-    p.setPortOpen(false);  // closing a closed port is no error
-    EXPECT_EQ(errorOf([&] { p.Input(); }), 8012);
+    p.setPortOpen(false); // closing a closed port is no error
+    EXPECT_EQ(errorNumberOf([&] { p.Input(); }), 8012);
 }
 
 TEST(SerialPort, ComPortNumbersMapToDevices) {
@@ -52,7 +44,7 @@ TEST(SerialPort, ComPortNumbersMapToDevices) {
 
 TEST(SerialPort, AMissingDeviceIsAnOpenError) {
     QtSerialPort p([](int) { return QString("/nonexistent/tty-chronivo"); });
-    EXPECT_NE(errorOf([&] { p.setPortOpen(true); }), 0);
+    EXPECT_NE(errorNumberOf([&] { p.setPortOpen(true); }), 0);
     EXPECT_FALSE(p.PortOpen());
 }
 

@@ -41,8 +41,9 @@ TEST_F(SettingsStoreTest, ACommaListWrittenByHandReadsAsOneText) {
 
 TEST_F(SettingsStoreTest, BooleansReadFromEveryStoredForm) {
     SettingsStore s("Vek. Chronivo", file());
-    const std::vector<std::pair<QString, bool>> cases = {
-        {"-1", true}, {"0", false}, {"1", true}, {"True", true}, {"False", false}, {"true", true}, {"2", true}};
+    const std::vector<std::pair<QString, bool>> cases = {{"-1", true},   {"0", false},     {"1", true},
+                                                         {"True", true}, {"False", false}, {"true", true},
+                                                         {"2", true}};
     for (const auto& [text, expected] : cases) {
         s.SaveSetting("m", "k", text);
         EXPECT_EQ(s.GetBool("m", "k", !expected), expected) << text.toStdString();

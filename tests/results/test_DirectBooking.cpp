@@ -1,6 +1,7 @@
 #include "platform/DbEngine.h"
 #include "platform/RuntimeError.h"
 #include "results/DirectBooking.h"
+#include "support/ErrorOf.h"
 #include "support/TestServices.h"
 
 #include <QSqlQuery>
@@ -85,14 +86,10 @@ TEST_F(RaceDb, AFailingStepRaisesAndLeavesTheStepsBeforeItDone) {
     QSqlQuery drop(race->connection());
     ASSERT_TRUE(drop.exec("delete from StoredQueries where Name = 'pI_ZZ_OhneReferenz'"));
     race->Close();
-    race = t.services().dbEngine->Workspaces(0).OpenDatabase(t.path("VekLauf.mdb"), false, false, ";PWD=7rosenhag");
-    long number = 0;
-    try {
-        DirectBooking::Book(t.settings(), race.get(), 7, 61000);
-    } catch (const RuntimeError& e) {
-        number = e.number();
-    }
-    EXPECT_EQ(number, RuntimeError::ItemNotFound);
+    race = t.services().dbEngine->Workspaces(0).OpenDatabase(t.path("VekLauf.mdb"), false, false,
+                                                             ";PWD=7rosenhag");
+    EXPECT_EQ(errorNumberOf([&] { DirectBooking::Book(t.settings(), race.get(), 7, 61000); }),
+              RuntimeError::ItemNotFound);
     EXPECT_EQ(wt(7).Fields("WT_Sekunden").toInt(), 61);
 }
 

@@ -19,8 +19,8 @@ int FakeDialogs::countContaining(const QString& fragment) const {
 }
 
 bool FakeDialogs::allPlansUsed() const {
-    return m_msgAnswers.empty() && m_inputAnswers.empty() && m_fileAnswers.empty() && m_colorAnswers.empty() &&
-           m_fontAnswers.empty();
+    return m_msgAnswers.empty() && m_inputAnswers.empty() && m_fileAnswers.empty() &&
+           m_colorAnswers.empty() && m_fontAnswers.empty();
 }
 
 int FakeDialogs::MsgBox(const QString& prompt, int style, const QString& /*title*/) {
@@ -36,7 +36,8 @@ int FakeDialogs::MsgBox(const QString& prompt, int style, const QString& /*title
     return plain ? MsgBoxResult::Ok : MsgBoxResult::Cancel;
 }
 
-QString FakeDialogs::InputBox(const QString& prompt, const QString& /*title*/, const QString& /*defaultText*/) {
+QString FakeDialogs::InputBox(const QString& prompt, const QString& /*title*/,
+                              const QString& /*defaultText*/) {
     m_shown.push_back({"InputBox", prompt, 0});
     if (m_inputAnswers.empty()) {
         ADD_FAILURE() << "unplanned input box: " << prompt.toStdString();
@@ -62,9 +63,13 @@ bool FakeDialogs::file(const QString& kind, FileDialogRequest& request) {
     return true;
 }
 
-bool FakeDialogs::ShowOpen(FileDialogRequest& request) { return file("Open", request); }
+bool FakeDialogs::ShowOpen(FileDialogRequest& request) {
+    return file("Open", request);
+}
 
-bool FakeDialogs::ShowSave(FileDialogRequest& request) { return file("Save", request); }
+bool FakeDialogs::ShowSave(FileDialogRequest& request) {
+    return file("Save", request);
+}
 
 bool FakeDialogs::ShowColor(QColor& color) {
     m_shown.push_back({"Color", {}, 0});

@@ -12,7 +12,7 @@
 class FakeDialogs final : public Dialogs {
 public:
     struct Shown {
-        QString kind;  // "MsgBox", "InputBox", "Open", "Save", "Color", "Font"
+        QString kind; // "MsgBox", "InputBox", "Open", "Save", "Color", "Font"
         QString text;
         int style = 0;
     };

@@ -26,37 +26,31 @@ void FakeSerialPort::openPort() {
     ++opens;
 }
 
-void FakeSerialPort::setCD(bool high) {
-    if (high == m_cd)
-        return;
-    m_cd = high;
-    if (m_open)
-        raise(CommEvent::CD);
+bool* FakeSerialPort::line(int eventCode) {
+    switch (eventCode) {
+    case CommEvent::CD:
+        return &m_cd;
+    case CommEvent::CTS:
+        return &m_cts;
+    case CommEvent::DSR:
+        return &m_dsr;
+    default:
+        return nullptr;
+    }
 }
 
-void FakeSerialPort::setCTS(bool high) {
-    if (high == m_cts)
+void FakeSerialPort::setLine(int eventCode, bool high) {
+    bool* l = line(eventCode);
+    if (!l || *l == high)
         return;
-    m_cts = high;
+    *l = high;
     if (m_open)
-        raise(CommEvent::CTS);
-}
-
-void FakeSerialPort::setDSR(bool high) {
-    if (high == m_dsr)
-        return;
-    m_dsr = high;
-    if (m_open)
-        raise(CommEvent::DSR);
+        raise(eventCode);
 }
 
 void FakeSerialPort::setLineQuietly(int eventCode, bool high) {
-    if (eventCode == CommEvent::CD)
-        m_cd = high;
-    else if (eventCode == CommEvent::CTS)
-        m_cts = high;
-    else if (eventCode == CommEvent::DSR)
-        m_dsr = high;
+    if (bool* l = line(eventCode))
+        *l = high;
 }
 
 void FakeSerialPort::feed(const QByteArray& data) {

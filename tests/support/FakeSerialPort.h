@@ -18,9 +18,11 @@ public:
     bool DSRHolding() const override { return m_dsr; }
 
     // Test side.
-    void setCD(bool high);
-    void setCTS(bool high);
-    void setDSR(bool high);
+    // Changes a modem line (CommEvent::CD, CTS or DSR) and raises its event when it changed.
+    void setLine(int eventCode, bool high);
+    void setCD(bool high) { setLine(CommEvent::CD, high); }
+    void setCTS(bool high) { setLine(CommEvent::CTS, high); }
+    void setDSR(bool high) { setLine(CommEvent::DSR, high); }
     // Sets the line without raising its event (a pulse that ended before the handler read it).
     void setLineQuietly(int eventCode, bool high);
     void feed(const QByteArray& data);
@@ -34,6 +36,8 @@ protected:
     void closePort() override { m_open = false; }
 
 private:
+    bool* line(int eventCode);
+
     bool m_open = false;
     bool m_cd = false;
     bool m_cts = false;

@@ -63,7 +63,9 @@ void PtyEnd::write(const QByteArray& data) {
     }
 }
 
-QByteArray PtyEnd::readFor(int timeoutMs) { return readAtLeast(1 << 30, timeoutMs); }
+QByteArray PtyEnd::readFor(int timeoutMs) {
+    return readAtLeast(1 << 30, timeoutMs);
+}
 
 QByteArray PtyEnd::readAtLeast(int n, int timeoutMs) {
     QByteArray out;

@@ -48,8 +48,12 @@ struct Clocks : ::testing::Test {
         t.clock().setTime(time);
         w->Timer2_Timer();
     }
-    bool green(int i) const { return w->cmdSetStartZeit[i]->styleSheet().contains("#80ff80", Qt::CaseInsensitive); }
-    bool red(int i) const { return w->cmdSetStartZeit[i]->styleSheet().contains("#ff8080", Qt::CaseInsensitive); }
+    bool green(int i) const {
+        return w->cmdSetStartZeit[i]->styleSheet().contains("#80ff80", Qt::CaseInsensitive);
+    }
+    bool red(int i) const {
+        return w->cmdSetStartZeit[i]->styleSheet().contains("#ff8080", Qt::CaseInsensitive);
+    }
 };
 
 TEST_F(Clocks, TheTimersRunAtTheirIntervals) {

@@ -14,7 +14,9 @@
 namespace {
 
 constexpr const char* S = "frmChronivo";
-constexpr int px(int twips) { return twips / 15; }
+constexpr int px(int twips) {
+    return twips / 15;
+}
 
 struct Modes : ::testing::Test {
     TestServices t;
@@ -231,7 +233,8 @@ TEST_F(Booking, EachResultIsBookedWhileTheSettingIsOn) {
     w->mnuDirekteinbuchung_Click();
     w->DirektEinbuchen(13, 1000);
     EXPECT_EQ(splits(), 1);
-    EXPECT_TRUE(w->m_dbRace->OpenRecordset("select * from WT where WT_StartNr = 13").Fields("WT_MillSek").isNull());
+    EXPECT_TRUE(
+        w->m_dbRace->OpenRecordset("select * from WT where WT_StartNr = 13").Fields("WT_MillSek").isNull());
 }
 
 TEST_F(Booking, AFailingBookingIsShownAndTheProgramGoesOn) {
@@ -239,10 +242,13 @@ TEST_F(Booking, AFailingBookingIsShownAndTheProgramGoesOn) {
     ASSERT_TRUE(drop.exec("drop table ZZ"));
     w->DirektEinbuchen(12, 5000);
     ASSERT_EQ(t.dialogs().messages().size(), 1);
-    EXPECT_TRUE(t.dialogs().messages().first().startsWith("Fehler: ")) << t.dialogs().messages().first().toStdString();
+    EXPECT_TRUE(t.dialogs().messages().first().startsWith("Fehler: "))
+        << t.dialogs().messages().first().toStdString();
     EXPECT_EQ(t.dialogs().shown().back().style, 16);
     // The steps before the failure stay done; there is no transaction.
-    EXPECT_EQ(w->m_dbRace->OpenRecordset("select * from WT where WT_StartNr = 12").Fields("WT_MillSek").toInt(), 5000);
+    EXPECT_EQ(
+        w->m_dbRace->OpenRecordset("select * from WT where WT_StartNr = 12").Fields("WT_MillSek").toInt(),
+        5000);
     EXPECT_FALSE(w->isUnloaded());
 }
 

@@ -1,8 +1,11 @@
+#include "core/Skin.h"
 #include "platform/RuntimeError.h"
 #include "support/TestServices.h"
 #include "timing/frmChronivo.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,9 +29,7 @@ struct Startup : ::testing::Test {
     std::unique_ptr<TestServices> t;
     std::unique_ptr<frmChronivo> w;
 
-    void make(bool withDatabase = true) {
-        t = std::make_unique<TestServices>(withDatabase);
-    }
+    void make(bool withDatabase = true) { t = std::make_unique<TestServices>(withDatabase); }
     void start() {
         w = std::make_unique<frmChronivo>(t->services());
         w->startUp();
@@ -67,7 +68,8 @@ TEST_F(Startup, AMissingDatabaseShowsTheErrorAndStopsTheLoadWithoutCreatingOne) 
     start();
     const QStringList msgs = t->dialogs().messages();
     ASSERT_FALSE(msgs.isEmpty());
-    EXPECT_TRUE(msgs.first().startsWith(QStringLiteral("Fehler: %1 - ").arg(RuntimeError::CannotOpenDatabase)))
+    EXPECT_TRUE(
+        msgs.first().startsWith(QStringLiteral("Fehler: %1 - ").arg(RuntimeError::CannotOpenDatabase)))
         << msgs.first().toStdString();
     EXPECT_FALSE(QFile::exists(t->dbPath()));
     // The steps after opening the database were not done.
@@ -178,6 +180,37 @@ TEST_F(Startup, TheEndButtonClosesTheDatabaseAndUnloads) {
     EXPECT_FALSE(db->isOpen());
     EXPECT_TRUE(w->isUnloaded());
     EXPECT_TRUE(t->settings().GetSetting(S, "Form Top", "").size() > 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Startup, ComingBackFromAProgramWindowActivatesButNotFromAMessageBox) {
+    make();
+    start();
+    const QString log = t->path("backup.log");
+    ASSERT_EQ(startLines(log), 1);
+    QApplication::setActiveWindow(w.get());
+    QCoreApplication::processEvents();
+    const int before = startLines(log);
+
+    QDialog ownDialog;
+    Skin::MarkProgramWindow(ownDialog);
+    ownDialog.show();
+    QCoreApplication::processEvents(); // the platform may activate a shown window late
+    QApplication::setActiveWindow(&ownDialog);
+    QApplication::setActiveWindow(w.get());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(startLines(log), before + 1);
+
+    QDialog box; // stands for a message box: not one of the program's windows
+    box.show();
+    QCoreApplication::processEvents();
+    QApplication::setActiveWindow(&box);
+    QApplication::setActiveWindow(w.get());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(startLines(log), before + 1);
 }
 
 } // namespace
