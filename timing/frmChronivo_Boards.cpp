@@ -62,9 +62,13 @@ void frmChronivo::ConnectAnzeigeIp() {
 void frmChronivo::SendAnzeigeIp(const QString& text) {
     const SettingsStore& settings = *m_services.settings;
     if (!networkBoardOn(settings)) {
-        // A board switched off gets nothing more, even while its link is still up.
-        if (sockAnzeige && sockAnzeige->State() != SocketState::Closed)
+        // A board switched off gets nothing more, even while its link is still up. The linger
+        // is dropped first: on a link whose board no longer reads it would hold the window for
+        // up to five seconds in the close.
+        if (sockAnzeige && sockAnzeige->State() != SocketState::Closed) {
+            sockAnzeige->setLinger(false, 0);
             sockAnzeige->Close();
+        }
         shpAnzeige->hide();
         return;
     }
