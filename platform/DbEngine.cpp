@@ -36,6 +36,14 @@ QVariant storedValue(const QVariant& value) {
     case QMetaType::Bool:
         // Yes/No fields hold -1 for True.
         return value.toBool() ? -1 : 0;
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+    case QMetaType::Char:
+        // Integer parameters narrower than 32 bits must still bind as numbers; the SQLite
+        // driver would pass them as text, which compares unequal to every number.
+        return value.toInt();
     default:
         return value;
     }

@@ -1,6 +1,8 @@
 #include "platform/Services.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QProcess>
 
 std::unique_ptr<Services> Services::createDefault(const QString& appTitle, const QString& programFile) {
     auto s = std::make_unique<Services>();
@@ -14,5 +16,9 @@ std::unique_ptr<Services> Services::createDefault(const QString& appTitle, const
     s->createPrinter = DefaultPrinter;
     s->programFile = programFile;
     s->programFolder = QFileInfo(programFile).absolutePath();
+    // The new instance gets the same command line, so a test-server start stays one.
+    s->restartProgram = [programFile] {
+        QProcess::startDetached(programFile, QCoreApplication::arguments().mid(1));
+    };
     return s;
 }

@@ -10,6 +10,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 // The local database as everybody reaches it: its path, the workspace that owns the
@@ -44,6 +45,10 @@ struct Services {
     QString programFile;
 
     LocalDatabase local;
+
+    // Starts the program file anew as a separate process (the switch to split-time mode ends
+    // the program and brings it up again). Tests replace it so that no process is started.
+    std::function<void()> restartProgram;
 
     // The real services of a running program.
     static std::unique_ptr<Services> createDefault(const QString& appTitle, const QString& programFile);

@@ -80,11 +80,18 @@ void frmChronivo::buildControls() {
     lblStartTimeOut->setText("");
     lblStartTimeOut->setGeometry(8, 22, 150, 40);
     sspWertungTimeOut = makeClock(central, "sspWertungTimeOut");
-    sspWertungTimeOut->setGeometry(166, 22, 150, 40);
+    // Wide enough for a negative race clock after midnight ("-23:-58:00").
+    sspWertungTimeOut->setGeometry(166, 22, 190, 40);
     lblSysTimeOut = makeClock(central, "lblSysTimeOut");
     lblSysTimeOut->setGeometry(475, 22, 150, 40);
     auto* lblUhr = new QLabel("Uhrzeit:", central);
     lblUhr->setGeometry(475, 4, 150, 18);
+    shpAnzeige = new QFrame(central);
+    shpAnzeige->setObjectName("shpAnzeige");
+    shpAnzeige->setToolTip("Verbindung zur Netzwerk-Anzeige");
+    shpAnzeige->setProperty(Skin::TagProperty, "#");
+    shpAnzeige->setGeometry(451, 34, 16, 16);
+    shpAnzeige->hide();
     lblInfo = new QLabel(central);
     lblInfo->setObjectName("lblInfo");
     lblInfo->setWordWrap(true);
@@ -192,6 +199,12 @@ void frmChronivo::buildControls() {
     Timer3 = new QTimer(this);
     Timer3->setInterval(100);
     Timer3->setTimerType(Qt::PreciseTimer);
+    connect(Timer1, &QTimer::timeout, this, &frmChronivo::Timer1_Timer);
+    connect(Timer2, &QTimer::timeout, this, &frmChronivo::Timer2_Timer);
+    connect(Timer3, &QTimer::timeout, this, &frmChronivo::Timer3_Timer);
+    // The system clock and the board feed run from the start; the race clock only in a run.
+    Timer2->start();
+    Timer3->start();
 
     connect(cmdEnde, &QPushButton::clicked, this, &frmChronivo::cmdEnde_Click);
     connect(cmdStart, &QPushButton::clicked, this, &frmChronivo::cmdStart_Click);
@@ -215,6 +228,13 @@ void frmChronivo::buildMenus() {
     mnuTriathlon = prefs->addAction("&Zwischenzeiten");
     prefs->addSeparator();
     mnuDirekteinbuchung = prefs->addAction("D&irekteinbuchung");
+    mnuPathDatabase = prefs->addAction("Datenbank für Direkteinbuchung");
+    mnuPathDatabase->setObjectName("mnuPathDatabase");
+    prefs->addSeparator();
+    mnuPrefsDisplay = prefs->addAction("&Zeit-Anzeige Farbe");
+    mnuPrefsDisplay->setObjectName("mnuPrefsDisplay");
+    mnuPrefsGridFont = prefs->addAction("&Gitter Schriftart");
+    mnuPrefsGridFont->setObjectName("mnuPrefsGridFont");
     for (QAction* a :
          {mnuDurchlaufModus, mnuDurchlaufModusMulti, mnuExpertMode, mnuTriathlon, mnuDirekteinbuchung})
         a->setCheckable(true);
@@ -223,6 +243,14 @@ void frmChronivo::buildMenus() {
     mnuExpertMode->setObjectName("mnuExpertMode");
     mnuTriathlon->setObjectName("mnuTriathlon");
     mnuDirekteinbuchung->setObjectName("mnuDirekteinbuchung");
+    toggleFromMenu(mnuDurchlaufModus, &frmChronivo::mnuDurchlaufModus_Click);
+    toggleFromMenu(mnuDurchlaufModusMulti, &frmChronivo::mnuDurchlaufModusMulti_Click);
+    toggleFromMenu(mnuExpertMode, &frmChronivo::mnuExpertMode_Click);
+    toggleFromMenu(mnuTriathlon, &frmChronivo::mnuTriathlon_Click);
+    toggleFromMenu(mnuDirekteinbuchung, &frmChronivo::mnuDirekteinbuchung_Click);
+    connect(mnuPathDatabase, &QAction::triggered, this, &frmChronivo::mnuPathDatabase_Click);
+    connect(mnuPrefsDisplay, &QAction::triggered, this, &frmChronivo::mnuPrefsDisplay_Click);
+    connect(mnuPrefsGridFont, &QAction::triggered, this, &frmChronivo::mnuPrefsGridFont_Click);
     buildRunMenu();
 }
 
@@ -478,12 +506,15 @@ void frmChronivo::Form_Unload() {
         return;
     m_unloaded = true;
     SaveFormLayout();
-    for (SerialPort* port : {MSComm1.get(), MSComm2.get()})
-        if (port && port->PortOpen())
-            port->setPortOpen(false);
     Timer1->stop();
     Timer2->stop();
     Timer3->stop();
+    try {
+        for (SerialPort* port : {MSComm1.get(), MSComm2.get()})
+            if (port && port->PortOpen())
+                port->setPortOpen(false);
+    } catch (const RuntimeError&) {
+    }
     hide();
     // Ends the program whatever other windows are open.
     QApplication::closeAllWindows();

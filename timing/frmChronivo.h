@@ -22,7 +22,9 @@ class QPushButton;
 class QTableView;
 class QTimer;
 class QWidget;
+class SerialPort;
 struct Services;
+class TcpSocket;
 
 // The main timing window. It lives for the whole program run; closing it ends the program.
 // Its handlers are named after control and event; tests call them directly.
@@ -69,7 +71,6 @@ public:
     // Contact input (MSComm1) and the display board's port (MSComm2): modem-line edges.
     void MSComm1_OnComm();
     void MSComm2_OnComm();
-    void DirektEinbuchen(qint32 Startnummer, qint32 Millisekunden);
 
     // Result views.
     void RefreshResultViews();
@@ -88,14 +89,30 @@ public:
     // Start times by start number (0 to 10000), filled from the wave-start table.
     void LoadStartZeitenArray();
     void BuildStartZeitButtons();
+    // Clocks: race clock (1000 ms), system clock and wave buttons (250 ms), board feed (100 ms).
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void Timer3_Timer();
     // Display boards.
     void ConnectAnzeigeIp();
+    void SendAnzeigeIp(const QString& text);
     void SendAnzeigeRS232(const QString& text);
     // Operating modes and layout.
+    void mnuDurchlaufModus_Click();
+    void mnuDurchlaufModusMulti_Click();
+    void mnuExpertMode_Click();
+    void mnuTriathlon_Click();
+    void mnuPrefsDisplay_Click();
+    void mnuPrefsGridFont_Click();
     void ApplyExpertModeLayout();
     void ApplyDurchlaufModus();
     void LoadGridColWidths();
     void SaveFormLayout();
+    // Direct booking into the race program's database. DirektEinbuchen is called after every
+    // result; it decides itself whether to book and reports a failed booking in a box.
+    void DirektEinbuchen(qint32 Startnummer, qint32 Millisekunden);
+    void mnuDirekteinbuchung_Click();
+    void mnuPathDatabase_Click();
 
     // The run number every query uses: the selector's numeric value, 1 for 0 or empty.
     qint32 currentLauf() const;
@@ -121,6 +138,7 @@ public:
     QLabel* lblStartTimeOut = nullptr;
     QLabel* lblSysTimeOut = nullptr;
     QLabel* sspWertungTimeOut = nullptr;
+    QFrame* shpAnzeige = nullptr; // link indicator of the network display board
     QLabel* lblInfo = nullptr;
     QLabel* lblLogdatei = nullptr;
     QLabel* lblFastSave = nullptr;
@@ -140,6 +158,9 @@ public:
     QAction* mnuDurchlaufModusMulti = nullptr;
     QAction* mnuDurchlaufModus = nullptr;
     QAction* mnuTriathlon = nullptr;
+    QAction* mnuPrefsDisplay = nullptr;
+    QAction* mnuPrefsGridFont = nullptr;
+    QAction* mnuPathDatabase = nullptr;
     QAction* mnuSetStartTime = nullptr;
     QAction* mnuLaufBeenden = nullptr;
     QAction* mnuPrintTable = nullptr;
@@ -150,7 +171,10 @@ public:
     QTimer* tmrBlinker = nullptr; // runs while no run is going
 
     std::unique_ptr<SerialPort> MSComm1; // contact input
-    std::unique_ptr<SerialPort> MSComm2; // RS-232 display board
+
+    // Display-board links, created when their board is first switched on.
+    std::unique_ptr<TcpSocket> sockAnzeige;
+    std::unique_ptr<SerialPort> MSComm2;
 
     DataControl* Data1 = nullptr; // results of the selected run
     DataControl* Data2 = nullptr; // count per start number
@@ -168,6 +192,7 @@ public:
     QString m_sStartTime;
     QString m_sNetStartTime;
     bool m_bDoppelt = false;
+    SYSTEMTIME m_stClock{}; // local time of the last system-clock tick
     // Start-time text of each start number; empty where no wave covers it.
     std::vector<QString> StartZeit;
 
@@ -194,6 +219,11 @@ private:
     void setRecordSources();
     void refreshGrids();
     void setClockColor(QLabel* clock, quint32 oleColor);
+    static quint32 clockColor(const QLabel* clock);
+    void setAnzeigeColor(quint32 oleColor);
+    void toggleFromMenu(QAction* item, void (frmChronivo::*handler)());
+    // Flips a menu item's tick and stores it under key as "-1"/"0"; returns the new tick.
+    bool flipMenuTick(QAction* item, const char* key);
 
     Services& m_services;
     bool m_loaded = false;

@@ -116,9 +116,7 @@ void frmChronivo::buildResultArea() {
 
     if (m_services.createSerialPort) {
         MSComm1 = m_services.createSerialPort();
-        MSComm2 = m_services.createSerialPort();
         connect(MSComm1.get(), &SerialPort::OnComm, this, &frmChronivo::MSComm1_OnComm);
-        connect(MSComm2.get(), &SerialPort::OnComm, this, &frmChronivo::MSComm2_OnComm);
     }
 
     connect(cmdWertung, &QPushButton::clicked, this, &frmChronivo::cmdWertung_Click);

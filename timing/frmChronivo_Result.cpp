@@ -213,11 +213,14 @@ void frmChronivo::OpenContactInput() {
 }
 
 void frmChronivo::MSComm1_OnComm() {
-    handleModemEvent(*MSComm1, m_comm1Latch, true);
+    if (MSComm1)
+        handleModemEvent(*MSComm1, m_comm1Latch, true);
 }
 
 void frmChronivo::MSComm2_OnComm() {
-    handleModemEvent(*MSComm2, m_comm2Latch, false);
+    // The board's port exists once the board was first fed.
+    if (MSComm2)
+        handleModemEvent(*MSComm2, m_comm2Latch, false);
 }
 
 void frmChronivo::handleModemEvent(SerialPort& port, std::array<bool, 3>& latches, bool takesResults) {

@@ -33,6 +33,8 @@ public:
     // Every fake serial port the program created, in order of creation. A port is owned by
     // whoever asked for it; entries of ports already destroyed must not be used.
     std::vector<class FakeSerialPort*> serialPorts;
+    // How often the program asked to be started anew; no process is started in tests.
+    int restarts = 0;
 
     // The file printouts are written to; false makes the system look as if it had no printer.
     QString printFile() const { return m_dir.filePath("druck.pdf"); }

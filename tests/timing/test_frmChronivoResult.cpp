@@ -272,8 +272,10 @@ TEST_F(Contact, EdgesWithoutARunAndOnTheBoardPortTakeNothing) {
     port->setCTS(true);
     EXPECT_EQ(rows().RecordCount(), 0);
     startRunAt(10, 0, 0);
+    t->settings().SaveSetting("ExtAnzeige", "ExtRS232Anzeige", "-1");
+    w->SendAnzeigeRS232("00:00:00");
     auto* board = static_cast<FakeSerialPort*>(w->MSComm2.get());
-    board->setPortOpen(true);
+    ASSERT_TRUE(board && board->PortOpen());
     board->setCTS(true);
     EXPECT_EQ(rows().RecordCount(), 0);
     EXPECT_TRUE(t->dialogs().messages().isEmpty());
