@@ -26,3 +26,9 @@ CREATE TABLE ZZ (
 );
 
 INSERT INTO LA (LA_REF, LA_Name) VALUES (1, 'Hauptlauf 10 km'), (2, 'Volkslauf 5 km'), (3, 'Schülerlauf');
+
+-- Registered runners: start numbers 1-300 in run 1, 301-500 in run 2, 501-600 in run 3,
+-- each with an empty result row that the timing client fills in.
+INSERT INTO WT (LA_REF, WT_StartNr)
+WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 600)
+SELECT CASE WHEN x <= 300 THEN 1 WHEN x <= 500 THEN 2 ELSE 3 END, x FROM n;

@@ -3,6 +3,7 @@
 #include "platform/RuntimeError.h"
 
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -35,6 +36,14 @@ QVariant storedValue(const QVariant& value) {
     case QMetaType::Bool:
         // Yes/No fields hold -1 for True.
         return value.toBool() ? -1 : 0;
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+    case QMetaType::Char:
+        // Integer parameters narrower than 32 bits must still bind as numbers; the SQLite
+        // driver would pass them as text, which compares unequal to every number.
+        return value.toInt();
     default:
         return value;
     }
@@ -120,12 +129,21 @@ QueryDef Database::QueryDefs(const QString& name) {
     return QueryDef(shared_from_this(), it->first, it->second);
 }
 
-QSqlQuery Database::prepare(const ParsedSql& parsed, const QVariantMap& values) {
+QSqlQuery& Database::prepare(const ParsedSql& parsed, const QVariantMap& values) {
     ensureOpen();
-    QSqlQuery q(m_db);
-    q.setForwardOnly(true);
-    if (!q.prepare(parsed.positionalSql))
-        throw engineError(q.lastError());
+    // Few statements are in use at a time; a source of ever new texts only refills the cache.
+    constexpr int MaxStatements = 64;
+    auto it = m_statements.find(parsed.positionalSql);
+    if (it == m_statements.end()) {
+        if (m_statements.size() >= MaxStatements)
+            m_statements.clear();
+        QSqlQuery fresh(m_db);
+        fresh.setForwardOnly(true);
+        if (!fresh.prepare(parsed.positionalSql))
+            throw engineError(fresh.lastError());
+        it = m_statements.insert(parsed.positionalSql, fresh);
+    }
+    QSqlQuery& q = *it;
     for (int i = 0; i < parsed.occurrences.size(); ++i) {
         const QVariant v = values.value(parsed.occurrences[i].toLower());
         q.bindValue(i, v.isValid() ? storedValue(v) : QVariant());
@@ -134,7 +152,10 @@ QSqlQuery Database::prepare(const ParsedSql& parsed, const QVariantMap& values) 
 }
 
 Recordset Database::select(const ParsedSql& parsed, const QVariantMap& values) {
-    QSqlQuery q = prepare(parsed, values);
+    QSqlQuery& q = prepare(parsed, values);
+    // Reset when done, so no statement stays active between calls (it would hold a read
+    // lock and keep a commit of this connection from completing).
+    const auto reset = qScopeGuard([&q] { q.finish(); });
     if (!q.exec())
         throw engineError(q.lastError());
     QStringList names;
@@ -152,7 +173,8 @@ Recordset Database::select(const ParsedSql& parsed, const QVariantMap& values) {
 }
 
 long Database::execute(const ParsedSql& parsed, const QVariantMap& values) {
-    QSqlQuery q = prepare(parsed, values);
+    QSqlQuery& q = prepare(parsed, values);
+    const auto reset = qScopeGuard([&q] { q.finish(); });
     if (!q.exec())
         throw engineError(q.lastError());
     return q.numRowsAffected();
@@ -178,6 +200,7 @@ void Database::Close() {
     m_open = false;
     if (m_workspace)
         m_workspace->forget(this);
+    m_statements.clear();
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connectionName);

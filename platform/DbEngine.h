@@ -58,7 +58,7 @@ private:
     Database(Workspace* workspace, QString path, QString connect, bool readOnly);
     void ensureOpen() const;
     void loadStoredQueries();
-    QSqlQuery prepare(const ParsedSql& parsed, const QVariantMap& values);
+    QSqlQuery& prepare(const ParsedSql& parsed, const QVariantMap& values);
     Recordset select(const ParsedSql& parsed, const QVariantMap& values);
     long execute(const ParsedSql& parsed, const QVariantMap& values);
 
@@ -69,6 +69,9 @@ private:
     QSqlDatabase m_db;
     bool m_open = false;
     QHash<QString, std::pair<QString, QString>> m_queries; // lower-case name -> (name, SQL)
+    // Statements prepared once and run again with new values: taking a result runs the same
+    // few statements every time, and preparing them anew would cost more than running them.
+    QHash<QString, QSqlQuery> m_statements;
 };
 
 // A stored query, with its parameters set by name.

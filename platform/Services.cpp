@@ -1,5 +1,6 @@
 #include "platform/Services.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
@@ -33,7 +34,12 @@ std::unique_ptr<Services> Services::createDefault(const QString& appTitle, const
     s->createSerialPort = [] { return std::make_unique<QtSerialPort>(); };
     s->createTcpSocket = [] { return std::make_unique<QtTcpSocket>(); };
     s->openTextViewer = openInTextViewer;
+    s->createPrinter = DefaultPrinter;
     s->programFile = programFile;
     s->programFolder = QFileInfo(programFile).absolutePath();
+    // The new instance gets the same command line, so a test-server start stays one.
+    s->restartProgram = [programFile] {
+        QProcess::startDetached(programFile, QCoreApplication::arguments().mid(1));
+    };
     return s;
 }

@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/DbEngine.h"
 #include "platform/Dialogs.h"
+#include "platform/Printer.h"
 #include "platform/SerialPort.h"
 #include "platform/SettingsStore.h"
 #include "platform/TcpSocket.h"
@@ -38,6 +39,8 @@ struct Services {
     // Opens a text file in the system's text viewer (Notepad on Windows); false when the viewer
     // could not be started. The file need not exist.
     std::function<bool(const QString& file)> openTextViewer;
+    // The printer of printouts made without a dialog; answers null when there is none.
+    PrinterFactory createPrinter;
 
     // Folder of the program: the local database is looked for here.
     QString programFolder;
@@ -45,6 +48,10 @@ struct Services {
     QString programFile;
 
     LocalDatabase local;
+
+    // Starts the program file anew as a separate process (the switch to split-time mode ends
+    // the program and brings it up again). Tests replace it so that no process is started.
+    std::function<void()> restartProgram;
 
     // The real services of a running program.
     static std::unique_ptr<Services> createDefault(const QString& appTitle, const QString& programFile);

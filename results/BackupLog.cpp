@@ -22,4 +22,17 @@ QString StartLine(const QString& timeOfDay) {
     return QStringLiteral("------ Chronvo gestartet um: %1 ------").arg(timeOfDay);
 }
 
+QString FormatRecord(const Record& r) {
+    const auto field = [](const QString& text, int width) { return text.leftJustified(width, ' ', true); };
+    const QString startnummer = field(r.startnummer.trimmed(), 10);
+    return "Lauf: " + field(r.lauf, 5) + "Startzeit: " + field(r.startDisplay.trimmed(), 10) +
+           "Platz: " + field(QString::number(r.platz), 10) + "Startnummer: " + startnummer +
+           "Zeit: " + field(r.raceClock.trimmed(), 10) + ";" + QString::number(r.grossMs) + ";" +
+           QString::number(r.netMs) + ";" + startnummer + ";" + r.dateTime;
+}
+
+void WriteLogRecord(Dialogs& dialogs, const QString& path, const Record& record) {
+    AppendLogLine(dialogs, path, FormatRecord(record));
+}
+
 } // namespace BackupLog

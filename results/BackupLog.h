@@ -15,4 +15,24 @@ void AppendLogLine(Dialogs& dialogs, const QString& path, const QString& text);
 // "------ Chronvo gestartet um: hh:nn:ss ------"
 QString StartLine(const QString& timeOfDay);
 
+// The fields of one result line.
+struct Record {
+    QString lauf;         // run number text
+    QString startDisplay; // the start-time display as it stands
+    qint32 platz = 0;
+    QString startnummer; // start-number text as typed
+    QString raceClock;   // race-clock text
+    qint64 grossMs = 0;
+    qint64 netMs = 0;
+    QString dateTime; // date and time text, written as given
+};
+
+// The fixed-width result line (without CR LF): the labelled fields left-aligned in their
+// widths, padded with blanks or cut, then the milliseconds, the start number again and the
+// date and time separated by ";".
+QString FormatRecord(const Record& record);
+
+// Appends the result line; failures are reported like AppendLogLine's.
+void WriteLogRecord(Dialogs& dialogs, const QString& path, const Record& record);
+
 } // namespace BackupLog

@@ -3,53 +3,191 @@
 #include "platform/DbEngine.h"
 #include "platform/RuntimeError.h"
 
+namespace {
+
+// Pages kept at once: the view in sight plus some scrolling, whatever the run's length.
+constexpr int MaxPages = 16;
+
+QString withoutTrailingSemicolon(QString sql) {
+    sql = sql.trimmed();
+    while (sql.endsWith(';'))
+        sql.chop(1);
+    return sql;
+}
+
+} // namespace
+
 DataControl::DataControl(QObject* parent) : QAbstractTableModel(parent) {}
 
 QString DataControl::DatabaseName() const {
     return m_db ? m_db->Name() : QString();
 }
 
-void DataControl::setRecordSource(const QString& sql, const QVariantMap& parameters) {
-    m_sql = sql;
+void DataControl::setRecordSource(const QString& sql, const QVariantMap& parameters,
+                                  const QString& countSql) {
+    m_sql = withoutTrailingSemicolon(sql);
+    m_countSql = countSql.isEmpty() ? "SELECT COUNT(*) FROM (" + m_sql + ")" : countSql;
     m_parameters = parameters;
 }
 
 void DataControl::Refresh() {
     if (!m_db)
         throw RuntimeError(RuntimeError::DatabaseClosed, "Objekt ist ungültig oder nicht mehr festgelegt.");
-    Recordset fresh = m_db->OpenRecordset(m_sql, m_parameters);
+    QStringList names = m_fieldNames;
+    if (m_namesOf != m_sql) {
+        Recordset shape = m_db->OpenRecordset(m_sql + " LIMIT 0", m_parameters);
+        names = shape.FieldNames();
+    }
+    Recordset counted = m_db->OpenRecordset(m_countSql, m_parameters);
+    const int count = counted.RecordCount() > 0 ? counted.Fields(0).toInt() : 0;
+
     beginResetModel();
-    m_rows = std::move(fresh);
+    m_fieldNames = names;
+    m_namesOf = m_sql;
+    mapColumns();
+    m_count = count;
+    m_pages.clear();
+    m_rowStyles.clear();
     endResetModel();
 }
 
-int DataControl::fieldIndex(const QString& field) const {
-    return static_cast<int>(m_rows.FieldNames().indexOf(field));
+const QVector<DataControl::Row>& DataControl::page(int p) const {
+    const auto it = m_pages.constFind(p);
+    if (it != m_pages.constEnd())
+        return *it;
+    if (!m_db)
+        throw RuntimeError(RuntimeError::DatabaseClosed, "Objekt ist ungültig oder nicht mehr festgelegt.");
+    QVariantMap parameters = m_parameters;
+    parameters.insert("pageSize", PageSize);
+    parameters.insert("pageOffset", qint64(p) * PageSize);
+    Recordset rs = m_db->OpenRecordset(m_sql + " LIMIT :pageSize OFFSET :pageOffset", parameters);
+    if (m_pages.size() >= MaxPages)
+        m_pages.clear();
+    return *m_pages.insert(p, rs.rows());
 }
 
-QVariant DataControl::value(int row, const QString& field) const {
+const DataControl::Row* DataControl::row(int r) const {
+    if (r < 0 || r >= m_count)
+        return nullptr;
+    const QVector<Row>& rows = page(r / PageSize);
+    const int i = r % PageSize;
+    // The table may have shrunk since the count; the row is then simply not there.
+    return i < rows.size() ? &rows[i] : nullptr;
+}
+
+int DataControl::fieldIndex(const QString& field) const {
+    for (int i = 0; i < m_fieldNames.size(); ++i)
+        if (m_fieldNames[i].compare(field, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+void DataControl::mapColumns() {
+    m_columnFields.clear();
+    for (const Column& c : m_columns)
+        m_columnFields << fieldIndex(c.field);
+}
+
+QVariant DataControl::value(int r, const QString& field) const {
     const int col = fieldIndex(field);
-    if (row < 0 || row >= m_rows.rows().size() || col < 0)
+    if (col < 0)
         return {};
-    return m_rows.rows()[row][col];
+    const Row* values = row(r);
+    return values && col < values->size() ? values->at(col) : QVariant();
+}
+
+Recordset DataControl::Recordset_() const {
+    QVector<Row> rows;
+    rows.reserve(m_count);
+    for (int r = 0; r < m_count; ++r) {
+        const Row* values = row(r);
+        if (!values)
+            break;
+        rows << *values;
+    }
+    return Recordset(m_fieldNames, std::move(rows));
+}
+
+QStringList DataControl::rowTexts(int r) const {
+    const Row* values = row(r);
+    QStringList out;
+    for (int c = 0; c < columnCount(); ++c) {
+        const int f = sourceField(c);
+        out << (values && f >= 0 && f < values->size() ? values->at(f).toString() : QString());
+    }
+    return out;
+}
+
+void DataControl::setColumns(QVector<Column> columns) {
+    beginResetModel();
+    m_columns = std::move(columns);
+    mapColumns();
+    endResetModel();
+}
+
+int DataControl::sourceField(int column) const {
+    if (m_columns.isEmpty())
+        return column;
+    return column >= 0 && column < m_columnFields.size() ? m_columnFields[column] : -1;
+}
+
+void DataControl::redrawRows() {
+    m_rowStyles.clear();
+    if (m_count > 0)
+        emit dataChanged(index(0, 0), index(m_count - 1, columnCount() - 1));
+}
+
+QString DataControl::styleOf(int r) const {
+    const auto it = m_rowStyles.constFind(r);
+    if (it != m_rowStyles.constEnd())
+        return *it;
+    const QString name = m_rowLoaded ? m_rowLoaded(r) : QString();
+    m_rowStyles.insert(r, name);
+    return name;
 }
 
 int DataControl::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.rows().size());
+    return parent.isValid() ? 0 : m_count;
 }
 
 int DataControl::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : m_rows.FieldCount();
+    if (parent.isValid())
+        return 0;
+    return m_columns.isEmpty() ? static_cast<int>(m_fieldNames.size()) : static_cast<int>(m_columns.size());
 }
 
 QVariant DataControl::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid())
         return {};
-    return m_rows.rows()[index.row()][index.column()];
+    try {
+        switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole: {
+            const int col = sourceField(index.column());
+            const Row* values = row(index.row());
+            return values && col >= 0 && col < values->size() ? values->at(col) : QVariant();
+        }
+        case Qt::BackgroundRole:
+        case Qt::FontRole: {
+            if (index.column() != m_styledColumn)
+                return {};
+            const QString name = styleOf(index.row());
+            if (name.isEmpty() || !m_styles.contains(name))
+                return {};
+            const CellStyle& style = m_styles[name];
+            return role == Qt::BackgroundRole ? QVariant(style.backColor) : QVariant(style.font);
+        }
+        default:
+            return {};
+        }
+    } catch (const RuntimeError&) {
+        // A page that cannot be read shows empty cells; the next paint reads it again.
+        return {};
+    }
 }
 
 QVariant DataControl::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section >= m_rows.FieldCount())
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 || section >= columnCount())
         return QAbstractTableModel::headerData(section, orientation, role);
-    return m_rows.FieldNames()[section];
+    return m_columns.isEmpty() ? m_fieldNames[section] : m_columns[section].caption;
 }

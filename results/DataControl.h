@@ -3,25 +3,58 @@
 #include "platform/Recordset.h"
 
 #include <QAbstractTableModel>
+#include <QColor>
+#include <QFont>
+#include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
+#include <QVector>
 
+#include <functional>
 #include <memory>
 
 class Database;
 
-// A record source bound to a grid: the SQL text (with bound values where typed text goes
-// in), the database it reads, and a refresh that reads it anew.
+// A record source bound to a grid: the SQL text (typed text only ever goes in as bound
+// values), the database it reads, and a refresh that reads it anew.
+//
+// A refresh counts the rows and forgets what it had read; rows are then read in pages of
+// PageSize when the grid (or a caller) asks for them. So a refresh after one more result
+// costs a count and the page in view, not a re-read of every row of a long run, and what
+// the grid shows is always what the database held at the last refresh.
+//
+// Record sources are SELECT texts with their own ORDER BY and without LIMIT: the pages are
+// cut by appending LIMIT and OFFSET.
 class DataControl final : public QAbstractTableModel {
     Q_OBJECT
 public:
+    static constexpr int PageSize = 64;
+
+    // A grid column: its caption and the field it shows.
+    struct Column {
+        QString caption;
+        QString field;
+    };
+    // A named cell style of the grid.
+    struct CellStyle {
+        QFont font;
+        QColor backColor;
+    };
+    // Called once for each row the grid loads after a refresh; answers the name of the style
+    // for the styled column, or "" for none. It must not show dialogs: it runs while painting.
+    using RowLoadedHandler = std::function<QString(int row)>;
+
     explicit DataControl(QObject* parent = nullptr);
 
     void setDatabase(std::shared_ptr<Database> db) { m_db = std::move(db); }
     const std::shared_ptr<Database>& database() const { return m_db; }
     QString DatabaseName() const;
 
-    void setRecordSource(const QString& sql, const QVariantMap& parameters = {});
+    // countSql, when given, counts the rows of sql with the same parameters more cheaply
+    // than counting over sql itself.
+    void setRecordSource(const QString& sql, const QVariantMap& parameters = {},
+                         const QString& countSql = {});
     const QString& RecordSource() const { return m_sql; }
     const QVariantMap& RecordSourceParameters() const { return m_parameters; }
 
@@ -29,9 +62,30 @@ public:
     // shown before stay then.
     void Refresh();
 
-    const Recordset& Recordset_() const { return m_rows; }
+    int RecordCount() const { return m_count; }
+    // Every row of the record source as it was at the last refresh, read in one go: for
+    // callers that walk all rows. Raises RuntimeError when a read fails.
+    Recordset Recordset_() const;
+    // A field of a row, read from the database when its page is not at hand. Raises
+    // RuntimeError when that read fails; an unknown row or field gives an invalid value.
     QVariant value(int row, const QString& field) const;
     int fieldIndex(const QString& field) const;
+    // The texts of a row's shown columns. Raises RuntimeError when the row cannot be read.
+    QStringList rowTexts(int row) const;
+    const QStringList& fieldNames() const { return m_fieldNames; }
+
+    // Columns shown; without any, every field of the record source in its own order.
+    void setColumns(QVector<Column> columns);
+    const QVector<Column>& columns() const { return m_columns; }
+
+    void setCellStyle(const QString& name, const CellStyle& style) { m_styles.insert(name, style); }
+    CellStyle cellStyle(const QString& name) const { return m_styles.value(name); }
+    void setStyledColumn(int column) { m_styledColumn = column; }
+    void setRowLoadedHandler(RowLoadedHandler handler) { m_rowLoaded = std::move(handler); }
+    // The style the row got when it was loaded ("" when none or not loaded yet).
+    QString rowStyle(int row) const { return m_rowStyles.value(row); }
+    // Forgets the row styles so each row is styled again when it is drawn next.
+    void redrawRows();
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -39,8 +93,28 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
+    using Row = QVector<QVariant>;
+    const Row* row(int r) const;
+    const QVector<Row>& page(int p) const;
+    int sourceField(int column) const;
+    void mapColumns();
+    QString styleOf(int r) const;
+
     std::shared_ptr<Database> m_db;
     QString m_sql;
+    QString m_countSql;
     QVariantMap m_parameters;
-    Recordset m_rows;
+    QString m_namesOf; // record source whose field names are in m_fieldNames
+    QStringList m_fieldNames;
+    int m_count = 0;
+    QVector<Column> m_columns;
+    QVector<int> m_columnFields; // field index of each column
+
+    // Read on demand from const accessors; dropped by every refresh.
+    mutable QHash<int, QVector<Row>> m_pages;
+    mutable QHash<int, QString> m_rowStyles;
+
+    QHash<QString, CellStyle> m_styles;
+    int m_styledColumn = -1;
+    RowLoadedHandler m_rowLoaded;
 };

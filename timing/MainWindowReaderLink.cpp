@@ -1,7 +1,6 @@
 #include "timing/MainWindowReaderLink.h"
 
 #include "core/Skin.h"
-#include "platform/RuntimeError.h"
 #include "readers/ReaderConsole.h"
 #include "readers/ReaderConsoles.h"
 #include "timing/frmChronivo.h"
@@ -19,13 +18,7 @@ bool MainWindowReaderLink::isResultButtonEnabled() const {
 
 void MainWindowReaderLink::handOverStartnummer(const QString& startnummer) {
     m_main.edtStartnummer->setText(startnummer);
-    pressEnterInStartnummerField();
-}
-
-// HOOK: becomes m_main.edtStartnummer_KeyPress(13) once the main window takes results from
-// its start-number field. Until then a booking fails loudly instead of pretending success.
-void MainWindowReaderLink::pressEnterInStartnummerField() {
-    throw RuntimeError(RuntimeError::EngineError, "Das Hauptfenster nimmt noch keine Startnummern entgegen.");
+    m_main.edtStartnummer_KeyPress(13);
 }
 
 bool MainWindowReaderLink::isEndingProgram() const {

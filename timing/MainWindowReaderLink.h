@@ -28,8 +28,6 @@ public:
     void open(ReaderKind kind);
 
 private:
-    void pressEnterInStartnummerField();
-
     frmChronivo& m_main;
     std::array<std::unique_ptr<ReaderConsole>, 4> m_consoles;
 };

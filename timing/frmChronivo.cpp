@@ -5,6 +5,7 @@
 #include "core/SystemFormats.h"
 #include "core/modGlobal.h"
 #include "platform/RuntimeError.h"
+#include "platform/SerialPort.h"
 #include "platform/Services.h"
 #include "results/BackupLog.h"
 #include "results/DataControl.h"
@@ -79,11 +80,18 @@ void frmChronivo::buildControls() {
     lblStartTimeOut->setText("");
     lblStartTimeOut->setGeometry(8, 22, 150, 40);
     sspWertungTimeOut = makeClock(central, "sspWertungTimeOut");
-    sspWertungTimeOut->setGeometry(166, 22, 150, 40);
+    // Wide enough for a negative race clock after midnight ("-23:-58:00").
+    sspWertungTimeOut->setGeometry(166, 22, 190, 40);
     lblSysTimeOut = makeClock(central, "lblSysTimeOut");
     lblSysTimeOut->setGeometry(475, 22, 150, 40);
     auto* lblUhr = new QLabel("Uhrzeit:", central);
     lblUhr->setGeometry(475, 4, 150, 18);
+    shpAnzeige = new QFrame(central);
+    shpAnzeige->setObjectName("shpAnzeige");
+    shpAnzeige->setToolTip("Verbindung zur Netzwerk-Anzeige");
+    shpAnzeige->setProperty(Skin::TagProperty, "#");
+    shpAnzeige->setGeometry(451, 34, 16, 16);
+    shpAnzeige->hide();
     lblInfo = new QLabel(central);
     lblInfo->setObjectName("lblInfo");
     lblInfo->setWordWrap(true);
@@ -191,9 +199,16 @@ void frmChronivo::buildControls() {
     Timer3 = new QTimer(this);
     Timer3->setInterval(100);
     Timer3->setTimerType(Qt::PreciseTimer);
+    connect(Timer1, &QTimer::timeout, this, &frmChronivo::Timer1_Timer);
+    connect(Timer2, &QTimer::timeout, this, &frmChronivo::Timer2_Timer);
+    connect(Timer3, &QTimer::timeout, this, &frmChronivo::Timer3_Timer);
+    // The system clock and the board feed run from the start; the race clock only in a run.
+    Timer2->start();
+    Timer3->start();
 
     connect(cmdEnde, &QPushButton::clicked, this, &frmChronivo::cmdEnde_Click);
     connect(cmdStart, &QPushButton::clicked, this, &frmChronivo::cmdStart_Click);
+    buildResultArea();
 
     resize(px(NormalWidthTwips), px(FormHeightTwips));
 }
@@ -203,6 +218,7 @@ void frmChronivo::buildMenus() {
     mnuBeenden = datei->addAction("&Beenden");
     mnuBeenden->setObjectName("mnuBeenden");
     connect(mnuBeenden, &QAction::triggered, this, &frmChronivo::mnuBeenden_Click);
+    buildResultMenu(datei);
 
     QMenu* prefs = menuBar()->addMenu("&Einstellungen");
     prefs->setObjectName("mnuPrefs");
@@ -212,6 +228,13 @@ void frmChronivo::buildMenus() {
     mnuTriathlon = prefs->addAction("&Zwischenzeiten");
     prefs->addSeparator();
     mnuDirekteinbuchung = prefs->addAction("D&irekteinbuchung");
+    mnuPathDatabase = prefs->addAction("Datenbank für Direkteinbuchung");
+    mnuPathDatabase->setObjectName("mnuPathDatabase");
+    prefs->addSeparator();
+    mnuPrefsDisplay = prefs->addAction("&Zeit-Anzeige Farbe");
+    mnuPrefsDisplay->setObjectName("mnuPrefsDisplay");
+    mnuPrefsGridFont = prefs->addAction("&Gitter Schriftart");
+    mnuPrefsGridFont->setObjectName("mnuPrefsGridFont");
     for (QAction* a :
          {mnuDurchlaufModus, mnuDurchlaufModusMulti, mnuExpertMode, mnuTriathlon, mnuDirekteinbuchung})
         a->setCheckable(true);
@@ -220,6 +243,15 @@ void frmChronivo::buildMenus() {
     mnuExpertMode->setObjectName("mnuExpertMode");
     mnuTriathlon->setObjectName("mnuTriathlon");
     mnuDirekteinbuchung->setObjectName("mnuDirekteinbuchung");
+    toggleFromMenu(mnuDurchlaufModus, &frmChronivo::mnuDurchlaufModus_Click);
+    toggleFromMenu(mnuDurchlaufModusMulti, &frmChronivo::mnuDurchlaufModusMulti_Click);
+    toggleFromMenu(mnuExpertMode, &frmChronivo::mnuExpertMode_Click);
+    toggleFromMenu(mnuTriathlon, &frmChronivo::mnuTriathlon_Click);
+    toggleFromMenu(mnuDirekteinbuchung, &frmChronivo::mnuDirekteinbuchung_Click);
+    connect(mnuPathDatabase, &QAction::triggered, this, &frmChronivo::mnuPathDatabase_Click);
+    connect(mnuPrefsDisplay, &QAction::triggered, this, &frmChronivo::mnuPrefsDisplay_Click);
+    connect(mnuPrefsGridFont, &QAction::triggered, this, &frmChronivo::mnuPrefsGridFont_Click);
+    buildRunMenu();
     buildReaderMenu();
 }
 
@@ -262,23 +294,6 @@ void frmChronivo::Form_Resize() {
 void frmChronivo::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     Form_Resize();
-}
-
-void frmChronivo::setRecordSources() {
-    const qint32 lauf = currentLauf();
-    Data1->setRecordSource(
-        QStringLiteral("select * from Chronvo where Laufnummer = %1 order by Platzierung").arg(lauf));
-    Data2->setRecordSource(
-        QStringLiteral("select Startnummer, count(*) as Anz from Chronvo where Laufnummer = "
-                       "%1 group by Startnummer order by Startnummer")
-            .arg(lauf));
-}
-
-void frmChronivo::refreshGrids() {
-    Data2->Refresh();
-    dbgZeiten->setUpdatesEnabled(false);
-    Data1->Refresh();
-    dbgZeiten->setUpdatesEnabled(true);
 }
 
 void frmChronivo::Form_Load() {
@@ -416,6 +431,7 @@ void frmChronivo::Form_Activate() {
             gridFont.setPointSizeF(size);
         dbgZeiten->setFont(gridFont);
         dbgStartnummern->setFont(gridFont);
+        applyRowStyleFonts(gridFont);
         // 6. Resume a run left running.
         const QString n = cboLaufnummer->currentText().trimmed();
         if (Convert::Val(settings.GetSetting(Section, "Lauf" + n + "Gestartet", "0")) != 0) {
@@ -433,7 +449,7 @@ void frmChronivo::Form_Activate() {
             sspWertungTimeOut->setText("");
         }
         // 7. Contact input: reopened on every activation when it is on.
-        // The serial port comes with the contact-input feature.
+        OpenContactInput();
         // 8. Finisher counters of the waves.
         for (int i = 0; i < 10; ++i)
             edtImZiel[i]->setText(settings.GetSetting(Section, QStringLiteral("ImZiel%1").arg(i), "0"));
@@ -494,6 +510,12 @@ void frmChronivo::Form_Unload() {
     Timer1->stop();
     Timer2->stop();
     Timer3->stop();
+    try {
+        for (SerialPort* port : {MSComm1.get(), MSComm2.get()})
+            if (port && port->PortOpen())
+                port->setPortOpen(false);
+    } catch (const RuntimeError&) {
+    }
     hide();
     // Ends the program whatever other windows are open.
     QApplication::closeAllWindows();

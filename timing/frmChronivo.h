@@ -7,9 +7,11 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 class DataControl;
 class Database;
+class SerialPort;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -20,10 +22,12 @@ class QPushButton;
 class QTableView;
 class QTimer;
 class QWidget;
+class SerialPort;
 class MainWindowReaderLink;
 class ReaderConsole;
 enum class ReaderKind : int;
 struct Services;
+class TcpSocket;
 
 // The main timing window. It lives for the whole program run; closing it ends the program.
 // Its handlers are named after control and event; tests call them directly.
@@ -49,20 +53,69 @@ public:
     void cmdEnde_Click();
     void mnuBeenden_Click();
 
-    // Run control and taking a result.
+    // Run control.
     void cmdStart_Click();
+    void cmdStartVorgabe_Click();
+    void mnuSetStartTime_Click();
+    void cmdDurchlauf_Click();
+    void mnuLaufBeenden_Click();
+    void cboLaufnummer_Click();
+
+    // Taking a result. Another source of start numbers (a reader console) hands one over by
+    // testing cmdWertung->isEnabled(), writing the number into edtStartnummer and calling
+    // edtStartnummer_KeyPress(13); the window takes its own time stamp then. Failures are
+    // shown in the window's error box and never thrown back to the caller.
+    void cmdWertung_Click();
+    void edtStartnummer_KeyPress(int KeyAscii);
+    void edtStartnummer_Change();
+    void edtImZiel_Change(int Index);
+    void edtStartdauer_Change();
+    qint16 FindStartZeitButton(const QString& text) const;
+    // Contact input (MSComm1) and the display board's port (MSComm2): modem-line edges.
+    void MSComm1_OnComm();
+    void MSComm2_OnComm();
+
+    // Result views.
+    void RefreshResultViews();
+    void edtViewStartnummer_KeyPress(int KeyAscii);
+    void dbgStartnummern_Click();
+    void dbgStartnummern_DblClick();
+    void dbgStartnummern_KeyUp(int KeyCode, int Shift);
+    void dbgZeiten_KeyUp(int KeyCode, int Shift);
+    // The style of the row's start-number cell ("" for none).
+    QString dbgZeiten_RowLoaded(int Bookmark);
+    bool CheckStartNrCount(qint32 Startnummer);
+    void mnuPrintTable_Click();
+    // The page header of a printout of the result grid.
+    QString dbgZeiten_PrintInitialize() const;
 
     // Start times by start number (0 to 10000), filled from the wave-start table.
     void LoadStartZeitenArray();
     void BuildStartZeitButtons();
+    // Clocks: race clock (1000 ms), system clock and wave buttons (250 ms), board feed (100 ms).
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void Timer3_Timer();
     // Display boards.
     void ConnectAnzeigeIp();
+    void SendAnzeigeIp(const QString& text);
     void SendAnzeigeRS232(const QString& text);
     // Operating modes and layout.
+    void mnuDurchlaufModus_Click();
+    void mnuDurchlaufModusMulti_Click();
+    void mnuExpertMode_Click();
+    void mnuTriathlon_Click();
+    void mnuPrefsDisplay_Click();
+    void mnuPrefsGridFont_Click();
     void ApplyExpertModeLayout();
     void ApplyDurchlaufModus();
     void LoadGridColWidths();
     void SaveFormLayout();
+    // Direct booking into the race program's database. DirektEinbuchen is called after every
+    // result; it decides itself whether to book and reports a failed booking in a box.
+    void DirektEinbuchen(qint32 Startnummer, qint32 Millisekunden);
+    void mnuDirekteinbuchung_Click();
+    void mnuPathDatabase_Click();
 
     // The run number every query uses: the selector's numeric value, 1 for 0 or empty.
     qint32 currentLauf() const;
@@ -88,11 +141,14 @@ public:
     QLabel* lblStartTimeOut = nullptr;
     QLabel* lblSysTimeOut = nullptr;
     QLabel* sspWertungTimeOut = nullptr;
+    QFrame* shpAnzeige = nullptr; // link indicator of the network display board
     QLabel* lblInfo = nullptr;
     QLabel* lblLogdatei = nullptr;
     QLabel* lblFastSave = nullptr;
     QCheckBox* chkLaufNrStartzeit = nullptr;
     QCheckBox* sscLogDatei = nullptr;
+    QCheckBox* sscStartNr = nullptr;
+    QLineEdit* edtViewStartnummer = nullptr;
     QTableView* dbgZeiten = nullptr;
     QTableView* dbgStartnummern = nullptr;
     QLabel* lblZeitenCaption = nullptr;
@@ -105,6 +161,12 @@ public:
     QAction* mnuDurchlaufModusMulti = nullptr;
     QAction* mnuDurchlaufModus = nullptr;
     QAction* mnuTriathlon = nullptr;
+    QAction* mnuPrefsDisplay = nullptr;
+    QAction* mnuPrefsGridFont = nullptr;
+    QAction* mnuPathDatabase = nullptr;
+    QAction* mnuSetStartTime = nullptr;
+    QAction* mnuLaufBeenden = nullptr;
+    QAction* mnuPrintTable = nullptr;
 
     // ----- reader consoles, menu "&RFID" (frmChronivo_Readers.cpp) ---------------------------
     QAction* mnuMotorola = nullptr;
@@ -120,9 +182,16 @@ public:
     ReaderConsole* readerConsole(ReaderKind kind) const;
     MainWindowReaderLink* m_readerLink = nullptr; // owns the consoles
 
-    QTimer* Timer1 = nullptr; // race clock, 1000 ms, only while a run is going
-    QTimer* Timer2 = nullptr; // system clock and wave buttons, 250 ms
-    QTimer* Timer3 = nullptr; // display-board feed, 100 ms
+    QTimer* Timer1 = nullptr;     // race clock, 1000 ms, only while a run is going
+    QTimer* Timer2 = nullptr;     // system clock and wave buttons, 250 ms
+    QTimer* Timer3 = nullptr;     // display-board feed, 100 ms
+    QTimer* tmrBlinker = nullptr; // runs while no run is going
+
+    std::unique_ptr<SerialPort> MSComm1; // contact input
+
+    // Display-board links, created when their board is first switched on.
+    std::unique_ptr<TcpSocket> sockAnzeige;
+    std::unique_ptr<SerialPort> MSComm2;
 
     DataControl* Data1 = nullptr; // results of the selected run
     DataControl* Data2 = nullptr; // count per start number
@@ -131,7 +200,16 @@ public:
     std::shared_ptr<Database> m_dbRace;
     quint32 m_lDisplayColor = 0x80FF80;
     quint32 m_lStopColor = 0xFF;
+    // The run's own start: stamped by the start button with its milliseconds, 0 ms when
+    // typed in or resumed. A result measured from a wave or a first pass never changes it.
     SYSTEMTIME m_stRunStart{};
+    SYSTEMTIME m_stCapture{};    // moment of the last result
+    SYSTEMTIME m_stGrossStart{}; // start the last result's gross time runs from
+    SYSTEMTIME m_stNetStart{};   // start the last result's net time runs from
+    QString m_sStartTime;
+    QString m_sNetStartTime;
+    bool m_bDoppelt = false;
+    SYSTEMTIME m_stClock{}; // local time of the last system-clock tick
     // Start-time text of each start number; empty where no wave covers it.
     std::vector<QString> StartZeit;
 
@@ -143,13 +221,37 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void buildResultArea();
+    void buildRunMenu();
+    void buildResultMenu(class QMenu* fileMenu);
+    // Takes one result; raises RuntimeError for a failure before the row is stored. False
+    // when no row was made (no run start stored, or a first pass was recorded).
+    bool TakeResult();
+    // The open local database; raises RuntimeError when start-up could not open it.
+    Database& localDatabase();
+    // Raises RuntimeError when the port cannot be opened.
+    void OpenContactInput();
+    void handleModemEvent(SerialPort& port, std::array<bool, 3>& latches, bool takesResults);
+    void applyRowStyleFonts(const QFont& font);
     void setRecordSources();
     void refreshGrids();
     void setClockColor(QLabel* clock, quint32 oleColor);
+    static quint32 clockColor(const QLabel* clock);
+    void setAnzeigeColor(quint32 oleColor);
+    void toggleFromMenu(QAction* item, void (frmChronivo::*handler)());
+    // Flips a menu item's tick and stores it under key as "-1"/"0"; returns the new tick.
+    bool flipMenuTick(QAction* item, const char* key);
 
     Services& m_services;
     bool m_loaded = false;
     bool m_unloaded = false;
     bool m_activating = false;
     bool m_leftForProgramWindow = false;
+
+    // Single pass-through: the next press ends the run.
+    bool m_bDurchlauf = false;
+    // Latches of CD, CTS and DSR: a line must fall before it can take another result.
+    std::array<bool, 3> m_comm1Latch{};
+    std::array<bool, 3> m_comm2Latch{};
+    bool m_rowLoadedErrorPending = false;
 };

@@ -1,18 +1,116 @@
 #include "timing/frmChronivo.h"
 
 #include "core/Convert.h"
+#include "core/Skin.h"
 #include "platform/Services.h"
 
 #include <QAction>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 
 namespace {
+
 constexpr int px(int twips) {
     return twips / 15;
 }
+
+QString boolText(bool value) {
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+// The colour as the settings store keeps it: &H00BBGGRR.
+quint32 toOleColor(const QColor& c) {
+    return static_cast<quint32>(c.red()) | static_cast<quint32>(c.green()) << 8 |
+           static_cast<quint32>(c.blue()) << 16;
+}
+
 } // namespace
+
+// A menu click has already flipped a checkable item; the handlers flip it themselves (and
+// may refuse), so the click's own flip is undone first.
+void frmChronivo::toggleFromMenu(QAction* item, void (frmChronivo::*handler)()) {
+    connect(item, &QAction::triggered, this, [this, item, handler](bool checked) {
+        item->setChecked(!checked);
+        (this->*handler)();
+    });
+}
+
+bool frmChronivo::flipMenuTick(QAction* item, const char* key) {
+    item->setChecked(!item->isChecked());
+    m_services.settings->SaveBool(Section, key, item->isChecked());
+    return item->isChecked();
+}
+
+void frmChronivo::mnuDurchlaufModus_Click() {
+    flipMenuTick(mnuDurchlaufModus, "Durchlaufmodus");
+    ApplyDurchlaufModus();
+}
+
+void frmChronivo::mnuDurchlaufModusMulti_Click() {
+    edtStartdauer->setVisible(flipMenuTick(mnuDurchlaufModusMulti, "DurchlaufmodusMulti"));
+}
+
+void frmChronivo::mnuExpertMode_Click() {
+    if (!mnuExpertMode->isChecked()) {
+        const int answer =
+            m_services.dialogs->MsgBox("Wenn Sie die Daten im Expertenmodus ändern, dann sollten Sie\r"
+                                       "eine Sicherung der aktuellen Datenbank machen!!!\r\r"
+                                       "In den Expertenmodus wechseln?",
+                                       MsgBoxStyle::YesNo | MsgBoxStyle::Information);
+        if (answer != MsgBoxResult::Yes)
+            return;
+    }
+    flipMenuTick(mnuExpertMode, "Expertenmodus");
+    ApplyExpertModeLayout();
+}
+
+void frmChronivo::mnuTriathlon_Click() {
+    flipMenuTick(mnuTriathlon, "Triathlonmodus");
+    m_services.dialogs->MsgBox("Chronvo wird neu gestartet!", MsgBoxStyle::Information);
+    // The mode holds from start-up on: unload as usual (which saves the layout), make sure the
+    // new instance reads the new settings, then start it.
+    Form_Unload();
+    m_services.settings->sync();
+    if (m_services.restartProgram)
+        m_services.restartProgram();
+}
+
+quint32 frmChronivo::clockColor(const QLabel* clock) {
+    return toOleColor(clock->palette().color(QPalette::WindowText));
+}
+
+void frmChronivo::mnuPrefsDisplay_Click() {
+    QColor chosen = lblSysTimeOut->palette().color(QPalette::WindowText);
+    if (!m_services.dialogs->ShowColor(chosen))
+        return;
+    const quint32 ole = toOleColor(chosen);
+    m_services.settings->SaveSetting(Section, "Displaycolor", QString::number(ole));
+    m_lDisplayColor = ole;
+    setClockColor(lblSysTimeOut, ole);
+    setClockColor(lblStartTimeOut, ole);
+    // A stopped race clock stays red until its run starts.
+    if (clockColor(sspWertungTimeOut) != m_lStopColor)
+        setClockColor(sspWertungTimeOut, ole);
+}
+
+void frmChronivo::mnuPrefsGridFont_Click() {
+    QFont font = dbgZeiten->font();
+    if (!m_services.dialogs->ShowFont(font))
+        return;
+    // The row styles of the result grid take the new name, size and weight too.
+    dbgZeiten->setFont(font);
+    applyRowStyleFonts(font);
+    SettingsStore& settings = *m_services.settings;
+    settings.SaveSetting(Section, "dbgZeiten.Font.Name", font.family());
+    settings.SaveSetting(Section, "dbgZeiten.Font.Size", QString::number(font.pointSizeF()));
+    settings.SaveSetting(Section, "dbgZeiten.Font.Bold", boolText(font.bold()));
+    settings.SaveSetting(Section, "dbgZeiten.Font.Italic", boolText(font.italic()));
+    settings.SaveSetting(Section, "dbgZeiten.Font.Strikethrough", boolText(font.strikeOut()));
+    settings.SaveSetting(Section, "dbgZeiten.Font.FontUnderline", boolText(font.underline()));
+}
 
 void frmChronivo::ApplyExpertModeLayout() {
     int buttonTwips = 2655;
@@ -32,6 +130,9 @@ void frmChronivo::ApplyExpertModeLayout() {
 void frmChronivo::ApplyDurchlaufModus() {
     const bool single = mnuDurchlaufModus->isChecked();
     cmdDurchlauf->setVisible(single);
+    // It takes the place of the result button, so it must lie on top of it.
+    if (single)
+        cmdDurchlauf->raise();
     cmdStart->setVisible(!single);
     cmdStartVorgabe->setVisible(!single);
     cmdAutoStart->setVisible(!single);

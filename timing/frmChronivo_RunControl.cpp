@@ -1,13 +1,50 @@
 #include "timing/frmChronivo.h"
 
+#include "core/Convert.h"
 #include "platform/RuntimeError.h"
 #include "platform/Services.h"
+#include "results/ResultEntry.h"
 
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QComboBox>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
+
+namespace {
+
+constexpr int px(int twips) {
+    return twips / 15;
+}
+constexpr int NormalWidthTwips = 9495;
+
+} // namespace
+
+void frmChronivo::buildRunMenu() {
+    QMenu* lauf = new QMenu("&Lauf", this);
+    lauf->setObjectName("mnuLauf");
+    menuBar()->insertMenu(menuBar()->actions().value(1), lauf);
+    mnuSetStartTime = lauf->addAction("S&tartzeit des Laufs einstellen");
+    mnuSetStartTime->setObjectName("mnuSetStartTime");
+    mnuLaufBeenden = lauf->addAction("&Lauf beenden");
+    mnuLaufBeenden->setObjectName("mnuLaufBeenden");
+    connect(mnuSetStartTime, &QAction::triggered, this, &frmChronivo::mnuSetStartTime_Click);
+    connect(mnuLaufBeenden, &QAction::triggered, this, &frmChronivo::mnuLaufBeenden_Click);
+
+    connect(cmdStartVorgabe, &QPushButton::clicked, this, &frmChronivo::cmdStartVorgabe_Click);
+    connect(cmdDurchlauf, &QPushButton::clicked, this, &frmChronivo::cmdDurchlauf_Click);
+    // A chosen item shows only its run number, the number the settings keys are made of.
+    connect(cboLaufnummer, &QComboBox::activated, this, [this](int index) {
+        cboLaufnummer->setEditText(QString::number(index + 1));
+        cboLaufnummer_Click();
+    });
+    cmdStart->setToolTip("Startzeit ist, wenn der Knopf gedrückt wird");
+    cmdStartVorgabe->setToolTip("Startzeit wird aus der Startzeit-Tabelle ermittelt");
+}
 
 void frmChronivo::cmdStart_Click() {
     try {
@@ -24,6 +61,7 @@ void frmChronivo::cmdStart_Click() {
         edtStartnummer->setPalette(pal);
         Timer2->start();
         Timer1->start();
+        tmrBlinker->stop();
         cmdStart->setEnabled(false);
         cmdStartVorgabe->setEnabled(false);
         cmdAutoStart->setEnabled(false);
@@ -37,4 +75,112 @@ void frmChronivo::cmdStart_Click() {
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());
     }
+}
+
+void frmChronivo::cmdStartVorgabe_Click() {
+    chkLaufNrStartzeit->setChecked(true);
+    cmdStart_Click();
+}
+
+void frmChronivo::mnuSetStartTime_Click() {
+    try {
+        const QString answer =
+            m_services.dialogs->InputBox("Bitte Uhrzeit eingeben !\rFormat: HH:MM:SS beachten ! ", {}, {});
+        if (answer.trimmed().isEmpty())
+            return;
+        if (answer.size() != 8 || !Convert::IsValidTimeText(answer)) {
+            m_services.dialogs->MsgBox("Kein gültiges Datum!!!\rBitte Datumsformat überprüfen!!!", 64);
+            return;
+        }
+        m_stRunStart = ResultEntry::StartRecord(answer);
+        lblStartTimeOut->setText(modChronivo::SystemTimeToString(m_stRunStart));
+        const QString n = cboLaufnummer->currentText().trimmed();
+        m_services.settings->SaveSetting(Section, "Lauf" + n + "Startzeit", lblStartTimeOut->text());
+    } catch (const RuntimeError& e) {
+        showError(e.number(), e.description());
+    }
+}
+
+void frmChronivo::cmdDurchlauf_Click() {
+    if (!m_bDurchlauf) {
+        cmdStart_Click();
+        cmdDurchlauf->setText("Lauf stoppen");
+    } else {
+        try {
+            TakeResult();
+        } catch (const RuntimeError& e) {
+            // The run stays open so the result can be taken again.
+            showError(e.number(), e.description());
+            return;
+        }
+        mnuLaufBeenden_Click();
+        cmdDurchlauf->setText("Lauf starten");
+    }
+    m_bDurchlauf = !m_bDurchlauf;
+}
+
+void frmChronivo::mnuLaufBeenden_Click() {
+    try {
+        SettingsStore& settings = *m_services.settings;
+        const QString n = cboLaufnummer->currentText().trimmed();
+        // 1.-2.
+        settings.SaveSetting(Section, "Lauf" + n + "Gestartet", "0");
+        settings.SaveSetting(Section, "Lauf" + n + "Startzeit", "");
+        lblStartTimeOut->setText("00:00:00");
+        sspWertungTimeOut->setText("00:00:00");
+        // 3.-4. Not running.
+        cmdStart->setEnabled(true);
+        cmdAutoStart->setEnabled(true);
+        cmdStartVorgabe->setEnabled(true);
+        tmrBlinker->start();
+        Timer1->stop();
+        edtStartnummer->setEnabled(false);
+        cmdWertung->setEnabled(false);
+        setClockColor(sspWertungTimeOut, m_lStopColor);
+        QPalette pal = edtStartnummer->palette();
+        pal.setColor(QPalette::Base, edtStartnummer->parentWidget()->palette().color(QPalette::Window));
+        edtStartnummer->setPalette(pal);
+        // 5.-6.
+        chkLaufNrStartzeit->setChecked(false);
+        lblZeitenCaption->setText(QStringLiteral("Lauf %1").arg(currentLauf()));
+        // 7.-8. Finisher counters and first passes belong to the run being timed.
+        for (int i = 0; i < 10; ++i) {
+            settings.SaveSetting(Section, QStringLiteral("ImZiel%1").arg(i), "");
+            cmdSetStartZeit[i]->setEnabled(true);
+            edtImZiel[i]->setText("");
+        }
+        settings.DeleteSection("DurchlaufmodusMulti");
+        // 9.-10.
+        resize(px(NormalWidthTwips), height());
+        SendAnzeigeRS232("00:00:00");
+    } catch (const RuntimeError& e) {
+        showError(e.number(), e.description());
+    }
+}
+
+void frmChronivo::cboLaufnummer_Click() {
+    SettingsStore& settings = *m_services.settings;
+    const QString n = cboLaufnummer->currentText().trimmed();
+    m_services.dialogs->MsgBox("!!! A C H T U N G !!!\r\rAlle neuen Wertung werden für den Lauf " +
+                                   cboLaufnummer->currentText() + " erfaßt !",
+                               16, windowTitle());
+    try {
+        RefreshResultViews();
+    } catch (const RuntimeError& e) {
+        showError(e.number(), e.description());
+    }
+    lblZeitenCaption->setText(QStringLiteral("Lauf %1").arg(currentLauf()));
+    if (Convert::Val(settings.GetSetting(Section, "Lauf" + n + "Gestartet", "0")) != 0) {
+        const QString stored = settings.GetSetting(Section, "Lauf" + n + "Startzeit", "");
+        lblStartTimeOut->setText(stored);
+        m_sStartTime = stored;
+        // The chosen run's own start, without the milliseconds of whichever run was stamped.
+        if (Convert::IsValidTimeText(stored))
+            m_stRunStart = ResultEntry::StartRecord(stored);
+        cmdStart_Click();
+    } else {
+        mnuLaufBeenden_Click();
+    }
+    if (edtStartnummer->isEnabled())
+        edtStartnummer->setFocus();
 }

@@ -2,7 +2,10 @@
 
 #include "support/FakeSerialPort.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -30,6 +33,16 @@ TestServices::TestServices(bool withDatabase) {
         openedInTextViewer << file;
         return true;
     };
+    // Printouts go to a PDF file in the test's folder instead of a printer.
+    m_services->createPrinter = [this]() -> std::unique_ptr<QPrinter> {
+        if (!printerAvailable)
+            return nullptr;
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(printFile());
+        return printer;
+    };
+    m_services->restartProgram = [this] { ++restarts; };
     m_services->programFolder = m_dir.path();
     m_services->programFile = m_dir.filePath("chronivo");
     // The backup file's default name lies in the home folder; keep tests inside their folder.
@@ -45,6 +58,13 @@ TestServices::TestServices(bool withDatabase) {
 TestServices::~TestServices() {
     if (m_services->local.gdbLocal)
         m_services->local.gdbLocal->Close();
+    // A window that unloaded asked the application to quit. With no event loop running that
+    // request stays pending and would end the next test's modal loops (the splash) at once;
+    // running the application loop once consumes it.
+    if (QThread::currentThread()->loopLevel() == 0) {
+        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+    }
 }
 
 QString TestServices::copyRaceDatabase(const QString& name) {

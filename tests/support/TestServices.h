@@ -35,6 +35,12 @@ public:
     std::vector<class FakeSerialPort*> serialPorts;
     // Every file the program asked the text viewer to open, in order; nothing is started.
     QStringList openedInTextViewer;
+    // How often the program asked to be started anew; no process is started in tests.
+    int restarts = 0;
+
+    // The file printouts are written to; false makes the system look as if it had no printer.
+    QString printFile() const { return m_dir.filePath("druck.pdf"); }
+    bool printerAvailable = true;
 
 private:
     QTemporaryDir m_dir;

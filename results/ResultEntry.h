@@ -1,0 +1,54 @@
+#pragma once
+
+#include "core/modChronivo.h"
+
+#include <QString>
+#include <QtGlobal>
+
+class Database;
+
+// One result row as the insert query takes it, and the arithmetic that turns a start and a
+// capture into its gross and net fields.
+namespace ResultEntry {
+
+// Hour, minute and second of a start text such as "10:05:00", milliseconds 0. Raises
+// RuntimeError (type mismatch) for text that is no time of day, so a damaged setting never
+// yields a made-up start.
+SYSTEMTIME StartRecord(const QString& text);
+
+// Gross and net fields of a row from the seconds between start and capture.
+struct Times {
+    qint64 sekunden = 0;      // gross whole seconds, halves to even
+    QString wertungstime;     // gross time as "hh:nn:ss"
+    qint64 millisekunden = 0; // gross milliseconds
+    QString zeitNetto;        // net time as "hh:nn:ss"
+    qint64 millisekNetto = 0; // net milliseconds
+};
+
+// The whole milliseconds of a time given in seconds (the columns hold whole milliseconds;
+// the seconds come from millisecond clock records, so nothing is lost).
+qint64 Milliseconds(double seconds);
+
+// The time of day that lies the given whole seconds after midnight, as "hh:nn:ss"; it wraps
+// at midnight both ways (a negative count gives the evening before).
+QString TimeOfDayAfterMidnight(qint64 seconds);
+
+Times ComputeTimes(double grossSeconds, double netSeconds);
+
+struct Row {
+    qint32 laufnummer = 1;
+    qint32 startnummer = 0;
+    qint32 platzierung = 1;
+    QString systemtime; // clock text at the capture
+    QString starttime;  // start text the gross time runs from
+    Times times;
+};
+
+// The place the next result of the run gets: one after the highest, 1 for an empty run.
+// Raises RuntimeError when the query fails.
+qint32 NextPlace(Database& db, qint32 laufnummer);
+
+// Inserts the row through the stored insert query, failing on error. Raises RuntimeError.
+void Insert(Database& db, const Row& row);
+
+} // namespace ResultEntry

@@ -1,0 +1,295 @@
+#include "MainWindowFixture.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+using Result = MainWindowTest;
+
+TEST_F(Result, GrossAndNetRunFromTheStampedStartWithItsMilliseconds) {
+    start();
+    startRunAt(10, 0, 0, 250);
+    at(10, 25, 13, 500);
+    enter("42");
+
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(rs.Fields("Platzierung").toInt(), 1);
+    EXPECT_EQ(rs.Fields("Startnummer").toInt(), 42);
+    EXPECT_EQ(rs.Fields("Starttime").toString(), "10:00:00");
+    EXPECT_EQ(rs.Fields("Systemtime").toString(), "10:25:13");
+    EXPECT_EQ(rs.Fields("Millisekunden").toLongLong(), 1513250);
+    EXPECT_EQ(rs.Fields("Sekunden").toLongLong(), 1513);
+    EXPECT_EQ(rs.Fields("Wertungstime").toString(), "00:25:13");
+    EXPECT_EQ(rs.Fields("MillisekNetto").toLongLong(), 1513250);
+    EXPECT_EQ(rs.Fields("ZeitNetto").toString(), "00:25:13");
+    EXPECT_EQ(w->edtStartnummer->text(), "");
+    EXPECT_EQ(t->beeper().beeps, 1);
+    EXPECT_EQ(w->Data1->RecordCount(), 1);
+}
+
+TEST_F(Result, PlacesCountOnPerRunAcrossRunSwitches) {
+    start();
+    startRunAt(10, 0, 0);
+    at(10, 1, 0);
+    enter("1");
+    enter("1");
+    chooseRun(2);
+    EXPECT_TRUE(w->cmdStart->isEnabled());
+    w->cmdStart_Click();
+    at(10, 2, 0);
+    enter("");
+    chooseRun(1);
+    enter("3");
+
+    Recordset one = rows(1);
+    ASSERT_EQ(one.RecordCount(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(field(one, i, "Platzierung").toInt(), i + 1);
+    EXPECT_EQ(field(one, 2, "Startnummer").toInt(), 3);
+    Recordset two = rows(2);
+    ASSERT_EQ(two.RecordCount(), 1);
+    EXPECT_EQ(field(two, 0, "Platzierung").toInt(), 1);
+    // An empty field is start number 0, taken as a plain result.
+    EXPECT_EQ(field(two, 0, "Startnummer").toInt(), 0);
+    EXPECT_EQ(field(two, 0, "Millisekunden").toLongLong(), 60000);
+}
+
+TEST_F(Result, AWaveStartMeasuresItsRunnersAndCountsThemWithoutDisturbingTheRunStart) {
+    t->settings().SaveSetting(S, "LaufNrStartzeit", "1");
+    t->settings().SaveSetting("StartZeiten", "Rows", "1");
+    t->settings().SaveSetting("StartZeiten", "1", "1;100;10:05:00;A");
+    start();
+    startRunAt(10, 0, 0, 700);
+    ASSERT_TRUE(w->chkLaufNrStartzeit->isChecked());
+    at(10, 30, 0, 0);
+    enter("42");
+    enter("500");
+    enter("10001");
+
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 3);
+    EXPECT_EQ(field(rs, 0, "Starttime").toString(), "10:05:00");
+    EXPECT_EQ(field(rs, 0, "Millisekunden").toLongLong(), 1500000);
+    EXPECT_EQ(field(rs, 0, "MillisekNetto").toLongLong(), 1500000);
+    // Without a wave the run start applies, with the milliseconds it was stamped with.
+    EXPECT_EQ(field(rs, 1, "Starttime").toString(), "10:00:00");
+    EXPECT_EQ(field(rs, 1, "Millisekunden").toLongLong(), 1799300);
+    EXPECT_EQ(field(rs, 2, "Millisekunden").toLongLong(), 1799300);
+    EXPECT_EQ(w->edtImZiel[0]->text(), "1");
+    EXPECT_EQ(setting("ImZiel0"), "1");
+}
+
+struct NetPassThrough : MainWindowTest {
+    void SetUp() override {
+        t->settings().SaveSetting(S, "DurchlaufmodusMulti", "-1");
+        start();
+        ASSERT_TRUE(w->edtStartdauer->isVisibleTo(w.get()));
+        ASSERT_EQ(w->edtStartdauer->text(), "3");
+        t->dialogs().planInputBox("10:00:00");
+        w->mnuSetStartTime_Click();
+        w->cmdStart_Click();
+    }
+};
+
+TEST_F(NetPassThrough, APassInsideTheStartWindowIsOnlyTheRunnersStart) {
+    at(10, 1, 0, 400);
+    enter("7");
+    EXPECT_EQ(rows().RecordCount(), 0);
+    EXPECT_EQ(setting("7", "DurchlaufmodusMulti"), "10:01:00");
+    EXPECT_EQ(t->beeper().beeps, 0);
+    EXPECT_EQ(w->edtStartnummer->text(), "");
+
+    at(10, 21, 0, 250);
+    enter("7");
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(rs.Fields("Millisekunden").toLongLong(), 1260250);
+    EXPECT_EQ(rs.Fields("MillisekNetto").toLongLong(), 1200250);
+    EXPECT_EQ(rs.Fields("ZeitNetto").toString(), "00:20:00");
+    EXPECT_EQ(rs.Fields("Starttime").toString(), "10:00:00");
+}
+
+TEST_F(NetPassThrough, LateFirstSightingsAndSecondPassesGiveRowsAtOnce) {
+    at(10, 20, 0);
+    enter("8"); // first seen after the window: net = gross
+    at(10, 1, 0);
+    enter("9"); // start pass
+    at(10, 2, 0);
+    enter("9"); // second pass inside the window: a row
+    at(10, 2, 30);
+    enter(""); // no start number: never a first pass
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 3);
+    EXPECT_EQ(field(rs, 0, "Startnummer").toInt(), 8);
+    EXPECT_EQ(field(rs, 0, "MillisekNetto").toLongLong(), field(rs, 0, "Millisekunden").toLongLong());
+    EXPECT_EQ(field(rs, 1, "Startnummer").toInt(), 9);
+    EXPECT_EQ(field(rs, 1, "MillisekNetto").toLongLong(), 60000);
+    EXPECT_EQ(field(rs, 1, "Millisekunden").toLongLong(), 120000);
+    EXPECT_EQ(field(rs, 2, "Startnummer").toInt(), 0);
+}
+
+TEST_F(NetPassThrough, EndingTheRunForgetsFirstPassesAndCounters) {
+    at(10, 1, 0);
+    enter("7");
+    w->edtImZiel[3]->setText("5");
+    ASSERT_EQ(setting("ImZiel3"), "5");
+    w->mnuLaufBeenden_Click();
+    EXPECT_EQ(setting("7", "DurchlaufmodusMulti"), "<none>");
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(setting(QStringLiteral("ImZiel%1").arg(i)), "");
+    EXPECT_EQ(w->edtImZiel[3]->text(), "");
+}
+
+TEST_F(Result, SinglePassThroughTakesExactlyOneResultFromTheFirstPress) {
+    t->settings().SaveSetting(S, "Durchlaufmodus", "-1");
+    start();
+    ASSERT_TRUE(w->cmdDurchlauf->isVisibleTo(w.get()));
+    at(9, 0, 0, 100);
+    enter("5");
+    EXPECT_EQ(rows().RecordCount(), 0);
+    EXPECT_EQ(w->cmdDurchlauf->text(), "Lauf stoppen");
+    EXPECT_TRUE(w->cmdWertung->isEnabled());
+    at(9, 0, 42, 600);
+    enter("5");
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(rs.Fields("Startnummer").toInt(), 5);
+    EXPECT_EQ(rs.Fields("Millisekunden").toLongLong(), 42500);
+    EXPECT_EQ(w->cmdDurchlauf->text(), "Lauf starten");
+    EXPECT_FALSE(w->cmdWertung->isEnabled());
+    EXPECT_EQ(setting("Lauf1Gestartet"), "0");
+}
+
+TEST_F(Result, NoRunStartStoredMeansNoRow) {
+    start();
+    at(10, 0, 0);
+    w->cmdWertung_Click();
+    enter("12");
+    EXPECT_EQ(rows().RecordCount(), 0);
+    EXPECT_TRUE(t->dialogs().messages().isEmpty()) << t->dialogs().messages().join("|").toStdString();
+}
+
+TEST_F(Result, AFailingInsertIsReportedAndTheWindowGoesOn) {
+    start();
+    startRunAt(10, 0, 0);
+    t->services().local.gdbLocal->ExecuteSql("alter table Chronvo rename to Weg");
+    at(10, 0, 5);
+    enter("3");
+    ASSERT_EQ(t->dialogs().messages().size(), 1);
+    EXPECT_TRUE(t->dialogs().messages().first().startsWith("Fehler: "))
+        << t->dialogs().messages().first().toStdString();
+    EXPECT_EQ(t->beeper().beeps, 0);
+    t->services().local.gdbLocal->ExecuteSql("alter table Weg rename to Chronvo");
+    enter("3");
+    EXPECT_EQ(rows().RecordCount(), 1);
+}
+
+TEST_F(Result, TheBackupLineFollowsTheStoredRowAndItsFailureKeepsTheRow) {
+    start();
+    w->sscLogDatei->setChecked(true);
+    startRunAt(10, 0, 0);
+    w->sspWertungTimeOut->setText("00:25:13");
+    at(10, 25, 13, 250);
+    enter("42");
+    QFile log(t->path("backup.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(
+        log.readAll().endsWith("Zeit: 00:25:13  ;1513250;1513250;42        ;17.05.2026 10:25:13\r\n"));
+
+    w->lblLogdatei->setText(t->path("kein/ordner/backup.log"));
+    enter("43");
+    EXPECT_EQ(rows().RecordCount(), 2);
+    EXPECT_EQ(t->dialogs().shown().back().style, 64);
+}
+
+TEST_F(Result, TheStartNumberFieldTakesNumbersUpTo32000) {
+    start();
+    w->edtStartnummer->setText("abc");
+    EXPECT_EQ(w->edtStartnummer->text(), "0");
+    w->edtStartnummer->setText("32001");
+    EXPECT_EQ(w->edtStartnummer->text(), "0");
+    w->edtStartnummer->setText("-5");
+    EXPECT_EQ(w->edtStartnummer->text(), "-5");
+    w->edtStartnummer->setText("32000");
+    EXPECT_EQ(w->edtStartnummer->text(), "32000");
+    w->edtStartdauer->setText("x");
+    EXPECT_EQ(w->edtStartdauer->text(), "3");
+    EXPECT_EQ(setting("Lauf1Startdauer"), "3");
+}
+
+TEST_F(Result, TheEnterKeyAndTheButtonTakeResults) {
+    start();
+    startRunAt(10, 0, 0);
+    w->edtStartnummer->setText("17");
+    QTest::keyClick(w->edtStartnummer, Qt::Key_Return);
+    QTest::mouseClick(w->cmdWertung, Qt::LeftButton);
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 2);
+    EXPECT_EQ(field(rs, 0, "Startnummer").toInt(), 17);
+    EXPECT_EQ(field(rs, 1, "Startnummer").toInt(), 0);
+}
+
+struct Contact : MainWindowTest {
+    FakeSerialPort* port = nullptr;
+    void SetUp() override {
+        t->settings().SaveSetting("ExtSensor", "ExtSensor", "1");
+        t->settings().SaveSetting("ExtSensor", "Port", "3");
+        start();
+        port = static_cast<FakeSerialPort*>(w->MSComm1.get());
+        ASSERT_TRUE(port->PortOpen());
+        ASSERT_EQ(port->CommPort(), 3);
+    }
+};
+
+TEST_F(Contact, OneResultPerRisingEdgeOfEachLine) {
+    startRunAt(10, 0, 0);
+    // Single pass-through does not apply to the contact.
+    w->mnuDurchlaufModus->setChecked(true);
+    at(10, 0, 10);
+    port->setCTS(true);
+    EXPECT_EQ(rows().RecordCount(), 1);
+    port->raiseEvent(CommEvent::CTS); // held closed: no second result
+    EXPECT_EQ(rows().RecordCount(), 1);
+    port->setCTS(false);
+    port->setCTS(true);
+    EXPECT_EQ(rows().RecordCount(), 2);
+    port->setDSR(true);
+    port->setCD(true);
+    EXPECT_EQ(rows().RecordCount(), 4);
+    port->raiseEvent(CommEvent::Receive);
+    port->raiseEvent(CommEvent::Break);
+    EXPECT_EQ(rows().RecordCount(), 4);
+    Recordset rs = rows();
+    EXPECT_EQ(field(rs, 0, "Millisekunden").toLongLong(), 10000);
+}
+
+TEST_F(Contact, EdgesWithoutARunAndOnTheBoardPortTakeNothing) {
+    port->setCTS(true);
+    EXPECT_EQ(rows().RecordCount(), 0);
+    startRunAt(10, 0, 0);
+    t->settings().SaveSetting("ExtAnzeige", "ExtRS232Anzeige", "-1");
+    w->SendAnzeigeRS232("00:00:00");
+    auto* board = static_cast<FakeSerialPort*>(w->MSComm2.get());
+    ASSERT_TRUE(board && board->PortOpen());
+    board->setCTS(true);
+    EXPECT_EQ(rows().RecordCount(), 0);
+    EXPECT_TRUE(t->dialogs().messages().isEmpty());
+}
+
+TEST_F(Contact, AMissingPortIsReportedAndTheContactCanBeSwitchedOff) {
+    port->setPortOpen(false);
+    port->failOpen = true;
+    w->Form_Activate();
+    EXPECT_EQ(t->dialogs().countContaining("Fehler: 8002"), 1);
+    port->failOpen = false;
+    t->settings().SaveSetting("ExtSensor", "ExtSensor", "0");
+    w->Form_Activate();
+    EXPECT_FALSE(port->PortOpen());
+}
+
+} // namespace

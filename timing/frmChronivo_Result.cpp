@@ -1,0 +1,254 @@
+#include "timing/frmChronivo.h"
+
+#include "core/Convert.h"
+#include "core/SystemFormats.h"
+#include "platform/RuntimeError.h"
+#include "platform/SerialPort.h"
+#include "platform/Services.h"
+#include "results/BackupLog.h"
+#include "results/ResultEntry.h"
+#include "results/ResultViews.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <optional>
+
+namespace {
+
+constexpr const char* FirstPassSection = "DurchlaufmodusMulti";
+
+double secondsOfDay(const QTime& t) {
+    return t.msecsSinceStartOfDay() / 1000.0;
+}
+
+} // namespace
+
+Database& frmChronivo::localDatabase() {
+    if (!m_services.local.gdbLocal)
+        throw RuntimeError(RuntimeError::DatabaseClosed, "Objekt ist ungültig oder nicht mehr festgelegt.");
+    return *m_services.local.gdbLocal;
+}
+
+void frmChronivo::cmdWertung_Click() {
+    try {
+        TakeResult();
+    } catch (const RuntimeError& e) {
+        // Nothing was stored; the timekeeper sees why and takes the result again.
+        showError(e.number(), e.description());
+    }
+}
+
+bool frmChronivo::TakeResult() {
+    // 1. The moment of the result, before anything that could take time.
+    m_stCapture = SystemTimeFromDateTime(m_services.clock->now());
+
+    SettingsStore& settings = *m_services.settings;
+    const QString n = cboLaufnummer->currentText().trimmed();
+    const qint32 lauf = currentLauf();
+    // 2.
+    const QString snText = edtStartnummer->text();
+    const qint32 sn = ResultViews::StartnummerOf(snText);
+
+    // A result needs the run's start; without one (no run going) no row is made.
+    const QString runStartText = settings.GetSetting(Section, "Lauf" + n + "Startzeit", "");
+    if (runStartText.trimmed().isEmpty())
+        return false;
+
+    bool grossFromRun = true;
+    std::optional<SYSTEMTIME> firstPass;
+    if (chkLaufNrStartzeit->isChecked() && sn <= 10000) {
+        // 3. Start times by start number.
+        m_sStartTime.clear();
+        if (sn > 0) {
+            m_sStartTime = m_sNetStartTime = StartZeit[static_cast<size_t>(sn)];
+            if (!m_sNetStartTime.trimmed().isEmpty())
+                grossFromRun = false;
+            else
+                m_sStartTime = m_sNetStartTime = runStartText;
+        }
+        if (sn > 0 && !m_sStartTime.isEmpty()) {
+            const qint16 index = FindStartZeitButton(m_sStartTime);
+            if (index >= 0)
+                edtImZiel[index]->setText(QString::number(Convert::Val(edtImZiel[index]->text()) + 1));
+        }
+        if (sn <= 0 || m_sStartTime.isEmpty()) {
+            m_sStartTime = runStartText;
+            grossFromRun = true;
+        }
+    } else {
+        // 4. The run's start, or net-time pass-through.
+        m_sStartTime = runStartText;
+        m_sNetStartTime = runStartText;
+        if (settings.GetBool(Section, "DurchlaufmodusMulti", false) && sn > 0) {
+            const QString stored = settings.GetSetting(FirstPassSection, snText, "");
+            if (!stored.isEmpty()) {
+                m_sNetStartTime = stored;
+                firstPass = ResultEntry::StartRecord(stored);
+            } else {
+                const SYSTEMTIME runStart = ResultEntry::StartRecord(runStartText);
+                const double windowEnd = runStart.wHour * 3600.0 + runStart.wMinute * 60.0 +
+                                         runStart.wSecond + Convert::Val(edtStartdauer->text()) * 60.0;
+                if (!(windowEnd < secondsOfDay(m_services.clock->now().time()))) {
+                    // Inside the start window this pass is the runner's start: no row.
+                    settings.SaveSetting(FirstPassSection, snText, lblSysTimeOut->text());
+                    return false;
+                }
+            }
+        }
+    }
+
+    // 5. The starts the times run from.
+    m_stGrossStart = ResultEntry::StartRecord(m_sStartTime);
+    if (grossFromRun && m_stGrossStart.wHour == m_stRunStart.wHour &&
+        m_stGrossStart.wMinute == m_stRunStart.wMinute && m_stGrossStart.wSecond == m_stRunStart.wSecond)
+        m_stGrossStart.wMilliseconds = m_stRunStart.wMilliseconds;
+    m_stNetStart = firstPass ? *firstPass : m_stGrossStart;
+
+    // 6.-8. Times, place, the row.
+    const double gross = modChronivo::SystemTimeDiffSeconds(m_stGrossStart, m_stCapture);
+    const double net = modChronivo::SystemTimeDiffSeconds(m_stNetStart, m_stCapture);
+    Database& db = localDatabase();
+    ResultEntry::Row row;
+    row.laufnummer = lauf;
+    row.startnummer = sn;
+    row.platzierung = ResultEntry::NextPlace(db, lauf);
+    row.systemtime = lblSysTimeOut->text();
+    row.starttime = m_sStartTime;
+    row.times = ResultEntry::ComputeTimes(gross, net);
+    ResultEntry::Insert(db, row);
+
+    // The row is stored. What follows must not lose it: each step's failure is reported
+    // after the others have run.
+    QList<RuntimeError> failures;
+    // 9.
+    try {
+        RefreshResultViews();
+    } catch (const RuntimeError& e) {
+        failures << e;
+    }
+    // 10.
+    if (sscLogDatei->isChecked()) {
+        BackupLog::Record rec;
+        rec.lauf = QString::number(lauf);
+        rec.startDisplay = lblStartTimeOut->text();
+        rec.platz = row.platzierung;
+        rec.startnummer = snText;
+        rec.raceClock = sspWertungTimeOut->text();
+        rec.grossMs = row.times.millisekunden;
+        rec.netMs = row.times.millisekNetto;
+        rec.dateTime =
+            SystemFormats::ShortDateText(m_services.clock->now().date()) + " " + lblSysTimeOut->text();
+        BackupLog::WriteLogRecord(*m_services.dialogs, lblLogdatei->text(), rec);
+    }
+    // 11.
+    try {
+        DirektEinbuchen(sn, static_cast<qint32>(row.times.millisekunden));
+    } catch (const RuntimeError& e) {
+        failures << e;
+    }
+    // 12.
+    edtStartnummer->setText("");
+    edtStartnummer->setFocus();
+    m_services.beeper->Beep();
+    for (const RuntimeError& e : failures)
+        showError(e.number(), e.description());
+    return true;
+}
+
+void frmChronivo::edtStartnummer_KeyPress(int KeyAscii) {
+    if (KeyAscii != 13)
+        return;
+    if (mnuDurchlaufModus->isChecked())
+        cmdDurchlauf_Click();
+    else
+        cmdWertung_Click();
+    edtStartnummer->setText("");
+}
+
+void frmChronivo::edtStartnummer_Change() {
+    const QString text = edtStartnummer->text();
+    if (!text.isEmpty() && (!Convert::IsNumeric(text) || Convert::Val(text) > 32000))
+        edtStartnummer->setText("0");
+}
+
+void frmChronivo::edtImZiel_Change(int Index) {
+    m_services.settings->SaveSetting(Section, QStringLiteral("ImZiel%1").arg(Index),
+                                     edtImZiel[Index]->text());
+}
+
+void frmChronivo::edtStartdauer_Change() {
+    const QString text = edtStartdauer->text();
+    if (Convert::IsNumeric(text))
+        m_services.settings->SaveSetting(
+            Section, "Lauf" + cboLaufnummer->currentText().trimmed() + "Startdauer", text);
+    else
+        edtStartdauer->setText("3");
+}
+
+qint16 frmChronivo::FindStartZeitButton(const QString& text) const {
+    for (int i = 0; i < static_cast<int>(cmdSetStartZeit.size()); ++i)
+        if (cmdSetStartZeit[i]->text().contains(text, Qt::CaseInsensitive))
+            return static_cast<qint16>(i);
+    return -1;
+}
+
+// ----- contact input ------------------------------------------------------------------------
+
+void frmChronivo::OpenContactInput() {
+    if (!MSComm1)
+        return;
+    const SettingsStore& settings = *m_services.settings;
+    if (MSComm1->PortOpen())
+        MSComm1->setPortOpen(false);
+    if (Convert::Val(settings.GetSetting("ExtSensor", "ExtSensor", "0")) == 0)
+        return;
+    MSComm1->setCommPort(static_cast<int>(Convert::ValLong(settings.GetSetting("ExtSensor", "Port", "1"))));
+    MSComm1->setInputLen(0);
+    MSComm1->setPortOpen(true);
+    m_comm1Latch = {};
+}
+
+void frmChronivo::MSComm1_OnComm() {
+    if (MSComm1)
+        handleModemEvent(*MSComm1, m_comm1Latch, true);
+}
+
+void frmChronivo::MSComm2_OnComm() {
+    // The board's port exists once the board was first fed.
+    if (MSComm2)
+        handleModemEvent(*MSComm2, m_comm2Latch, false);
+}
+
+void frmChronivo::handleModemEvent(SerialPort& port, std::array<bool, 3>& latches, bool takesResults) {
+    bool* latch = nullptr;
+    bool (SerialPort::*line)() const = nullptr;
+    switch (port.CommEvent()) {
+    case CommEvent::CD:
+        latch = &latches[0];
+        line = &SerialPort::CDHolding;
+        break;
+    case CommEvent::CTS:
+        latch = &latches[1];
+        line = &SerialPort::CTSHolding;
+        break;
+    case CommEvent::DSR:
+        latch = &latches[2];
+        line = &SerialPort::DSRHolding;
+        break;
+    default:
+        return;
+    }
+    // One result per rising edge; the line is read again afterwards, so a pulse that has
+    // already ended frees the latch at once.
+    if ((port.*line)() && !*latch) {
+        *latch = true;
+        if (takesResults)
+            cmdWertung_Click();
+    }
+    if (!(port.*line)() && *latch)
+        *latch = false;
+}
