@@ -294,6 +294,7 @@ int main(int argc, char** argv) {
     services.programFile = dir.filePath("chronivo");
 
     std::map<int, SteadyClock::time_point> booked;
+    std::vector<double> takingResult;
     ConsoleOnly consoleOnly(booked);
     std::unique_ptr<frmChronivo> mainWindow;
     std::unique_ptr<ReaderConsole> ownConsole;
@@ -307,12 +308,15 @@ int main(int argc, char** argv) {
         mainWindow->mnuRFIDDialog_Click();
         console = mainWindow->readerConsole(ReaderKind::RFID);
         QObject::connect(mainWindow->edtStartnummer, &QLineEdit::textChanged,
-                         [&booked, pending = QString()](const QString& text) mutable {
-                             if (!text.isEmpty())
+                         [&, pending = QString(), since = SteadyClock::now()](const QString& text) mutable {
+                             if (!text.isEmpty()) {
                                  pending = text;
-                             else if (!pending.isEmpty())
+                                 since = SteadyClock::now();
+                             } else if (!pending.isEmpty()) {
                                  booked.emplace(std::exchange(pending, QString()).toInt(),
                                                 SteadyClock::now());
+                                 takingResult.push_back(ms(SteadyClock::now() - since));
+                             }
                          });
     } else {
         LocalDatabase& local = services.local;
@@ -371,6 +375,8 @@ int main(int argc, char** argv) {
     report("booking after the telegram's arrival", fromArrival);
     report("booking after the reader sent it", fromSend);
     report("lateness of a 5 ms timer of the main window", lateness);
+    if (!takingResult.empty())
+        report("the main window taking one result", takingResult);
     std::fflush(stdout);
     // The reader keeps its end open until the console lets go.
     console->cmdDisconnect_Click();

@@ -11,7 +11,7 @@
 #endif
 
 namespace {
-constexpr qint64 ReadPortion = 4096;
+constexpr qint64 ReadPortion = 1024;
 } // namespace
 
 struct QtTcpSocket::Impl {

@@ -3,20 +3,27 @@
 #include <QBrush>
 
 void InfoTextModel::append(const QString& text) {
-    const int row = static_cast<int>(m_rows.size());
-    beginInsertRows({}, row, row);
     m_rows.append(text);
+}
+
+void InfoTextModel::show() {
+    const int all = static_cast<int>(m_rows.size());
+    if (all == m_shown)
+        return;
+    beginInsertRows({}, m_shown, all - 1);
+    m_shown = all;
     endInsertRows();
 }
 
 void InfoTextModel::clear() {
     beginResetModel();
     m_rows.clear();
+    m_shown = 0;
     endResetModel();
 }
 
 int InfoTextModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    return parent.isValid() ? 0 : m_shown;
 }
 
 int InfoTextModel::columnCount(const QModelIndex& parent) const {
@@ -24,7 +31,7 @@ int InfoTextModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant InfoTextModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= m_rows.size())
+    if (!index.isValid() || index.row() >= m_shown)
         return {};
     if (role == Qt::DisplayRole)
         return m_rows[index.row()];

@@ -18,7 +18,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -27,6 +26,7 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -96,6 +96,9 @@ ReaderConsole::ReaderConsole(ReaderKind kind, Services& services, MainWindowLink
     setWindowTitle(QString::fromUtf8(m_profile.caption));
     setAttribute(Qt::WA_QuitOnClose, false);
     buildControls();
+    m_followTimer = new QTimer(this);
+    m_followTimer->setSingleShot(true);
+    connect(m_followTimer, &QTimer::timeout, this, &ReaderConsole::followNewest);
     resize(680, 540);
 }
 
@@ -126,6 +129,9 @@ void ReaderConsole::buildControls() {
         m_panels[i]->setObjectName(QStringLiteral("StatusBar1_Panel%1").arg(i + 1));
         m_panels[i]->setFrameShape(QFrame::StyledPanel);
         m_panels[i]->setMinimumWidth(i >= 3 ? 36 : 80);
+        // The panels change with every read; their width must not follow the text, or each
+        // read would lay out and repaint the whole window.
+        m_panels[i]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         StatusBar1->addWidget(m_panels[i], stretch[i]);
     }
 
@@ -301,9 +307,21 @@ QWidget* ReaderConsole::buildTabBuchen() {
     edtEntprellung->setMaximumWidth(80);
     grid->addWidget(new QLabel(QStringLiteral("Entprellzeit (Sekunden):")), 0, 0);
     grid->addWidget(edtEntprellung, 0, 1);
-    lisEinbuchen = new QListWidget;
+    // A one-column table rather than a list view: appending stays cheap however long the
+    // list of a race day grows.
+    m_bookings = new InfoTextModel(this);
+    lisEinbuchen = new QTableView;
     lisEinbuchen->setObjectName("lisEinbuchen");
-    lisEinbuchen->setUniformItemSizes(true);
+    lisEinbuchen->setModel(m_bookings);
+    lisEinbuchen->horizontalHeader()->hide();
+    lisEinbuchen->horizontalHeader()->setStretchLastSection(true);
+    lisEinbuchen->verticalHeader()->hide();
+    lisEinbuchen->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    lisEinbuchen->verticalHeader()->setDefaultSectionSize(20);
+    lisEinbuchen->setShowGrid(false);
+    lisEinbuchen->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lisEinbuchen->setSelectionMode(QAbstractItemView::SingleSelection);
+    lisEinbuchen->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->addWidget(lisEinbuchen, 1, 0, 1, -1);
     grid->setRowStretch(1, 1);
     grid->setColumnStretch(2, 1);
@@ -431,7 +449,7 @@ void ReaderConsole::resetControls() {
     // A loaded window starts with its controls as built, like a window created anew.
     tabRDIF->setCurrentIndex(TabMeldungen);
     m_telegrams->clear();
-    lisEinbuchen->clear();
+    m_bookings->clear();
     for (QLabel* panel : m_panels)
         panel->clear();
     for (QLineEdit* box :
@@ -587,11 +605,20 @@ void ReaderConsole::cmdClear_Click(int Index) {
     if (Index == 0)
         m_telegrams->clear();
     else if (Index == 1)
-        lisEinbuchen->clear();
+        m_bookings->clear();
 }
 
 QStringList ReaderConsole::telegramRows() const {
     return m_telegrams->rows();
+}
+
+QStringList ReaderConsole::bookingLines() const {
+    return m_bookings->rows();
+}
+
+int ReaderConsole::selectedBooking() const {
+    const QModelIndex current = lisEinbuchen->currentIndex();
+    return current.isValid() ? current.row() : -1;
 }
 
 void ReaderConsole::cmdLogOpen_Click() {

@@ -6,6 +6,7 @@
 #include "readers/LineAssembler.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QString>
 #include <QWidget>
@@ -20,13 +21,13 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 class QScrollBar;
 class QSlider;
 class QStatusBar;
 class QTabWidget;
 class QTableView;
+class QTimer;
 class TransponderData;
 struct Services;
 
@@ -108,6 +109,9 @@ public:
     const DebounceTable& debounceTable() const { return m_lastBook; }
     const QString& logPath() const { return m_logPath; }
     QStringList telegramRows() const;
+    QStringList bookingLines() const;
+    // The entry of the booking list that is selected, -1 for none.
+    int selectedBooking() const;
     QWidget* bridgeField(const QString& control) const;
 
     // ----- controls ------------------------------------------------------------------------
@@ -140,7 +144,7 @@ public:
     QLineEdit* edtPruefStartnummer = nullptr;
 
     QLineEdit* edtEntprellung = nullptr;
-    QListWidget* lisEinbuchen = nullptr;
+    QTableView* lisEinbuchen = nullptr; // a list of one column
 
     QComboBox* cboAntenne = nullptr;
     QLineEdit* edtWriteText = nullptr;
@@ -215,6 +219,8 @@ private:
     void evaluateClockReply(const QString& telegram);
     QString startnummerFor(const QString& id);
     void addBookingLine(const QString& text);
+    void followNewest();
+    void scheduleFollow();
     void refreshAssignments();
 
     const ConsoleProfile& m_profile;
@@ -225,6 +231,13 @@ private:
     Lamp m_lamp = Lamp::Red;
     std::array<QLabel*, 7> m_panels{};
     InfoTextModel* m_telegrams = nullptr;
+    InfoTextModel* m_bookings = nullptr;
+    // The grid and the booking list follow their newest rows at most every FollowMs, so that
+    // a flood of reads is not slowed down by scrolling and repainting for every one of them.
+    static constexpr int FollowMs = 50;
+    QTimer* m_followTimer = nullptr;
+    QElapsedTimer m_lastFollow;
+    bool m_selectNewestBooking = false;
     std::map<QString, QWidget*> m_bridgeFields;
 
     // State of the receive path. m_lastID, m_rcvCount and m_lastStartnummer outlive an unload;

@@ -15,13 +15,13 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QCheckBox>
 #include <QLocale>
 #include <QScrollBar>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 
 #include <cmath>
 
@@ -79,10 +79,28 @@ void ReaderConsole::drainUnits() {
         }
     }
     m_draining = false;
-    // One move to the last row per event is enough for the eye, and stays cheap at a mass finish.
-    edtMessage->scrollToBottom();
+    scheduleFollow();
+}
+
+void ReaderConsole::scheduleFollow() {
+    if (m_followTimer->isActive())
+        return;
+    const qint64 since = m_lastFollow.isValid() ? m_lastFollow.elapsed() : FollowMs;
+    if (since >= FollowMs)
+        followNewest();
+    else
+        m_followTimer->start(static_cast<int>(FollowMs - since));
+}
+
+void ReaderConsole::followNewest() {
+    m_lastFollow.restart();
+    m_telegrams->show();
+    m_bookings->show();
     if (m_telegrams->rowCount() > 0)
         edtMessage->setCurrentIndex(m_telegrams->index(m_telegrams->rowCount() - 1, 0));
+    if (m_selectNewestBooking && m_bookings->rowCount() > 0)
+        lisEinbuchen->setCurrentIndex(m_bookings->index(m_bookings->rowCount() - 1, 0));
+    m_selectNewestBooking = false;
 }
 
 void ReaderConsole::handleUnit(const QString& unit) {
@@ -235,12 +253,12 @@ void ReaderConsole::book(const QString& id) {
         }
     }
     // 7.
-    if (m_profile.selectsLastBooking && lisEinbuchen->count() > 0)
-        lisEinbuchen->setCurrentRow(lisEinbuchen->count() - 1);
+    if (m_profile.selectsLastBooking)
+        m_selectNewestBooking = true;
 }
 
 void ReaderConsole::addBookingLine(const QString& text) {
-    lisEinbuchen->addItem(text);
+    m_bookings->append(text);
 }
 
 void ReaderConsole::confirmTagWrite(const QString& telegram) {

@@ -13,10 +13,6 @@ namespace {
 
 constexpr qint64 MsPerDay = 86400000;
 
-QDateTime localEpoch() {
-    return QDateTime(QDate(1970, 1, 1), QTime(0, 0, 0));
-}
-
 } // namespace
 
 qint32 VbTimeToNetTime(const QDateTime& localTime) {
@@ -47,7 +43,15 @@ QDateTime DecodeReadTimeHex(const QString& eightHexDigits) {
     const QString ordered = x.mid(6, 2) + x.mid(4, 2) + x.mid(2, 2) + x.mid(0, 2);
     // "&H" reads up to 32 bits as a signed Long, so a set high bit gives a date before 1970.
     const auto seconds = static_cast<qint64>(Convert::Val(QStringLiteral("&H") + ordered));
-    return localEpoch().addSecs(seconds);
+    // Calendar arithmetic on the wall clock: adding to a local date-time would step over
+    // daylight-saving changes and show summer reads an hour off.
+    qint64 days = seconds / 86400;
+    qint64 rest = seconds % 86400;
+    if (rest < 0) {
+        rest += 86400;
+        --days;
+    }
+    return QDateTime(QDate(1970, 1, 1).addDays(days), QTime::fromMSecsSinceStartOfDay(int(rest * 1000)));
 }
 
 QString DateTimeText(const QDateTime& value) {

@@ -64,7 +64,8 @@ TEST_F(EndToEnd, ReadsOfARunningRunBecomeResultsWithoutRepeatsAndDebouncedReads)
 
     // Before the start nothing is booked.
     reader.send(nativeTelegram(5));
-    ASSERT_TRUE(waitUntil([&] { return t.dialogs().countContaining("Lauf ist noch nicht gestartet!") == 1; }));
+    ASSERT_TRUE(
+        waitUntil([&] { return t.dialogs().countContaining("Lauf ist noch nicht gestartet!") == 1; }));
     c.tabRDIF->setCurrentIndex(ReaderConsole::TabBuchen);
 
     at(10, 0, 0);
@@ -86,7 +87,8 @@ TEST_F(EndToEnd, ReadsOfARunningRunBecomeResultsWithoutRepeatsAndDebouncedReads)
     reader.send(nativeTelegram(7, 4));
     ASSERT_TRUE(waitUntil([&] { return bookings() == 5; }));
 
-    EXPECT_EQ(placesAndStartNumbers(), (std::vector<std::pair<int, int>>{{1, 17}, {2, 9}, {3, 18}, {4, 0}, {5, 17}}));
+    EXPECT_EQ(placesAndStartNumbers(),
+              (std::vector<std::pair<int, int>>{{1, 17}, {2, 9}, {3, 18}, {4, 0}, {5, 17}}));
     Recordset last = t.services().local.gdbLocal->OpenRecordset(
         "select Millisekunden from Chronvo where Laufnummer = 1 and Platzierung = 5");
     EXPECT_EQ(last.Fields(0).toLongLong(), 361000);

@@ -8,7 +8,6 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QScrollBar>
 #include <QSlider>
 #include <QTabWidget>
@@ -23,12 +22,7 @@ struct Booking : ConsoleTest {
         connectTo(c, reader);
         c.tabRDIF->setCurrentIndex(ReaderConsole::TabBuchen);
     }
-    QStringList bookingList() const {
-        QStringList out;
-        for (int i = 0; i < console->lisEinbuchen->count(); ++i)
-            out << console->lisEinbuchen->item(i)->text();
-        return out;
-    }
+    QStringList bookingList() const { return console->bookingLines(); }
 };
 
 // A bridge line of a Motorola reader: the tag number's digits, two by two from the back.
@@ -132,7 +126,7 @@ TEST_F(Booking, BridgeLinesAreBookedWhateverTheChunking) {
     EXPECT_TRUE(log.contains("(IN) PrepareMessage: 230100000000000000000000"));
     EXPECT_TRUE(log.contains("(OUT) PrepareMessage: 00000000000000000000000123"));
     // The newest booking is selected.
-    EXPECT_EQ(c.lisEinbuchen->currentRow(), 2);
+    EXPECT_TRUE(waitUntil([&] { return c.selectedBooking() == 2; }));
 }
 
 TEST_F(Booking, MercuryBridgeLinesSplitOrJoinedAreEachOneRead) {
@@ -176,7 +170,7 @@ TEST_F(Booking, TheSerialReaderBooksEveryLineOfItsChunks) {
     far.write("34\r9");
     ASSERT_TRUE(waitUntil([&] { return main.handedOver.size() == 3; }));
     EXPECT_EQ(main.handedOver, (QStringList{"4321", "678", "1234"}));
-    EXPECT_EQ(c.lisEinbuchen->currentRow(), 2);
+    EXPECT_TRUE(waitUntil([&] { return c.selectedBooking() == 2; }));
     EXPECT_TRUE(logLines().contains("(IN) PrepareMessage: 678"));
     c.cmdDisconnect_Click();
 }

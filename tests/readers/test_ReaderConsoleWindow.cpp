@@ -11,7 +11,6 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -90,7 +89,7 @@ TEST_F(Window, ReopeningLoadsAnewButKeepsTheLastIdAndTheCounter) {
     EXPECT_EQ(c.edtRFIDKopf->text(), "21");
     EXPECT_EQ(c.statusPanel(1), "nicht verbunden");
     EXPECT_EQ(c.debounceTable().lastBook(4), 0);
-    EXPECT_TRUE(c.lisEinbuchen->count() == 0 && c.telegramRows().isEmpty());
+    EXPECT_TRUE(c.bookingLines().isEmpty() && c.telegramRows().isEmpty());
     EXPECT_EQ(c.lastID(), idOf(4));
     EXPECT_EQ(c.rcvCount(), 1);
 }

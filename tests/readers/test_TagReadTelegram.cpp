@@ -17,10 +17,13 @@ TEST(TagReadTelegram, NetTimeCountsSecondsOfTheLocalClockWithoutZoneCorrection) 
     EXPECT_EQ(VbTimeToNetTime(NewYearNoon), 1767268800);
     // The wall-clock time counts, whatever zone the PC is in.
     const QByteArray zone = qgetenv("TZ");
-    for (const char* tz : {"Pacific/Auckland", "America/New_York", "UTC"}) {
+    for (const char* tz : {"Europe/Berlin", "Pacific/Auckland", "America/New_York", "UTC"}) {
         qputenv("TZ", tz);
         tzset();
         EXPECT_EQ(VbTimeToNetTime(NewYearNoon), 1767268800) << tz;
+        // A summer read decodes to the same wall-clock time, daylight saving or not.
+        const QDateTime summer(QDate(2026, 7, 1), QTime(12, 0, 0));
+        EXPECT_EQ(DecodeReadTimeHex(ReadTimeHex(VbTimeToNetTime(summer))), summer) << tz;
     }
     zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
     tzset();
