@@ -123,7 +123,7 @@ void ReaderConsole::buildControls() {
     StatusBar1 = new QStatusBar;
     StatusBar1->setObjectName("StatusBar1");
     StatusBar1->setSizeGripEnabled(false);
-    const std::array<int, 7> stretch{3, 5, 2, 1, 1, 1, 1};
+    const std::array<int, 7> stretch{3, 7, 2, 1, 1, 1, 1};
     for (size_t i = 0; i < m_panels.size(); ++i) {
         m_panels[i] = new QLabel;
         m_panels[i]->setObjectName(QStringLiteral("StatusBar1_Panel%1").arg(i + 1));
@@ -562,8 +562,13 @@ QString ReaderConsole::statusPanel(int number) const {
 }
 
 void ReaderConsole::setStatusPanel(int number, const QString& text) {
-    if (number >= 1 && number <= 7)
-        m_panels[static_cast<size_t>(number - 1)]->setText(text);
+    if (number < 1 || number > 7)
+        return;
+    QLabel* panel = m_panels[static_cast<size_t>(number - 1)];
+    panel->setText(text);
+    // A whole telegram in the ID panel is wider than the panel.
+    if (number == 2)
+        panel->setToolTip(text);
 }
 
 void ReaderConsole::setBackground(const QColor& color) {
