@@ -13,6 +13,8 @@
 #include "readers/ReaderConsole.h"
 #include "readers/ReaderConsoles.h"
 #include "readers/TagReadTelegram.h"
+#include "support/FakeClock.h"
+#include "support/FakeDialogs.h"
 #include "timing/frmChronivo.h"
 
 #include <QApplication>
@@ -216,26 +218,6 @@ private:
     QByteArray m_pending;
 };
 
-class CountingDialogs final : public Dialogs {
-public:
-    int MsgBox(const QString& prompt, int, const QString&) override {
-        std::fprintf(stderr, "message: %s\n", qPrintable(prompt));
-        ++shown;
-        return MsgBoxResult::Ok;
-    }
-    QString InputBox(const QString&, const QString&, const QString&) override { return {}; }
-    bool ShowOpen(FileDialogRequest&) override { return false; }
-    bool ShowSave(FileDialogRequest&) override { return false; }
-    bool ShowColor(QColor&) override { return false; }
-    bool ShowFont(QFont&) override { return false; }
-    int shown = 0;
-};
-
-class SilentBeeper final : public Beeper {
-public:
-    void Beep() override {}
-};
-
 double percentile(std::vector<double> v, double p) {
     if (v.empty())
         return 0;
@@ -278,11 +260,12 @@ int main(int argc, char** argv) {
     services.settings->SaveSetting("frmChronivo", "LogDatei", dir.filePath("backup.log"));
     services.settings->SaveSetting("frmChronivo", "FastSaveDatei", dir.filePath("fastsave.log"));
     services.dbEngine = std::make_unique<DbEngine>();
-    auto dialogs = std::make_unique<CountingDialogs>();
-    CountingDialogs* shown = dialogs.get();
+    // Information boxes are counted; any other box would wait for a person.
+    auto dialogs = std::make_unique<FakeDialogs>();
+    FakeDialogs* shown = dialogs.get();
     services.dialogs = std::move(dialogs);
     services.clock = std::make_unique<SystemClock>();
-    services.beeper = std::make_unique<SilentBeeper>();
+    services.beeper = std::make_unique<FakeBeeper>();
     services.createSerialPort = [] { return std::make_unique<QtSerialPort>(); };
     TimedSocket* socket = nullptr;
     services.createTcpSocket = [&] {
@@ -371,7 +354,7 @@ int main(int argc, char** argv) {
     std::printf("rate handled: %.0f telegrams/s (sending took %.2f s)\n",
                 double(handled) / reader.sendingSeconds(), reader.sendingSeconds());
     std::printf("start numbers booked %zu of %zu tags sent (%zu arrived); message boxes %d\n", booked.size(),
-                reader.tagsSent(), socket->firstArrival.size(), shown->shown);
+                reader.tagsSent(), socket->firstArrival.size(), int(shown->messages().size()));
     report("booking after the telegram's arrival", fromArrival);
     report("booking after the reader sent it", fromSend);
     report("lateness of a 5 ms timer of the main window", lateness);
