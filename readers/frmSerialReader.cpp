@@ -118,7 +118,11 @@ void frmSerialReader::MSComm1_OnComm() {
     const int event = m_port->CommEvent();
     switch (event) {
     case CommEvent::Receive:
-        receiveText(withoutOuterSpaces(QString::fromLatin1(m_port->Input())));
+        try {
+            receiveText(withoutOuterSpaces(QString::fromLatin1(m_port->Input())));
+        } catch (const RuntimeError&) {
+            // The port closed before its data was taken; there is nothing left to read.
+        }
         return;
     case CommEvent::Send:
     case CommEvent::CTS:
