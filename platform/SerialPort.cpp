@@ -2,8 +2,16 @@
 
 #include "platform/RuntimeError.h"
 
+#include <QPointer>
 #include <QSerialPort>
-#include <QTimer>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#ifdef Q_OS_UNIX
+#include <sys/ioctl.h>
+#endif
 
 // ----- SerialPort ---------------------------------------------------------------------------
 
@@ -44,9 +52,11 @@ void SerialPort::setPortOpen(bool open) {
         closePort();
 }
 
-void SerialPort::raise(int eventCode) {
+void SerialPort::raise(int eventCode, const QDateTime& seenAt) {
     m_commEvent = eventCode;
+    m_eventTime = seenAt;
     emit OnComm();
+    m_eventTime = QDateTime();
 }
 
 SerialPort::LineSettings SerialPort::parseSettings(const QString& settings) {
@@ -87,17 +97,14 @@ QString SerialDeviceForPort(int n) {
 
 struct QtSerialPort::Impl {
     QSerialPort port;
-    QTimer lineWatch;
-    bool cd = false;
-    bool cts = false;
-    bool dsr = false;
+    std::thread lineWatch;
+    std::atomic<bool> stopWatch{false};
 };
 
-QtSerialPort::QtSerialPort(std::function<QString(int)> deviceForPort, QObject* parent)
-    : SerialPort(parent), d(std::make_unique<Impl>()), m_deviceForPort(std::move(deviceForPort)) {
-    d->lineWatch.setInterval(1);
-    d->lineWatch.setTimerType(Qt::PreciseTimer);
-    connect(&d->lineWatch, &QTimer::timeout, this, &QtSerialPort::pollLines);
+QtSerialPort::QtSerialPort(std::function<QString(int)> deviceForPort, std::function<QDateTime()> now,
+                           QObject* parent)
+    : SerialPort(parent), d(std::make_unique<Impl>()), m_deviceForPort(std::move(deviceForPort)),
+      m_now(std::move(now)) {
     connect(&d->port, &QSerialPort::readyRead, this, &QtSerialPort::onReadyRead);
     connect(&d->port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
         // A device that disappears (USB adapter pulled) ends the link like a closed port.
@@ -107,6 +114,7 @@ QtSerialPort::QtSerialPort(std::function<QString(int)> deviceForPort, QObject* p
 }
 
 QtSerialPort::~QtSerialPort() {
+    stopLineWatch();
     if (d->port.isOpen())
         d->port.close();
 }
@@ -141,15 +149,11 @@ void QtSerialPort::openPort() {
                            : Handshaking() & 1 ? QSerialPort::SoftwareControl
                                                : QSerialPort::NoFlowControl);
     applyLines();
-    const QSerialPort::PinoutSignals pins = d->port.pinoutSignals();
-    d->cd = pins & QSerialPort::DataCarrierDetectSignal;
-    d->cts = pins & QSerialPort::ClearToSendSignal;
-    d->dsr = pins & QSerialPort::DataSetReadySignal;
-    d->lineWatch.start();
+    startLineWatch();
 }
 
 void QtSerialPort::closePort() {
-    d->lineWatch.stop();
+    stopLineWatch();
     d->port.close();
 }
 
@@ -161,32 +165,54 @@ void QtSerialPort::applyLines() {
         d->port.setRequestToSend(RTSEnable());
 }
 
-void QtSerialPort::pollLines() {
-    if (!d->port.isOpen())
-        return;
-    const QSerialPort::PinoutSignals pins = d->port.pinoutSignals();
-    if (d->port.error() == QSerialPort::UnsupportedOperationError) {
-        // A device without modem lines (a pseudo-terminal): nothing to watch.
-        d->port.clearError();
-        d->lineWatch.stop();
-        return;
-    }
-    const bool cd = pins & QSerialPort::DataCarrierDetectSignal;
-    const bool cts = pins & QSerialPort::ClearToSendSignal;
-    const bool dsr = pins & QSerialPort::DataSetReadySignal;
-    // Each line is compared on its own, so simultaneous changes raise one event each.
-    if (cd != d->cd) {
-        d->cd = cd;
-        raise(CommEvent::CD);
-    }
-    if (cts != d->cts) {
-        d->cts = cts;
-        raise(CommEvent::CTS);
-    }
-    if (dsr != d->dsr) {
-        d->dsr = dsr;
-        raise(CommEvent::DSR);
-    }
+void QtSerialPort::startLineWatch() {
+#ifdef Q_OS_UNIX
+    const int fd = static_cast<int>(d->port.handle());
+    int initial = 0;
+    if (fd < 0 || ::ioctl(fd, TIOCMGET, &initial) != 0)
+        return; // a device without modem lines (a pseudo-terminal): nothing to watch
+    d->stopWatch = false;
+    auto now = m_now;
+    QPointer<QtSerialPort> self(this);
+    d->lineWatch = std::thread([this, fd, initial, now, self] {
+        static constexpr std::pair<int, int> lines[] = {
+            {TIOCM_CD, CommEvent::CD}, {TIOCM_CTS, CommEvent::CTS}, {TIOCM_DSR, CommEvent::DSR}};
+        int previous = initial;
+        while (!d->stopWatch.load()) {
+            int state = 0;
+            if (::ioctl(fd, TIOCMGET, &state) != 0)
+                return;
+            if (state != previous) {
+                const QDateTime seenAt = now();
+                // Each line is compared on its own, so simultaneous changes raise one event each.
+                for (const auto& [bit, code] : lines) {
+                    if ((state & bit) != (previous & bit)) {
+                        QMetaObject::invokeMethod(
+                            self.data(),
+                            [self, code = code, seenAt] {
+                                if (self)
+                                    self->onLineChanged(code, seenAt);
+                            },
+                            Qt::QueuedConnection);
+                    }
+                }
+                previous = state;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+#endif
+}
+
+void QtSerialPort::stopLineWatch() {
+    d->stopWatch = true;
+    if (d->lineWatch.joinable())
+        d->lineWatch.join();
+}
+
+void QtSerialPort::onLineChanged(int eventCode, const QDateTime& seenAt) {
+    if (d->port.isOpen())
+        raise(eventCode, seenAt);
 }
 
 void QtSerialPort::onReadyRead() {

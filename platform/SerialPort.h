@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -73,6 +74,9 @@ public:
     virtual bool DSRHolding() const = 0;
 
     int CommEvent() const { return m_commEvent; }
+    // When the event being delivered was seen on the line; invalid when the port does not
+    // know (then the handler's own clock reading is the best there is).
+    const QDateTime& EventTime() const { return m_eventTime; }
 
 signals:
     // One signal per event; handlers read CommEvent() while it is delivered.
@@ -83,7 +87,7 @@ protected:
     virtual void closePort() = 0;
     virtual void applyLines() {}
     // Raises OnComm with the given event code.
-    void raise(int eventCode);
+    void raise(int eventCode, const QDateTime& seenAt = QDateTime());
 
     struct LineSettings {
         qint32 baud = 9600;
@@ -104,19 +108,22 @@ private:
     bool m_rtsEnable = false;
     bool m_dtrEnable = true;
     int m_commEvent = 0;
+    QDateTime m_eventTime;
 };
 
 // The device of port number n: "COMn" on Windows. Elsewhere the environment variable
 // CHRONIVO_COMn names it when set (e.g. CHRONIVO_COM3=/dev/ttyUSB0), else /dev/ttyS(n-1).
 QString SerialDeviceForPort(int n);
 
-// A real port on QSerialPort. The modem-status lines are watched by polling them every
-// millisecond while the port is open, so a contact closure raises its event within about
-// a millisecond.
+// A real port on QSerialPort. The modem-status lines are watched on a thread of their own
+// that reads them every millisecond while the port is open and stamps each change with
+// `now` where it sees it: a contact closure carries its moment even when the window thread
+// is busy when it happens.
 class QtSerialPort final : public SerialPort {
     Q_OBJECT
 public:
     explicit QtSerialPort(std::function<QString(int)> deviceForPort = SerialDeviceForPort,
+                          std::function<QDateTime()> now = &QDateTime::currentDateTime,
                           QObject* parent = nullptr);
     ~QtSerialPort() override;
 
@@ -134,12 +141,15 @@ protected:
     void applyLines() override;
 
 private:
-    void pollLines();
+    void startLineWatch();
+    void stopLineWatch();
+    void onLineChanged(int eventCode, const QDateTime& seenAt);
     void onReadyRead();
 
     struct Impl;
     std::unique_ptr<Impl> d;
     std::function<QString(int)> m_deviceForPort;
+    std::function<QDateTime()> m_now;
 };
 
 using SerialPortFactory = std::function<std::unique_ptr<SerialPort>()>;

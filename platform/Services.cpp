@@ -31,7 +31,10 @@ std::unique_ptr<Services> Services::createDefault(const QString& appTitle, const
     s->dialogs = std::make_unique<QtDialogs>(appTitle);
     s->clock = std::make_unique<SystemClock>();
     s->beeper = std::make_unique<SystemBeeper>();
-    s->createSerialPort = [] { return std::make_unique<QtSerialPort>(); };
+    Clock* clock = s->clock.get();
+    s->createSerialPort = [clock] {
+        return std::make_unique<QtSerialPort>(SerialDeviceForPort, [clock] { return clock->now(); });
+    };
     s->createTcpSocket = [] { return std::make_unique<QtTcpSocket>(); };
     s->openTextViewer = openInTextViewer;
     s->createPrinter = DefaultPrinter;

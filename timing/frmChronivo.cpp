@@ -105,13 +105,13 @@ void frmChronivo::buildControls() {
     cboLaufnummer->setToolTip("Lauf");
     cmdStart = new QPushButton("&Lauf starten", central);
     cmdStart->setObjectName("cmdStart");
-    cmdStart->setGeometry(166, 68, 140, 30);
+    cmdStart->setGeometry(166, 68, 108, 30);
     cmdStartVorgabe = new QPushButton("&Lauf mit Startzeitvorgabe starten", central);
     cmdStartVorgabe->setObjectName("cmdStartVorgabe");
-    cmdStartVorgabe->setGeometry(310, 68, 200, 30);
+    cmdStartVorgabe->setGeometry(278, 68, 218, 30);
     cmdAutoStart = new QPushButton("&Countdown starten", central);
     cmdAutoStart->setObjectName("cmdAutoStart");
-    cmdAutoStart->setGeometry(514, 68, 111, 30);
+    cmdAutoStart->setGeometry(500, 68, 125, 30);
     cmdDurchlauf = new QPushButton("Lauf starten", central);
     cmdDurchlauf->setObjectName("cmdDurchlauf");
     cmdDurchlauf->hide();

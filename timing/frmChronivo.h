@@ -204,6 +204,7 @@ public:
     // typed in or resumed. A result measured from a wave or a first pass never changes it.
     SYSTEMTIME m_stRunStart{};
     SYSTEMTIME m_stCapture{};    // moment of the last result
+    QDateTime m_contactSeenAt;   // moment of the contact edge being handled, if any
     SYSTEMTIME m_stGrossStart{}; // start the last result's gross time runs from
     SYSTEMTIME m_stNetStart{};   // start the last result's net time runs from
     QString m_sStartTime;

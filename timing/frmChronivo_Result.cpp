@@ -16,6 +16,7 @@
 #include <QPushButton>
 
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -43,8 +44,10 @@ void frmChronivo::cmdWertung_Click() {
 }
 
 bool frmChronivo::TakeResult() {
-    // 1. The moment of the result, before anything that could take time.
-    m_stCapture = SystemTimeFromDateTime(m_services.clock->now());
+    // 1. The moment of the result, before anything that could take time. A contact edge
+    // brings the moment its line changed, which may lie a little before this handler runs.
+    const QDateTime seenAt = std::exchange(m_contactSeenAt, QDateTime());
+    m_stCapture = SystemTimeFromDateTime(seenAt.isValid() ? seenAt : m_services.clock->now());
 
     SettingsStore& settings = *m_services.settings;
     const QString n = cboLaufnummer->currentText().trimmed();
@@ -246,8 +249,11 @@ void frmChronivo::handleModemEvent(SerialPort& port, std::array<bool, 3>& latche
     // already ended frees the latch at once.
     if ((port.*line)() && !*latch) {
         *latch = true;
-        if (takesResults)
+        if (takesResults) {
+            m_contactSeenAt = port.EventTime();
             cmdWertung_Click();
+            m_contactSeenAt = QDateTime();
+        }
     }
     if (!(port.*line)() && *latch)
         *latch = false;

@@ -39,13 +39,13 @@ bool* FakeSerialPort::line(int eventCode) {
     }
 }
 
-void FakeSerialPort::setLine(int eventCode, bool high) {
+void FakeSerialPort::setLine(int eventCode, bool high, const QDateTime& seenAt) {
     bool* l = line(eventCode);
     if (!l || *l == high)
         return;
     *l = high;
     if (m_open)
-        raise(eventCode);
+        raise(eventCode, seenAt);
 }
 
 void FakeSerialPort::setLineQuietly(int eventCode, bool high) {

@@ -19,7 +19,7 @@ public:
 
     // Test side.
     // Changes a modem line (CommEvent::CD, CTS or DSR) and raises its event when it changed.
-    void setLine(int eventCode, bool high);
+    void setLine(int eventCode, bool high, const QDateTime& seenAt = QDateTime());
     void setCD(bool high) { setLine(CommEvent::CD, high); }
     void setCTS(bool high) { setLine(CommEvent::CTS, high); }
     void setDSR(bool high) { setLine(CommEvent::DSR, high); }

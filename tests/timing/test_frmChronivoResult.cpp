@@ -268,6 +268,20 @@ TEST_F(Contact, OneResultPerRisingEdgeOfEachLine) {
     EXPECT_EQ(field(rs, 0, "Millisekunden").toLongLong(), 10000);
 }
 
+TEST_F(Contact, AnEdgeIsTimedWhenTheLineChangedNotWhenItWasHandled) {
+    startRunAt(10, 0, 0);
+    // The window thread was busy: the edge is handled 40 ms after the port saw it.
+    at(10, 0, 5, 40);
+    port->setLine(CommEvent::CTS, true, QDateTime(t->clock().now().date(), QTime(10, 0, 5, 0)));
+    // A later button result takes the clock again.
+    at(10, 0, 6, 500);
+    w->cmdWertung_Click();
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 2);
+    EXPECT_EQ(field(rs, 0, "Millisekunden").toLongLong(), 5000);
+    EXPECT_EQ(field(rs, 1, "Millisekunden").toLongLong(), 6500);
+}
+
 TEST_F(Contact, EdgesWithoutARunAndOnTheBoardPortTakeNothing) {
     port->setCTS(true);
     EXPECT_EQ(rows().RecordCount(), 0);
