@@ -1,5 +1,6 @@
 #include "readers/ReaderConsole.h"
 
+#include "core/Convert.h"
 #include "core/Skin.h"
 #include "core/modGlobal.h"
 #include "platform/RuntimeError.h"
@@ -548,6 +549,15 @@ void ReaderConsole::closeEvent(QCloseEvent* event) {
     if (!m_mainWindow.isEndingProgram())
         Form_Unload();
     event->accept();
+}
+
+qint64 ReaderConsole::wholeNumber(const QString& text, qint64 min, qint64 max) {
+    if (!Convert::IsNumeric(text))
+        throw RuntimeError(RuntimeError::TypeMismatch, "Typen unverträglich");
+    const qint64 value = Convert::RoundHalfEven(Convert::Val(text));
+    if (value < min || value > max)
+        throw RuntimeError(6, "Überlauf");
+    return value;
 }
 
 // ----- link state shown --------------------------------------------------------------------

@@ -164,6 +164,10 @@ protected:
     ReaderConsole(ReaderKind kind, Services& services, MainWindowLink& mainWindow);
 
     Services& services() { return m_services; }
+
+    // Typed text as a whole number within [min, max], as a number box must hold it: error 13
+    // for text that is no number, 6 for one out of range.
+    static qint64 wholeNumber(const QString& text, qint64 min, qint64 max);
     MainWindowLink& mainWindow() { return m_mainWindow; }
 
     // Text that arrived on the link in one receive event: complete units are handled in

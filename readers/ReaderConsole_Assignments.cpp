@@ -1,7 +1,6 @@
 // The tabs "Erfassen" and "Prüfen": the transponder assignment list and the check of a tag.
 #include "readers/ReaderConsole.h"
 
-#include "core/Convert.h"
 #include "core/TransponderLookup.h"
 #include "platform/RuntimeError.h"
 #include "platform/Services.h"
@@ -16,22 +15,10 @@
 
 namespace {
 
-constexpr long Overflow = 6;
-
 Database& localDatabase(Services& services) {
     if (!services.local.gdbLocal)
         throw RuntimeError(RuntimeError::DatabaseClosed, "Objekt ist ungültig oder nicht mehr festgelegt.");
     return *services.local.gdbLocal;
-}
-
-// The text as a 32-bit whole number, as a start number typed into the list must be.
-qint32 toLong(const QString& text) {
-    if (!Convert::IsNumeric(text))
-        throw RuntimeError(RuntimeError::TypeMismatch, "Typen unverträglich");
-    const qint64 value = Convert::RoundHalfEven(Convert::Val(text));
-    if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
-        throw RuntimeError(Overflow, "Überlauf");
-    return static_cast<qint32>(value);
 }
 
 } // namespace
@@ -65,7 +52,8 @@ void ReaderConsole::cmdNeu_Click() {
 void ReaderConsole::cmdSpeichern_Click() {
     try {
         // Taken before the row is written, so that a refused row still counts for "&Neu".
-        m_lastStartnummer = toLong(edtStartnummer->text());
+        m_lastStartnummer = static_cast<qint32>(wholeNumber(
+            edtStartnummer->text(), std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
         dataTransponder->Update(edtTransponder->text(), edtStartnummer->text());
         refreshAssignments();
         dataTransponder->MoveLast();

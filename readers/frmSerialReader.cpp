@@ -1,6 +1,5 @@
 #include "readers/frmSerialReader.h"
 
-#include "core/Convert.h"
 #include "platform/RuntimeError.h"
 #include "platform/SerialPort.h"
 #include "platform/Services.h"
@@ -38,16 +37,6 @@ QString commErrorText(int event) {
     }
 }
 
-// The port number as the 16-bit integer the port takes.
-int toInteger(const QString& text) {
-    if (!Convert::IsNumeric(text))
-        throw RuntimeError(RuntimeError::TypeMismatch, "Typen unverträglich");
-    const qint64 value = Convert::RoundHalfEven(Convert::Val(text));
-    if (value < std::numeric_limits<qint16>::min() || value > std::numeric_limits<qint16>::max())
-        throw RuntimeError(6, "Überlauf");
-    return static_cast<int>(value);
-}
-
 // Only blanks, as the line's other characters (LF after a CR) mean something.
 QString withoutOuterSpaces(const QString& text) {
     qsizetype from = 0;
@@ -80,7 +69,9 @@ void frmSerialReader::cmdConnect_Click() {
     setLamp(Lamp::Yellow);
     setStatusPanel(1, QStringLiteral("verbinde...."));
     try {
-        m_port->setCommPort(toInteger(edtRFIDIpPort->text()));
+        // The port number is a 16-bit integer.
+        m_port->setCommPort(static_cast<int>(wholeNumber(
+            edtRFIDIpPort->text(), std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max())));
         m_port->setHandshaking(2);
         m_port->setRThreshold(1);
         m_port->setRTSEnable(true);
