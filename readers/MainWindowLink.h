@@ -12,9 +12,9 @@ public:
     virtual bool isResultButtonEnabled() const = 0;
     // The hand-over of an accepted read: the start number goes into the main window's start
     // number field and that field's Enter handler runs, which takes the result with the main
-    // window's own time stamp. The main window reports a failed result itself; a RuntimeError
-    // that still comes back means no result was taken.
-    virtual void handOverStartnummer(const QString& startnummer) = 0;
+    // window's own time stamp. Returns false when the main window could not store the result;
+    // it has told the timekeeper then. A RuntimeError that comes back also means no result.
+    virtual bool handOverStartnummer(const QString& startnummer) = 0;
     // The main window is ending the program: consoles close without their unload handling.
     virtual bool isEndingProgram() const = 0;
 };

@@ -216,8 +216,9 @@ private:
 
     void drainUnits();
     void handleUnit(const QString& unit);
-    void tabAction(int tab, const QString& telegram, const QString& id);
-    void book(const QString& id);
+    // Both return false when the read was not handled and its tag must be able to book again.
+    bool tabAction(int tab, const QString& telegram, const QString& id);
+    bool book(const QString& id);
     void confirmTagWrite(const QString& telegram);
     void evaluateRegisterReplies(const QString& telegram);
     void evaluateClockReply(const QString& telegram);

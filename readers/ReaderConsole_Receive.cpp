@@ -159,7 +159,8 @@ void ReaderConsole::handleUnit(const QString& unit) {
 
     // 6. A failure here leaves the ID out of the repeat test, so the tag's next read can
     // still be booked.
-    tabAction(tab, s, *id);
+    if (!tabAction(tab, s, *id))
+        return;
 
     // 7.
     setStatusPanel(2, *id);
@@ -168,7 +169,7 @@ void ReaderConsole::handleUnit(const QString& unit) {
     setStatusPanel(3, QStringLiteral("RCV: %1").arg(m_rcvCount));
 }
 
-void ReaderConsole::tabAction(int tab, const QString& telegram, const QString& id) {
+bool ReaderConsole::tabAction(int tab, const QString& telegram, const QString& id) {
     switch (tab) {
     case TabErfassen:
         edtTransponder->setText(id);
@@ -178,8 +179,7 @@ void ReaderConsole::tabAction(int tab, const QString& telegram, const QString& i
         edtPruefRFID_KeyPress(13);
         break;
     case TabBuchen:
-        book(id);
-        break;
+        return book(id);
     case TabSchreiben:
         edtRcvMsg[0]->setText(telegram);
         confirmTagWrite(telegram);
@@ -198,6 +198,7 @@ void ReaderConsole::tabAction(int tab, const QString& telegram, const QString& i
     default:
         break;
     }
+    return true;
 }
 
 QString ReaderConsole::startnummerFor(const QString& id) {
@@ -212,14 +213,14 @@ QString ReaderConsole::startnummerFor(const QString& id) {
     return modChronivo::GetStartnummerByTransponder(*m_services.local.gdbLocal, id);
 }
 
-void ReaderConsole::book(const QString& id) {
+bool ReaderConsole::book(const QString& id) {
     // 1. No run: the read is not booked and leaves the debounce table alone. Tab 0 comes
     // first, so that reads arriving while the box is open do not open boxes of their own.
     if (!m_mainWindow.isResultButtonEnabled()) {
         tabRDIF->setCurrentIndex(TabMeldungen);
         m_services.dialogs->MsgBox(QStringLiteral("Lauf ist noch nicht gestartet!"),
                                    MsgBoxStyle::Information);
-        return;
+        return true;
     }
     // 2.-3.
     const QString n = startnummerFor(id);
@@ -239,7 +240,13 @@ void ReaderConsole::book(const QString& id) {
         const qint32 now = TagReadTelegram::VbTimeToNetTime(m_services.clock->now());
         // 4.-6.
         if (m_lastBook.isDue(startnummer, debounce, now, m_profile.booksZeroAlways)) {
-            m_mainWindow.handOverStartnummer(n);
+            if (!m_mainWindow.handOverStartnummer(n)) {
+                // The main window has shown why; the runner must not be debounced away.
+                const QString text = head + QStringLiteral(" nicht gebucht: Wertung fehlgeschlagen!");
+                log(text);
+                addBookingLine(text);
+                return false;
+            }
             const QString text = TagReadTelegram::DateTimeText(m_readTime) + QLatin1Char(' ') + head +
                                  QStringLiteral(" gebucht!");
             addBookingLine(text);
@@ -255,6 +262,7 @@ void ReaderConsole::book(const QString& id) {
     // 7.
     if (m_profile.selectsLastBooking)
         m_selectNewestBooking = true;
+    return true;
 }
 
 void ReaderConsole::addBookingLine(const QString& text) {

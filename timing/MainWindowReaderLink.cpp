@@ -16,9 +16,10 @@ bool MainWindowReaderLink::isResultButtonEnabled() const {
     return m_main.cmdWertung->isEnabled();
 }
 
-void MainWindowReaderLink::handOverStartnummer(const QString& startnummer) {
+bool MainWindowReaderLink::handOverStartnummer(const QString& startnummer) {
     m_main.edtStartnummer->setText(startnummer);
     m_main.edtStartnummer_KeyPress(13);
+    return !m_main.lastResultFailed();
 }
 
 bool MainWindowReaderLink::isEndingProgram() const {

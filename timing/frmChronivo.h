@@ -64,9 +64,11 @@ public:
     // Taking a result. Another source of start numbers (a reader console) hands one over by
     // testing cmdWertung->isEnabled(), writing the number into edtStartnummer and calling
     // edtStartnummer_KeyPress(13); the window takes its own time stamp then. Failures are
-    // shown in the window's error box and never thrown back to the caller.
+    // shown in the window's error box and never thrown back to the caller; afterwards
+    // lastResultFailed() tells the caller that no result was stored.
     void cmdWertung_Click();
     void edtStartnummer_KeyPress(int KeyAscii);
+    bool lastResultFailed() const { return m_lastResultFailed; }
     void edtStartnummer_Change();
     void edtImZiel_Change(int Index);
     void edtStartdauer_Change();
@@ -203,10 +205,11 @@ public:
     // The run's own start: stamped by the start button with its milliseconds, 0 ms when
     // typed in or resumed. A result measured from a wave or a first pass never changes it.
     SYSTEMTIME m_stRunStart{};
-    SYSTEMTIME m_stCapture{};    // moment of the last result
-    QDateTime m_contactSeenAt;   // moment of the contact edge being handled, if any
-    SYSTEMTIME m_stGrossStart{}; // start the last result's gross time runs from
-    SYSTEMTIME m_stNetStart{};   // start the last result's net time runs from
+    SYSTEMTIME m_stCapture{}; // moment of the last result
+    QDateTime m_contactSeenAt;
+    bool m_lastResultFailed = false; // moment of the contact edge being handled, if any
+    SYSTEMTIME m_stGrossStart{};     // start the last result's gross time runs from
+    SYSTEMTIME m_stNetStart{};       // start the last result's net time runs from
     QString m_sStartTime;
     QString m_sNetStartTime;
     bool m_bDoppelt = false;

@@ -35,9 +35,11 @@ Database& frmChronivo::localDatabase() {
 }
 
 void frmChronivo::cmdWertung_Click() {
+    m_lastResultFailed = false;
     try {
         TakeResult();
     } catch (const RuntimeError& e) {
+        m_lastResultFailed = true;
         // Nothing was stored; the timekeeper sees why and takes the result again.
         showError(e.number(), e.description());
     }
@@ -165,6 +167,7 @@ bool frmChronivo::TakeResult() {
 void frmChronivo::edtStartnummer_KeyPress(int KeyAscii) {
     if (KeyAscii != 13)
         return;
+    m_lastResultFailed = false;
     if (mnuDurchlaufModus->isChecked())
         cmdDurchlauf_Click();
     else

@@ -33,12 +33,17 @@ struct FakeMainWindow final : MainWindowLink {
     QStringList handedOver;
     // Set to make the next hand-overs fail as a refused result would.
     bool failHandOver = false;
+    // Set to make the main window report that it could not store the result.
+    bool refuseHandOver = false;
 
     bool isResultButtonEnabled() const override { return running; }
-    void handOverStartnummer(const QString& startnummer) override {
+    bool handOverStartnummer(const QString& startnummer) override {
         if (failHandOver)
             throw RuntimeError(RuntimeError::EngineError, "Datenbank gesperrt");
+        if (refuseHandOver)
+            return false;
         handedOver << startnummer;
+        return true;
     }
     bool isEndingProgram() const override { return ending; }
 };

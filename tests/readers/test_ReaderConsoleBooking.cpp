@@ -243,6 +243,17 @@ TEST_F(Booking, AFailedHandOverIsReportedAndTheTagsNextReadStillBooks) {
     EXPECT_EQ(c.debounceTable().lastBook(8), 0);
     EXPECT_TRUE(bookingList().isEmpty());
     main.failHandOver = false;
+
+    // The main window could not store the result and said so itself: no second box, the
+    // runner is not debounced and the same tag's next read is no repeat.
+    main.refuseHandOver = true;
+    c.ProcessTelegram(QString::fromLatin1(nativeTelegram(8)));
+    EXPECT_EQ(t.dialogs().messages().size(), 1);
+    EXPECT_EQ(c.debounceTable().lastBook(8), 0);
+    EXPECT_EQ(bookingList().size(), 1);
+    EXPECT_TRUE(bookingList().first().endsWith("nicht gebucht: Wertung fehlgeschlagen!"));
+    main.refuseHandOver = false;
+
     c.ProcessTelegram(QString::fromLatin1(nativeTelegram(8)));
     EXPECT_EQ(main.handedOver, QStringList{"8"});
 }

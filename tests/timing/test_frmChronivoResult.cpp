@@ -1,4 +1,5 @@
 #include "MainWindowFixture.h"
+#include "timing/MainWindowReaderLink.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -232,6 +233,20 @@ TEST_F(Result, TheEnterKeyAndTheButtonTakeResults) {
     ASSERT_EQ(rs.RecordCount(), 2);
     EXPECT_EQ(field(rs, 0, "Startnummer").toInt(), 17);
     EXPECT_EQ(field(rs, 1, "Startnummer").toInt(), 0);
+}
+
+TEST_F(Result, TheHandOverTellsTheReaderWhenNoResultWasStored) {
+    start();
+    startRunAt(10, 0, 0);
+    MainWindowReaderLink link(*w);
+    at(10, 5, 0);
+    EXPECT_TRUE(link.handOverStartnummer("5"));
+    EXPECT_EQ(rows().RecordCount(), 1);
+    auto db = t->services().local.gdbLocal;
+    db->Close();
+    EXPECT_FALSE(link.handOverStartnummer("6"));
+    EXPECT_EQ(t->dialogs().countContaining("Fehler: "), 1);
+    EXPECT_EQ(w->edtStartnummer->text(), "");
 }
 
 struct Contact : MainWindowTest {
