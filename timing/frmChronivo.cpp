@@ -141,9 +141,17 @@ void frmChronivo::buildControls() {
     cmdWertung->setEnabled(false);
     cmdDurchlauf->setFont(stop);
 
-    lblZeitenCaption = new QLabel("Erfasste Wertungen", central);
+    // The result grid's caption, and its column-group caption naming the run shown.
+    lblZeitenTitle = new QLabel("Erfasste Wertungen", central);
+    lblZeitenTitle->setObjectName("lblZeitenTitle");
+    lblZeitenTitle->setGeometry(166, 126, 250, 18);
+    QFont titleFont = lblZeitenTitle->font();
+    titleFont.setBold(true);
+    lblZeitenTitle->setFont(titleFont);
+    lblZeitenCaption = new QLabel(central);
     lblZeitenCaption->setObjectName("lblZeitenCaption");
-    lblZeitenCaption->setGeometry(166, 126, 330, 18);
+    lblZeitenCaption->setGeometry(416, 126, 80, 18);
+    lblZeitenCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     dbgZeiten = new QTableView(central);
     dbgZeiten->setObjectName("dbgZeiten");
     dbgZeiten->setToolTip("Tabelle mit erfassten Wertungen");
@@ -414,8 +422,8 @@ void frmChronivo::Form_Activate() {
         mnuDurchlaufModus->setChecked(settings.GetBool(Section, "Durchlaufmodus", false));
         ApplyDurchlaufModus();
         mnuTriathlon->setChecked(settings.GetBool(Section, "Triathlonmodus", false));
-        lblZeitenCaption->setToolTip(mnuTriathlon->isChecked() ? "Erfasste Wertungen (Zwischenzeiten)"
-                                                               : "Erfasste Wertungen");
+        lblZeitenTitle->setText(mnuTriathlon->isChecked() ? "Erfasste Wertungen (Zwischenzeiten)"
+                                                          : "Erfasste Wertungen");
         // 4. Backup and fast-save paths.
         const QString defaultLog = SystemFormats::DefaultDrivePath(
             "C:\\Chronivo" + SystemFormats::ShortDateText(m_services.clock->now().date()) + ".log");

@@ -153,7 +153,8 @@ public:
     QLineEdit* edtViewStartnummer = nullptr;
     QTableView* dbgZeiten = nullptr;
     QTableView* dbgStartnummern = nullptr;
-    QLabel* lblZeitenCaption = nullptr;
+    QLabel* lblZeitenTitle = nullptr;   // the result grid's caption
+    QLabel* lblZeitenCaption = nullptr; // its column-group caption, "Lauf " & the run
     std::array<QPushButton*, 10> cmdSetStartZeit{};
     std::array<QLineEdit*, 10> edtImZiel{};
 

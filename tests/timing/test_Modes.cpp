@@ -98,6 +98,12 @@ TEST_F(Modes, SplitTimeModeSavesTheTickAndRestartsTheProgram) {
     EXPECT_EQ(t.restarts, 1);
     // The unload saved the layout before the new instance could read it.
     EXPECT_NE(key("Form Top"), "<none>");
+
+    // The program that comes up again shows the mode in the result grid's caption.
+    w.reset();
+    start();
+    EXPECT_EQ(w->lblZeitenTitle->text(), "Erfasste Wertungen (Zwischenzeiten)");
+    EXPECT_TRUE(w->mnuTriathlon->isChecked());
 }
 
 TEST_F(Modes, TheClockColourLeavesAStoppedRaceClockRed) {
