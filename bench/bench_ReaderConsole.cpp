@@ -64,7 +64,10 @@ struct ConsoleOnly final : MainWindowLink {
     std::map<int, SteadyClock::time_point>& booked;
     explicit ConsoleOnly(std::map<int, SteadyClock::time_point>& b) : booked(b) {}
     bool isResultButtonEnabled() const override { return true; }
-    void handOverStartnummer(const QString& n) override { booked.emplace(n.toInt(), SteadyClock::now()); }
+    bool handOverStartnummer(const QString& n) override {
+        booked.emplace(n.toInt(), SteadyClock::now());
+        return true;
+    }
     bool isEndingProgram() const override { return false; }
 };
 
