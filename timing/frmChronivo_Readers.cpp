@@ -16,7 +16,7 @@ void frmChronivo::buildReaderMenu() {
     mnuMotorola = rfid->addAction("&Motorola Reader");
     mnuMercury = rfid->addAction("M&ercury Reader");
     mnuRFIDDialog = rfid->addAction("&RFID Reader");
-    mnuSerialReader = rfid->addAction("&Serieller Reader");
+    mnuSerialReader = rfid->addAction("Serieller Reader");
     mnuMotorola->setObjectName("mnuMotorola");
     mnuMercury->setObjectName("mnuMercury");
     mnuRFIDDialog->setObjectName("mnuRFIDDialog");
