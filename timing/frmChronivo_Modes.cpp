@@ -113,18 +113,22 @@ void frmChronivo::mnuPrefsGridFont_Click() {
 }
 
 void frmChronivo::ApplyExpertModeLayout() {
+    constexpr int fullGridTwips = 5775;
     int buttonTwips = 2655;
-    int gridTwips = 5775;
+    int gridTwips = fullGridTwips;
     if (mnuExpertMode && mnuExpertMode->isChecked()) {
         buttonTwips = 1215;
-        gridTwips = (mnuTriathlon && mnuTriathlon->isChecked()) ? 4515 : 4935;
+        // The stored mode, not the menu tick: the first activation lays out the window before
+        // it sets the split-time tick.
+        gridTwips = m_services.settings->GetBool(Section, "Triathlonmodus", false) ? 4515 : 4935;
     }
     const int top = 164;
     cmdWertung->setGeometry(8, top, 150, px(buttonTwips));
     cmdDurchlauf->setGeometry(8, top, 150, px(buttonTwips));
     dbgZeiten->setGeometry(166, 146, 330, px(gridTwips));
     dbgStartnummern->setGeometry(502, 146, 123, px(gridTwips));
-    cmdEnde->setGeometry(8, 146 + px(gridTwips) - 34, 150, 34);
+    // The end button keeps its place in both layouts.
+    cmdEnde->setGeometry(8, 146 + px(fullGridTwips) - 34, 150, 34);
 }
 
 void frmChronivo::ApplyDurchlaufModus() {

@@ -60,6 +60,7 @@ TEST_F(Modes, PassThroughTogglesAreStoredAndComeBackOnActivation) {
 
 TEST_F(Modes, ExpertModeAsksBeforeSwitchingOnAndSetsTheHeights) {
     start();
+    const QRect endButton = w->cmdEnde->geometry();
     t.dialogs().planMsgBox(MsgBoxResult::No);
     w->mnuExpertMode->trigger();
     EXPECT_EQ(t.dialogs().shown().back().style, 68);
@@ -76,7 +77,9 @@ TEST_F(Modes, ExpertModeAsksBeforeSwitchingOnAndSetsTheHeights) {
     EXPECT_EQ(w->cmdDurchlauf->height(), px(1215));
     EXPECT_EQ(w->dbgZeiten->height(), px(4935));
     EXPECT_EQ(w->dbgStartnummern->height(), px(4935));
-    w->mnuTriathlon->setChecked(true);
+    // Only the heights change; the end button stays where it was.
+    EXPECT_EQ(w->cmdEnde->geometry(), endButton);
+    t.settings().SaveSetting(S, "Triathlonmodus", "-1");
     w->ApplyExpertModeLayout();
     EXPECT_EQ(w->dbgStartnummern->height(), px(4515));
 
@@ -87,6 +90,13 @@ TEST_F(Modes, ExpertModeAsksBeforeSwitchingOnAndSetsTheHeights) {
     EXPECT_EQ(key("Expertenmodus"), "0");
     EXPECT_EQ(w->cmdWertung->height(), px(2655));
     EXPECT_EQ(w->dbgZeiten->height(), px(5775));
+
+    // Both modes on at start-up: the very first layout already has the split-time height.
+    t.settings().SaveSetting(S, "Expertenmodus", "-1");
+    w.reset();
+    start();
+    EXPECT_EQ(w->dbgZeiten->height(), px(4515));
+    EXPECT_EQ(w->dbgStartnummern->height(), px(4515));
 }
 
 TEST_F(Modes, SplitTimeModeSavesTheTickAndRestartsTheProgram) {
