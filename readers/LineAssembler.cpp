@@ -2,6 +2,8 @@
 
 QStringList LineAssembler::feed(const QString& chunk) {
     m_buffer += chunk;
+    if (m_ending == Ending::AnyLine)
+        return feedAnyLine();
     const QString terminator = m_ending == Ending::CrLf ? QStringLiteral("\r\n") : QStringLiteral("\r");
     const bool keepTerminator = m_ending == Ending::NativeCr;
     QStringList units;
@@ -20,5 +22,21 @@ QStringList LineAssembler::feed(const QString& chunk) {
     }
     if (start > 0)
         m_buffer.remove(0, start);
+    return units;
+}
+
+QStringList LineAssembler::feedAnyLine() {
+    QStringList units;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < m_buffer.size(); ++i) {
+        const QChar c = m_buffer.at(i);
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
+            continue;
+        // An empty line carries no read; the LF of a CR LF split over two chunks is one.
+        if (i > start)
+            units << m_buffer.mid(start, i - start);
+        start = i + 1;
+    }
+    m_buffer.remove(0, start);
     return units;
 }

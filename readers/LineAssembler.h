@@ -10,8 +10,10 @@ class LineAssembler final {
 public:
     enum class Ending {
         NativeCr, // the unit ends with CR and keeps it: the ID cut of native telegrams drops it
-        CrLf,     // bridge lines: CR LF ends a unit and is not part of it
+        CrLf,     // Motorola bridge lines: CR LF ends a unit and is not part of it
         Cr,       // serial lines: CR ends a unit and is not part of it
+        AnyLine,  // Mercury-line bridge lines: CR LF, LF or CR ends a unit, as the bridge's
+                  // runtime writes its line end; blank lines carry no read and are no units
     };
 
     explicit LineAssembler(Ending ending) : m_ending(ending) {}
@@ -24,6 +26,8 @@ public:
     void clear() { m_buffer.clear(); }
 
 private:
+    QStringList feedAnyLine();
+
     Ending m_ending;
     QString m_buffer;
 };

@@ -137,9 +137,9 @@ void ReaderConsole::cmdImport_Click() {
     try {
         const AssignmentFile::ImportResult result = AssignmentFile::Import(
             localDatabase(m_services), CoDi1.fileName, m_profile.importSkipsBlankLines);
-        // The lines before a failing one stay inserted, so the list shows them either way.
-        refreshAssignments();
         if (result.error) {
+            // The lines before the failing one stay inserted; the list shows them.
+            refreshAssignments();
             QString text = result.error->description();
             if (m_profile.importNamesFailingLine)
                 text += QStringLiteral("\rTransponder: ") + result.failingId + QStringLiteral(" StartNr. ") +
@@ -148,6 +148,7 @@ void ReaderConsole::cmdImport_Click() {
             return;
         }
         dialogs.MsgBox(QStringLiteral("Transponderdaten importiert!"), MsgBoxStyle::Information);
+        refreshAssignments();
     } catch (const RuntimeError& e) {
         dialogs.MsgBox(e.description(), MsgBoxStyle::OkOnly);
     }

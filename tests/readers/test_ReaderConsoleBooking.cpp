@@ -137,6 +137,10 @@ TEST_F(Booking, MercuryBridgeLinesSplitOrJoinedAreEachOneRead) {
     reader.send("000000000000000\r\n");
     ASSERT_TRUE(waitUntil([&] { return main.handedOver.size() == 2; }));
     EXPECT_EQ(main.handedOver, (QStringList{"123", "124"}));
+    // A bridge whose runtime ends its lines with LF alone loses no read.
+    reader.send("250100000000000000000000\n");
+    ASSERT_TRUE(waitUntil([&] { return main.handedOver.size() == 3; }));
+    EXPECT_EQ(main.handedOver.last(), "125");
     // The built telegram is logged after the adapter's two lines.
     const QStringList log = logLines();
     const auto out = log.indexOf("(OUT) PrepareMessage: 00000000000000000000000123");

@@ -39,6 +39,14 @@ TEST(LineAssembler, SerialLinesDropTheLfThatFollowsTheCr) {
     EXPECT_EQ(a.feed("3\r45\r"), (QStringList{"123", "45"}));
 }
 
+TEST(LineAssembler, MercuryBridgeLinesEndWithWhateverLineEndTheBridgeWrites) {
+    LineAssembler a(Ending::AnyLine);
+    EXPECT_EQ(a.feed("A\nB\r\nC\rD"), (QStringList{"A", "B", "C"}));
+    EXPECT_EQ(a.feed("D\r"), QStringList{"DD"});
+    EXPECT_EQ(a.feed("\nE\n\n"), QStringList{"E"});
+    EXPECT_EQ(a.pending(), "");
+}
+
 TEST(DebounceTable, BooksAgainOnlyStrictlyAfterTheDebounceTime) {
     DebounceTable t;
     const qint32 t0 = 1767268800;
