@@ -206,9 +206,9 @@ public:
     // The run's own start: stamped by the start button with its milliseconds, 0 ms when
     // typed in or resumed. A result measured from a wave or a first pass never changes it.
     SYSTEMTIME m_stRunStart{};
-    SYSTEMTIME m_stCapture{}; // moment of the last result
-    QDateTime m_contactSeenAt;
-    bool m_lastResultFailed = false; // moment of the contact edge being handled, if any
+    SYSTEMTIME m_stCapture{};        // moment of the last result
+    QDateTime m_contactSeenAt;       // moment of the contact edge being handled, if any
+    bool m_lastResultFailed = false; // the last hand-over stored no result
     SYSTEMTIME m_stGrossStart{};     // start the last result's gross time runs from
     SYSTEMTIME m_stNetStart{};       // start the last result's net time runs from
     QString m_sStartTime;

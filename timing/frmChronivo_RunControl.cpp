@@ -109,7 +109,9 @@ void frmChronivo::cmdDurchlauf_Click() {
         try {
             TakeResult();
         } catch (const RuntimeError& e) {
-            // The run stays open so the result can be taken again.
+            // The run stays open so the result can be taken again; a reader that handed
+            // the number over must not count it as booked.
+            m_lastResultFailed = true;
             showError(e.number(), e.description());
             return;
         }
