@@ -94,6 +94,9 @@ public:
     // Start times by start number (0 to 10000), filled from the wave-start table.
     void LoadStartZeitenArray();
     void BuildStartZeitButtons();
+    // Start times by start number on or off: stored for the next start and shown in the
+    // window's layout, whether the user ticks the box or a handler sets it.
+    void chkLaufNrStartzeit_Click();
     // Clocks: race clock (1000 ms), system clock and wave buttons (250 ms), board feed (100 ms).
     void Timer1_Timer();
     void Timer2_Timer();

@@ -36,6 +36,7 @@ void frmChronivo::buildRunMenu() {
     connect(mnuLaufBeenden, &QAction::triggered, this, &frmChronivo::mnuLaufBeenden_Click);
 
     connect(cmdStartVorgabe, &QPushButton::clicked, this, &frmChronivo::cmdStartVorgabe_Click);
+    connect(chkLaufNrStartzeit, &QCheckBox::toggled, this, &frmChronivo::chkLaufNrStartzeit_Click);
     connect(cmdDurchlauf, &QPushButton::clicked, this, &frmChronivo::cmdDurchlauf_Click);
     // A chosen item shows only its run number, the number the settings keys are made of.
     connect(cboLaufnummer, &QComboBox::activated, this, [this](int index) {
