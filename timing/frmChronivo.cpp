@@ -126,7 +126,9 @@ void frmChronivo::buildControls() {
     QFont big = edtStartnummer->font();
     big.setPointSize(14);
     edtStartnummer->setFont(big);
-    edtStartdauer = new QLineEdit(central);
+    // Three minutes until a stored start window is read: net-time pass-through switched on
+    // from the menu must not start with an empty window, which would give no first passes.
+    edtStartdauer = new QLineEdit("3", central);
     edtStartdauer->setObjectName("edtStartdauer");
     edtStartdauer->setToolTip("Startdauer in Minuten für die Nettozeitmessung");
     edtStartdauer->setGeometry(8, 100, 150, 24);
@@ -185,6 +187,8 @@ void frmChronivo::buildControls() {
     Line1->setFrameShape(QFrame::HLine);
     sscLogDatei = new QCheckBox("Zusatzsicherung:", picBottom);
     sscLogDatei->setObjectName("sscLogDatei");
+    sscLogDatei->setToolTip("Sobald eine Wertung erfasst wird, wird diese in die Backup Datei geschrieben! "
+                            "Nicht zum Import in Vek. Lauf geeignet!");
     sscLogDatei->setGeometry(8, 6, 130, 20);
     lblLogdatei = new QLabel(picBottom);
     lblLogdatei->setObjectName("lblLogdatei");

@@ -94,6 +94,9 @@ public:
     // Start times by start number (0 to 10000), filled from the wave-start table.
     void LoadStartZeitenArray();
     void BuildStartZeitButtons();
+    // Start times by start number on or off: stored for the next start and shown in the
+    // window's layout, whether the user ticks the box or a handler sets it.
+    void chkLaufNrStartzeit_Click();
     // Clocks: race clock (1000 ms), system clock and wave buttons (250 ms), board feed (100 ms).
     void Timer1_Timer();
     void Timer2_Timer();
@@ -206,9 +209,9 @@ public:
     // The run's own start: stamped by the start button with its milliseconds, 0 ms when
     // typed in or resumed. A result measured from a wave or a first pass never changes it.
     SYSTEMTIME m_stRunStart{};
-    SYSTEMTIME m_stCapture{}; // moment of the last result
-    QDateTime m_contactSeenAt;
-    bool m_lastResultFailed = false; // moment of the contact edge being handled, if any
+    SYSTEMTIME m_stCapture{};        // moment of the last result
+    QDateTime m_contactSeenAt;       // moment of the contact edge being handled, if any
+    bool m_lastResultFailed = false; // the last hand-over stored no result
     SYSTEMTIME m_stGrossStart{};     // start the last result's gross time runs from
     SYSTEMTIME m_stNetStart{};       // start the last result's net time runs from
     QString m_sStartTime;

@@ -36,6 +36,7 @@ void frmChronivo::buildRunMenu() {
     connect(mnuLaufBeenden, &QAction::triggered, this, &frmChronivo::mnuLaufBeenden_Click);
 
     connect(cmdStartVorgabe, &QPushButton::clicked, this, &frmChronivo::cmdStartVorgabe_Click);
+    connect(chkLaufNrStartzeit, &QCheckBox::toggled, this, &frmChronivo::chkLaufNrStartzeit_Click);
     connect(cmdDurchlauf, &QPushButton::clicked, this, &frmChronivo::cmdDurchlauf_Click);
     // A chosen item shows only its run number, the number the settings keys are made of.
     connect(cboLaufnummer, &QComboBox::activated, this, [this](int index) {
@@ -109,7 +110,9 @@ void frmChronivo::cmdDurchlauf_Click() {
         try {
             TakeResult();
         } catch (const RuntimeError& e) {
-            // The run stays open so the result can be taken again.
+            // The run stays open so the result can be taken again; a reader that handed
+            // the number over must not count it as booked.
+            m_lastResultFailed = true;
             showError(e.number(), e.description());
             return;
         }

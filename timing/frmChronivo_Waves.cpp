@@ -3,6 +3,8 @@
 #include "core/Convert.h"
 #include "platform/Services.h"
 
+#include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -81,4 +83,15 @@ void frmChronivo::BuildStartZeitButtons() {
             edtImZiel[p]->setProperty("Tag", fields[2]);
         }
     }
+}
+
+void frmChronivo::chkLaufNrStartzeit_Click() {
+    const bool on = chkLaufNrStartzeit->isChecked();
+    m_services.settings->SaveSetting(Section, "LaufNrStartzeit", on ? "1" : "0");
+    LoadStartZeitenArray();
+    // With start times by start number there is no single run clock to show.
+    lblText->setVisible(!on);
+    lblStartTimeOut->setVisible(!on);
+    sspWertungTimeOut->setVisible(!on);
+    lblInfo->setVisible(on);
 }

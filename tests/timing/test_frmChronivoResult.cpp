@@ -134,6 +134,18 @@ TEST_F(NetPassThrough, LateFirstSightingsAndSecondPassesGiveRowsAtOnce) {
     EXPECT_EQ(field(rs, 2, "Startnummer").toInt(), 0);
 }
 
+TEST_F(Result, NetPassThroughTickedFromTheMenuOpensAThreeMinuteStartWindow) {
+    start();
+    ASSERT_FALSE(w->mnuDurchlaufModusMulti->isChecked());
+    w->mnuDurchlaufModusMulti_Click();
+    ASSERT_TRUE(w->edtStartdauer->isVisibleTo(w.get()));
+    startRunAt(10, 0, 0);
+    at(10, 1, 0);
+    enter("7");
+    EXPECT_EQ(rows().RecordCount(), 0);
+    EXPECT_EQ(setting("7", "DurchlaufmodusMulti"), "10:01:00");
+}
+
 TEST_F(NetPassThrough, EndingTheRunForgetsFirstPassesAndCounters) {
     at(10, 1, 0);
     enter("7");
@@ -247,6 +259,21 @@ TEST_F(Result, TheHandOverTellsTheReaderWhenNoResultWasStored) {
     EXPECT_FALSE(link.handOverStartnummer("6"));
     EXPECT_EQ(t->dialogs().countContaining("Fehler: "), 1);
     EXPECT_EQ(w->edtStartnummer->text(), "");
+}
+
+TEST_F(Result, InSinglePassThroughTheHandOverTellsTheReaderWhenNoResultWasStored) {
+    t->settings().SaveSetting(S, "Durchlaufmodus", "-1");
+    start();
+    at(9, 0, 0);
+    w->cmdDurchlauf_Click();
+    ASSERT_TRUE(w->cmdWertung->isEnabled());
+    MainWindowReaderLink link(*w);
+    t->services().local.gdbLocal->Close();
+    at(9, 5, 0);
+    EXPECT_FALSE(link.handOverStartnummer("6"));
+    EXPECT_EQ(t->dialogs().countContaining("Fehler: "), 1);
+    // The run stays open for the result to be taken again.
+    EXPECT_TRUE(w->cmdWertung->isEnabled());
 }
 
 struct Contact : MainWindowTest {

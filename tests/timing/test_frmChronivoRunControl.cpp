@@ -66,9 +66,15 @@ TEST_F(RunControl, TheStartFromTheWaveTableTicksStartTimesByStartNumber) {
     start();
     w->cmdStartVorgabe_Click();
     EXPECT_TRUE(w->chkLaufNrStartzeit->isChecked());
+    EXPECT_EQ(t->settings().GetSetting(S, "LaufNrStartzeit", ""), "1");
+    EXPECT_TRUE(w->lblInfo->isVisibleTo(w.get()));
+    EXPECT_FALSE(w->sspWertungTimeOut->isVisibleTo(w.get()));
     expectRunning(*w, true);
     w->mnuLaufBeenden_Click();
     EXPECT_FALSE(w->chkLaufNrStartzeit->isChecked());
+    EXPECT_EQ(t->settings().GetSetting(S, "LaufNrStartzeit", ""), "0");
+    EXPECT_FALSE(w->lblInfo->isVisibleTo(w.get()));
+    EXPECT_TRUE(w->sspWertungTimeOut->isVisibleTo(w.get()));
 }
 
 TEST_F(RunControl, ARunLeftRunningIsResumedWhenChosenAndLeftAloneWhenAnotherIsChosen) {
