@@ -451,11 +451,18 @@ void frmChronivo::Form_Activate() {
             cmdStart_Click();
             const QString shown = lblStartTimeOut->text();
             if (Convert::IsValidTimeText(shown) && shown.size() >= 8) {
-                m_stRunStart = SYSTEMTIME{};
-                m_stRunStart.wHour = static_cast<quint16>(shown.mid(0, 2).toInt());
-                m_stRunStart.wMinute = static_cast<quint16>(shown.mid(3, 2).toInt());
-                m_stRunStart.wSecond = static_cast<quint16>(shown.mid(6, 2).toInt());
-                m_stRunStart.wMilliseconds = 0;
+                SYSTEMTIME resumed{};
+                resumed.wHour = static_cast<quint16>(shown.mid(0, 2).toInt());
+                resumed.wMinute = static_cast<quint16>(shown.mid(3, 2).toInt());
+                resumed.wSecond = static_cast<quint16>(shown.mid(6, 2).toInt());
+                // The stored text has whole seconds only. While this program run still holds
+                // the same start it keeps its milliseconds: coming back from a dialog must not
+                // move every later result by up to a second.
+                const bool sameStart = resumed.wHour == m_stRunStart.wHour &&
+                                       resumed.wMinute == m_stRunStart.wMinute &&
+                                       resumed.wSecond == m_stRunStart.wSecond;
+                if (!sameStart)
+                    m_stRunStart = resumed;
             }
         } else {
             sspWertungTimeOut->setText("");

@@ -33,6 +33,15 @@ TEST_F(Result, GrossAndNetRunFromTheStampedStartWithItsMilliseconds) {
     EXPECT_EQ(w->Data1->RecordCount(), 1);
 }
 
+TEST_F(Result, ComingBackFromADialogKeepsTheStartsMilliseconds) {
+    start();
+    startRunAt(10, 0, 0, 250);
+    w->Form_Activate(); // as after any of the program's dialogs closed
+    at(10, 25, 13, 500);
+    enter("42");
+    EXPECT_EQ(rows().Fields("Millisekunden").toLongLong(), 1513250);
+}
+
 TEST_F(Result, PlacesCountOnPerRunAcrossRunSwitches) {
     start();
     startRunAt(10, 0, 0);
