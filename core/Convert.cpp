@@ -113,6 +113,12 @@ QDateTime asLocal(const QDateTime& dateTime) {
 
 namespace Convert {
 
+QString NumberText(double value) {
+    if (value == std::trunc(value) && std::fabs(value) < 1e15)
+        return QString::number(static_cast<qint64>(value));
+    return QString::number(value);
+}
+
 double Val(const QString& text) {
     qsizetype pos = 0;
     while (pos < text.size() && (text[pos] == QLatin1Char(' ') || text[pos] == QLatin1Char('\t') ||

@@ -21,6 +21,10 @@ namespace Convert {
 // than 32 bits hold give the plain unsigned value.
 double Val(const QString& text);
 
+// A number as text the way a number variable prints: whole values without decimals
+// ("42", not "42.0"), others with their fraction.
+QString NumberText(double value);
+
 // Val rounded half to even and clamped to the 32-bit signed range.
 qint64 ValLong(const QString& text);
 

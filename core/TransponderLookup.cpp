@@ -3,8 +3,6 @@
 #include "core/Convert.h"
 #include "platform/DbEngine.h"
 
-#include <cmath>
-
 namespace modChronivo {
 
 QString GetStartnummerByTransponder(Database& db, const QString& transponderId) {
@@ -17,12 +15,7 @@ QString GetStartnummerByTransponder(Database& db, const QString& transponderId) 
         result = stored.isNull() ? QString() : stored.toString();
     } else if (Convert::IsNumeric(transponderId)) {
         const double value = Convert::Val(transponderId);
-        if (value >= 10000)
-            result = QStringLiteral("0");
-        else if (value == std::trunc(value))
-            result = QString::number(static_cast<qint64>(value));
-        else
-            result = QString::number(value);
+        result = value >= 10000 ? QStringLiteral("0") : Convert::NumberText(value);
     } else {
         result = QStringLiteral("0");
     }

@@ -32,6 +32,10 @@ SYSTEMTIME SystemTimeFromDateTime(const QDateTime& dateTime) {
     return result;
 }
 
+bool SameSecondOfDay(const SYSTEMTIME& a, const SYSTEMTIME& b) {
+    return a.wHour == b.wHour && a.wMinute == b.wMinute && a.wSecond == b.wSecond;
+}
+
 namespace modChronivo {
 
 QString SystemTimeToString(const SYSTEMTIME& time) {

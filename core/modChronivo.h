@@ -22,6 +22,10 @@ struct SYSTEMTIME {
 // An invalid date/time gives the all-zero record.
 SYSTEMTIME SystemTimeFromDateTime(const QDateTime& dateTime);
 
+// True when both records hold the same hour, minute and second (milliseconds and date aside):
+// a start text names a start to the second only.
+bool SameSecondOfDay(const SYSTEMTIME& a, const SYSTEMTIME& b);
+
 namespace modChronivo {
 
 // "hh:nn:ss" of the record's time of day; milliseconds are dropped, not rounded.

@@ -105,7 +105,7 @@ Database::~Database() {
 
 void Database::ensureOpen() const {
     if (!m_open)
-        throw RuntimeError(RuntimeError::DatabaseClosed, "Objekt ist ungültig oder nicht mehr festgelegt.");
+        throw RuntimeError::ObjectNotSet();
 }
 
 void Database::loadStoredQueries() {

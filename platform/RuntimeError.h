@@ -11,6 +11,8 @@
 class RuntimeError final : public std::exception {
 public:
     RuntimeError(long number, QString description);
+    // A database or object used after it was closed, or before it was ever opened.
+    static RuntimeError ObjectNotSet();
 
     long number() const { return m_number; }
     const QString& description() const { return m_description; }

@@ -1,5 +1,7 @@
 #include "platform/Services.h"
 
+#include "platform/RuntimeError.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFile>
@@ -23,6 +25,12 @@ bool openInTextViewer(const QString& file) {
 }
 
 } // namespace
+
+Database& LocalDatabase::database() const {
+    if (!gdbLocal)
+        throw RuntimeError::ObjectNotSet();
+    return *gdbLocal;
+}
 
 std::unique_ptr<Services> Services::createDefault(const QString& appTitle, const QString& programFile) {
     auto s = std::make_unique<Services>();

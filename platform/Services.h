@@ -20,6 +20,10 @@ struct LocalDatabase {
     QString gsDbPath;
     Workspace* gwsLocal = nullptr;
     std::shared_ptr<Database> gdbLocal;
+
+    // The open database; RuntimeError when start-up could not open it. A database closed
+    // since then raises on its first query.
+    Database& database() const;
 };
 
 // Everything the windows take from the operating system and the runtime, handed in at

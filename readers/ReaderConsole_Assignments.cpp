@@ -13,16 +13,6 @@
 
 #include <limits>
 
-namespace {
-
-Database& localDatabase(Services& services) {
-    if (!services.local.gdbLocal)
-        throw RuntimeError(RuntimeError::DatabaseClosed, "Objekt ist ungültig oder nicht mehr festgelegt.");
-    return *services.local.gdbLocal;
-}
-
-} // namespace
-
 void ReaderConsole::refreshAssignments() {
     dataTransponder->Refresh();
 }
@@ -99,7 +89,7 @@ void ReaderConsole::cmdErase_Click() {
                        MsgBoxStyle::YesNo | MsgBoxStyle::Information) != MsgBoxResult::Yes)
         return;
     try {
-        QueryDef query = localDatabase(m_services).QueryDefs("pD_Transponder");
+        QueryDef query = m_services.local.database().QueryDefs("pD_Transponder");
         query.setParameter("iTransponderID", QStringLiteral("0"));
         query.Execute(dbFailOnError);
         if (query.RecordsAffected() < 1)
@@ -123,7 +113,7 @@ void ReaderConsole::cmdExport_Click() {
     if (!dialogs.ShowSave(CoDi1) || CoDi1.fileName.trimmed().isEmpty())
         return;
     try {
-        AssignmentFile::Export(localDatabase(m_services), CoDi1.fileName);
+        AssignmentFile::Export(m_services.local.database(), CoDi1.fileName);
         dialogs.MsgBox(QStringLiteral("Transponderdaten exportiert!"), MsgBoxStyle::Information);
     } catch (const RuntimeError& e) {
         dialogs.MsgBox(e.description(), MsgBoxStyle::OkOnly);
@@ -136,7 +126,7 @@ void ReaderConsole::cmdImport_Click() {
         return;
     try {
         const AssignmentFile::ImportResult result = AssignmentFile::Import(
-            localDatabase(m_services), CoDi1.fileName, m_profile.importSkipsBlankLines);
+            m_services.local.database(), CoDi1.fileName, m_profile.importSkipsBlankLines);
         if (result.error) {
             // The lines before the failing one stay inserted; the list shows them.
             refreshAssignments();
@@ -159,7 +149,7 @@ void ReaderConsole::edtPruefRFID_KeyPress(int KeyAscii) {
         return;
     try {
         const QString n =
-            modChronivo::GetStartnummerByTransponder(localDatabase(m_services), edtPruefRFID->text());
+            modChronivo::GetStartnummerByTransponder(m_services.local.database(), edtPruefRFID->text());
         edtPruefStartnummer->setText(n.isEmpty() ? QStringLiteral("???") : n);
     } catch (const RuntimeError& e) {
         m_services.dialogs->MsgBox(QStringLiteral("Fehler: %1 - %2").arg(e.number()).arg(e.description()),

@@ -23,8 +23,6 @@
 #include <QTableView>
 #include <QTimer>
 
-#include <cmath>
-
 namespace {
 
 constexpr long InvalidProcedureCall = RuntimeError::InvalidProcedureCall;
@@ -204,13 +202,9 @@ bool ReaderConsole::tabAction(int tab, const QString& telegram, const QString& i
 QString ReaderConsole::startnummerFor(const QString& id) {
     if (m_profile.loopbackIdIsStartnummer && edtRFIDIpAddr->text() == QLatin1String("127.0.0.1")) {
         // A reader simulated on this PC sends start numbers as IDs.
-        const double value = ReaderAdapters::DecimalReading(id);
-        return value == std::trunc(value) && std::fabs(value) < 1e15 ? QString::number(qint64(value))
-                                                                     : QString::number(value);
+        return Convert::NumberText(ReaderAdapters::DecimalReading(id));
     }
-    if (!m_services.local.gdbLocal)
-        throw RuntimeError(RuntimeError::DatabaseClosed, "Objekt ist ungültig oder nicht mehr festgelegt.");
-    return modChronivo::GetStartnummerByTransponder(*m_services.local.gdbLocal, id);
+    return modChronivo::GetStartnummerByTransponder(m_services.local.database(), id);
 }
 
 bool ReaderConsole::book(const QString& id) {
@@ -280,10 +274,7 @@ void ReaderConsole::confirmTagWrite(const QString& telegram) {
             telegram, edtRFIDKopf->text(), m_profile.lineEnding == LineAssembler::Ending::NativeCr);
         if (!id)
             throw RuntimeError(InvalidProcedureCall, "Ungültiger Prozeduraufruf oder ungültiges Argument");
-        if (!m_services.local.gdbLocal)
-            throw RuntimeError(RuntimeError::DatabaseClosed,
-                               "Objekt ist ungültig oder nicht mehr festgelegt.");
-        QueryDef query = m_services.local.gdbLocal->QueryDefs("pI_Transponder");
+        QueryDef query = m_services.local.database().QueryDefs("pI_Transponder");
         query.setParameter("iTransponderID", *id);
         query.setParameter("iStartnummer", edtWriteText->text());
         query.Execute(dbFailOnError);
@@ -291,8 +282,7 @@ void ReaderConsole::confirmTagWrite(const QString& telegram) {
     } catch (const RuntimeError& e) {
         reportTrapped(e.number(), e.description());
     }
-    const double next = Convert::Val(edtWriteText->text()) + 1;
-    edtWriteText->setText(next == std::trunc(next) ? QString::number(qint64(next)) : QString::number(next));
+    edtWriteText->setText(Convert::NumberText(Convert::Val(edtWriteText->text()) + 1));
     m_services.beeper->Beep();
     setWritePending(false);
     try {

@@ -18,7 +18,7 @@ TransponderData::TransponderData(QObject* parent) : QAbstractTableModel(parent) 
 
 Database& TransponderData::database() const {
     if (!m_db || !m_db->isOpen())
-        throw RuntimeError(RuntimeError::DatabaseClosed, "Objekt ist ungültig oder nicht mehr festgelegt.");
+        throw RuntimeError::ObjectNotSet();
     return *m_db;
 }
 

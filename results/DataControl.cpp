@@ -32,7 +32,7 @@ void DataControl::setRecordSource(const QString& sql, const QVariantMap& paramet
 
 void DataControl::Refresh() {
     if (!m_db)
-        throw RuntimeError(RuntimeError::DatabaseClosed, "Objekt ist ungültig oder nicht mehr festgelegt.");
+        throw RuntimeError::ObjectNotSet();
     QStringList names = m_fieldNames;
     if (m_namesOf != m_sql) {
         Recordset shape = m_db->OpenRecordset(m_sql + " LIMIT 0", m_parameters);
@@ -56,7 +56,7 @@ const QVector<DataControl::Row>& DataControl::page(int p) const {
     if (it != m_pages.constEnd())
         return *it;
     if (!m_db)
-        throw RuntimeError(RuntimeError::DatabaseClosed, "Objekt ist ungültig oder nicht mehr festgelegt.");
+        throw RuntimeError::ObjectNotSet();
     QVariantMap parameters = m_parameters;
     parameters.insert("pageSize", PageSize);
     parameters.insert("pageOffset", qint64(p) * PageSize);

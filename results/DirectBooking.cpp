@@ -17,7 +17,7 @@ QString GetLaufName(const SettingsStore& settings, Database* race, qint32 laufnu
     if (!isOn(settings))
         return {};
     if (!race)
-        throw RuntimeError(RuntimeError::DatabaseClosed, "Objekt ist ungültig oder nicht mehr festgelegt.");
+        throw RuntimeError::ObjectNotSet();
     QueryDef qd = race->QueryDefs("pS_LA_GetBy_LARef");
     qd.setParameter("iLA_REF", laufnummer);
     Recordset rs = qd.OpenRecordset();

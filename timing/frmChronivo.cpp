@@ -10,7 +10,9 @@
 #include "results/BackupLog.h"
 #include "results/DataControl.h"
 #include "results/DirectBooking.h"
+#include "results/ResultEntry.h"
 #include "timing/frmSplash.h"
+#include "timing/Twips.h"
 #include "Version.h"
 
 #include <QAction>
@@ -29,13 +31,8 @@
 
 namespace {
 
-// Window geometry is given in twips; the screen takes 15 twips per pixel.
-constexpr int px(int twips) {
-    return twips / 15;
-}
+using Twips::px;
 
-constexpr int NormalWidthTwips = 9495;
-constexpr int WaveWidthTwips = 13035;
 constexpr int FormHeightTwips = 9900;
 
 QLabel* makeClock(QWidget* parent, const char* name) {
@@ -222,7 +219,7 @@ void frmChronivo::buildControls() {
     connect(cmdStart, &QPushButton::clicked, this, &frmChronivo::cmdStart_Click);
     buildResultArea();
 
-    resize(px(NormalWidthTwips), px(FormHeightTwips));
+    resize(px(Twips::NormalWidth), px(FormHeightTwips));
 }
 
 void frmChronivo::buildMenus() {
@@ -344,11 +341,10 @@ void frmChronivo::Form_Load() {
         // 5. Grids on the selected run.
         Data1->setDatabase(local.gdbLocal);
         Data2->setDatabase(local.gdbLocal);
-        setRecordSources();
         QFont gridFont("Arial", 8);
         dbgZeiten->setFont(gridFont);
-        lblZeitenCaption->setText(QStringLiteral("Lauf %1").arg(currentLauf()));
-        refreshGrids();
+        showRunCaption();
+        RefreshResultViews();
         // 6. Caption with the program's version.
         setWindowTitle(QStringLiteral("%1 für Lauf V %2.%3.%4")
                            .arg(CHRONIVO_APP_TITLE)
@@ -370,7 +366,7 @@ void frmChronivo::Form_Load() {
         const bool byNumber = Convert::Val(settings.GetSetting(Section, "LaufNrStartzeit", "0")) != 0;
         chkLaufNrStartzeit->setChecked(byNumber);
         if (byNumber) {
-            resize(px(WaveWidthTwips), height());
+            resize(px(Twips::WaveWidth), height());
             BuildStartZeitButtons();
             lblText->hide();
             lblStartTimeOut->hide();
@@ -451,17 +447,11 @@ void frmChronivo::Form_Activate() {
             cmdStart_Click();
             const QString shown = lblStartTimeOut->text();
             if (Convert::IsValidTimeText(shown) && shown.size() >= 8) {
-                SYSTEMTIME resumed{};
-                resumed.wHour = static_cast<quint16>(shown.mid(0, 2).toInt());
-                resumed.wMinute = static_cast<quint16>(shown.mid(3, 2).toInt());
-                resumed.wSecond = static_cast<quint16>(shown.mid(6, 2).toInt());
                 // The stored text has whole seconds only. While this program run still holds
                 // the same start it keeps its milliseconds: coming back from a dialog must not
                 // move every later result by up to a second.
-                const bool sameStart = resumed.wHour == m_stRunStart.wHour &&
-                                       resumed.wMinute == m_stRunStart.wMinute &&
-                                       resumed.wSecond == m_stRunStart.wSecond;
-                if (!sameStart)
+                const SYSTEMTIME resumed = ResultEntry::StartRecord(shown);
+                if (!SameSecondOfDay(resumed, m_stRunStart))
                     m_stRunStart = resumed;
             }
         } else {

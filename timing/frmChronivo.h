@@ -235,6 +235,9 @@ private:
     // Takes one result; raises RuntimeError for a failure before the row is stored. False
     // when no row was made (no run start stored, or a first pass was recorded).
     bool TakeResult();
+    // TakeResult with a failure shown in the error box and kept for lastResultFailed();
+    // true when nothing failed.
+    bool takeResultShowingErrors();
     // The open local database; raises RuntimeError when start-up could not open it.
     Database& localDatabase();
     // Raises RuntimeError when the port cannot be opened.
@@ -242,8 +245,9 @@ private:
     void handleModemEvent(SerialPort& port, std::array<bool, 3>& latches, bool takesResults);
     void applyRowStyleFonts(const QFont& font);
     void setRecordSources();
-    void refreshGrids();
     void setClockColor(QLabel* clock, quint32 oleColor);
+    // The result grid's column-group caption: "Lauf " & the run shown.
+    void showRunCaption();
     static quint32 clockColor(const QLabel* clock);
     void setAnzeigeColor(quint32 oleColor);
     void toggleFromMenu(QAction* item, void (frmChronivo::*handler)());

@@ -100,12 +100,10 @@ void frmChronivo::buildResultArea() {
         dbgZeiten->horizontalHeader()->resizeSection(c, resultWidths[c]);
     dbgStartnummern->horizontalHeader()->resizeSection(0, 72);
     dbgStartnummern->horizontalHeader()->resizeSection(1, 34);
-    for (const char* name : {ResultViews::Yellow, ResultViews::Red, ResultViews::Green}) {
-        const quint32 ole = QString(name) == ResultViews::Yellow ? 0x00FFFF
-                            : QString(name) == ResultViews::Red  ? 0x0000FF
-                                                                 : 0x00FF00;
+    const std::pair<const char*, quint32> styles[] = {
+        {ResultViews::Yellow, 0x00FFFF}, {ResultViews::Red, 0x0000FF}, {ResultViews::Green, 0x00FF00}};
+    for (const auto& [name, ole] : styles)
         Data1->setCellStyle(name, {QFont("Arial"), Skin::OleColor(ole)});
-    }
     Data1->setRowLoadedHandler([this](int row) { return dbgZeiten_RowLoaded(row); });
 
     // The window opens with no run going.
@@ -169,6 +167,10 @@ void frmChronivo::applyRowStyleFonts(const QFont& font) {
 
 // ----- record sources and the one refresh rule ----------------------------------------------
 
+void frmChronivo::showRunCaption() {
+    lblZeitenCaption->setText(QStringLiteral("Lauf %1").arg(currentLauf()));
+}
+
 void frmChronivo::setRecordSources() {
     const qint32 lauf = currentLauf();
     // In split-time mode the result grid follows the start number being timed.
@@ -177,12 +179,6 @@ void frmChronivo::setRecordSources() {
                                             : ResultViews::ResultList(lauf);
     ResultViews::Apply(*Data1, results);
     ResultViews::Apply(*Data2, ResultViews::CountPerStartnummer(lauf));
-}
-
-void frmChronivo::refreshGrids() {
-    Data2->Refresh();
-    NoRedraw quiet(dbgZeiten);
-    Data1->Refresh();
 }
 
 void frmChronivo::RefreshResultViews() {

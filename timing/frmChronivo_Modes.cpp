@@ -3,6 +3,7 @@
 #include "core/Convert.h"
 #include "core/Skin.h"
 #include "platform/Services.h"
+#include "timing/Twips.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -13,9 +14,7 @@
 
 namespace {
 
-constexpr int px(int twips) {
-    return twips / 15;
-}
+using Twips::px;
 
 QString boolText(bool value) {
     return value ? QStringLiteral("True") : QStringLiteral("False");

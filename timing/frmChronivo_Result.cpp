@@ -29,20 +29,24 @@ double secondsOfDay(const QTime& t) {
 } // namespace
 
 Database& frmChronivo::localDatabase() {
-    if (!m_services.local.gdbLocal)
-        throw RuntimeError(RuntimeError::DatabaseClosed, "Objekt ist ungültig oder nicht mehr festgelegt.");
-    return *m_services.local.gdbLocal;
+    return m_services.local.database();
 }
 
 void frmChronivo::cmdWertung_Click() {
+    takeResultShowingErrors();
+}
+
+bool frmChronivo::takeResultShowingErrors() {
     m_lastResultFailed = false;
     try {
         TakeResult();
     } catch (const RuntimeError& e) {
+        // Nothing was stored; the timekeeper sees why and takes the result again, and a
+        // reader that handed the number over learns it through lastResultFailed().
         m_lastResultFailed = true;
-        // Nothing was stored; the timekeeper sees why and takes the result again.
         showError(e.number(), e.description());
     }
+    return !m_lastResultFailed;
 }
 
 bool frmChronivo::TakeResult() {
@@ -108,8 +112,7 @@ bool frmChronivo::TakeResult() {
 
     // 5. The starts the times run from.
     m_stGrossStart = ResultEntry::StartRecord(m_sStartTime);
-    if (grossFromRun && m_stGrossStart.wHour == m_stRunStart.wHour &&
-        m_stGrossStart.wMinute == m_stRunStart.wMinute && m_stGrossStart.wSecond == m_stRunStart.wSecond)
+    if (grossFromRun && SameSecondOfDay(m_stGrossStart, m_stRunStart))
         m_stGrossStart.wMilliseconds = m_stRunStart.wMilliseconds;
     m_stNetStart = firstPass ? *firstPass : m_stGrossStart;
 
@@ -126,14 +129,14 @@ bool frmChronivo::TakeResult() {
     row.times = ResultEntry::ComputeTimes(gross, net);
     ResultEntry::Insert(db, row);
 
-    // The row is stored. What follows must not lose it: each step's failure is reported
-    // after the others have run.
-    QList<RuntimeError> failures;
+    // The row is stored. What follows must not lose it: a failed refresh is reported after
+    // the other steps have run.
+    std::optional<RuntimeError> refreshFailure;
     // 9.
     try {
         RefreshResultViews();
     } catch (const RuntimeError& e) {
-        failures << e;
+        refreshFailure = e;
     }
     // 10.
     if (sscLogDatei->isChecked()) {
@@ -149,18 +152,14 @@ bool frmChronivo::TakeResult() {
             SystemFormats::ShortDateText(m_services.clock->now().date()) + " " + lblSysTimeOut->text();
         BackupLog::WriteLogRecord(*m_services.dialogs, lblLogdatei->text(), rec);
     }
-    // 11.
-    try {
-        DirektEinbuchen(sn, static_cast<qint32>(row.times.millisekunden));
-    } catch (const RuntimeError& e) {
-        failures << e;
-    }
+    // 11. Reports its own failures and never throws.
+    DirektEinbuchen(sn, static_cast<qint32>(row.times.millisekunden));
     // 12.
     edtStartnummer->setText("");
     edtStartnummer->setFocus();
     m_services.beeper->Beep();
-    for (const RuntimeError& e : failures)
-        showError(e.number(), e.description());
+    if (refreshFailure)
+        showError(refreshFailure->number(), refreshFailure->description());
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "platform/RuntimeError.h"
 #include "platform/Services.h"
 #include "results/ResultEntry.h"
+#include "timing/Twips.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -14,15 +15,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
-
-namespace {
-
-constexpr int px(int twips) {
-    return twips / 15;
-}
-constexpr int NormalWidthTwips = 9495;
-
-} // namespace
 
 void frmChronivo::buildRunMenu() {
     QMenu* lauf = new QMenu("&Lauf", this);
@@ -107,15 +99,9 @@ void frmChronivo::cmdDurchlauf_Click() {
         cmdStart_Click();
         cmdDurchlauf->setText("Lauf stoppen");
     } else {
-        try {
-            TakeResult();
-        } catch (const RuntimeError& e) {
-            // The run stays open so the result can be taken again; a reader that handed
-            // the number over must not count it as booked.
-            m_lastResultFailed = true;
-            showError(e.number(), e.description());
+        // After a failure the run stays open so the result can be taken again.
+        if (!takeResultShowingErrors())
             return;
-        }
         mnuLaufBeenden_Click();
         cmdDurchlauf->setText("Lauf starten");
     }
@@ -145,7 +131,7 @@ void frmChronivo::mnuLaufBeenden_Click() {
         edtStartnummer->setPalette(pal);
         // 5.-6.
         chkLaufNrStartzeit->setChecked(false);
-        lblZeitenCaption->setText(QStringLiteral("Lauf %1").arg(currentLauf()));
+        showRunCaption();
         // 7.-8. Finisher counters and first passes belong to the run being timed.
         for (int i = 0; i < 10; ++i) {
             settings.SaveSetting(Section, QStringLiteral("ImZiel%1").arg(i), "");
@@ -154,7 +140,7 @@ void frmChronivo::mnuLaufBeenden_Click() {
         }
         settings.DeleteSection("DurchlaufmodusMulti");
         // 9.-10.
-        resize(px(NormalWidthTwips), height());
+        resize(Twips::px(Twips::NormalWidth), height());
         SendAnzeigeRS232("00:00:00");
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());
@@ -172,7 +158,7 @@ void frmChronivo::cboLaufnummer_Click() {
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());
     }
-    lblZeitenCaption->setText(QStringLiteral("Lauf %1").arg(currentLauf()));
+    showRunCaption();
     if (Convert::Val(settings.GetSetting(Section, "Lauf" + n + "Gestartet", "0")) != 0) {
         const QString stored = settings.GetSetting(Section, "Lauf" + n + "Startzeit", "");
         lblStartTimeOut->setText(stored);

@@ -1,4 +1,5 @@
 #include "support/TestServices.h"
+#include "timing/Twips.h"
 #include "timing/frmChronivo.h"
 
 #include <QAction>
@@ -13,9 +14,7 @@
 namespace {
 
 constexpr const char* S = "frmChronivo";
-constexpr int px(int twips) {
-    return twips / 15;
-}
+using Twips::px;
 
 struct Modes : ::testing::Test {
     TestServices t;

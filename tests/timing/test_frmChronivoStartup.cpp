@@ -1,3 +1,5 @@
+#include "MainWindowFixture.h"
+
 #include "core/Skin.h"
 #include "platform/RuntimeError.h"
 #include "support/TestServices.h"
@@ -16,8 +18,6 @@
 
 namespace {
 
-constexpr const char* S = "frmChronivo";
-
 int startLines(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
@@ -25,19 +25,9 @@ int startLines(const QString& path) {
     return static_cast<int>(f.readAll().count("------ Chronvo gestartet um: "));
 }
 
-struct Startup : ::testing::Test {
-    std::unique_ptr<TestServices> t;
-    std::unique_ptr<frmChronivo> w;
-
+// A window started on a test folder that may lack the database.
+struct Startup : MainWindowTest {
     void make(bool withDatabase = true) { t = std::make_unique<TestServices>(withDatabase); }
-    void start() {
-        w = std::make_unique<frmChronivo>(t->services());
-        w->startUp();
-    }
-    void TearDown() override {
-        w.reset();
-        t.reset();
-    }
 };
 
 TEST_F(Startup, OpensTheDatabaseAndFillsCaptionAndRunSelector) {
