@@ -76,10 +76,15 @@ inline QString idOf(int tag) {
     return QStringLiteral("%1").arg(tag, 25, 10, QLatin1Char('0'));
 }
 
+// Where the fake reader listens: a loopback address given as an address, so that no host
+// name has to be looked up (a bare machine may lack a hosts file), and other than 127.0.0.1,
+// which the native console takes for a reader simulated on this PC.
+inline const QString ReaderHost = QStringLiteral("127.0.0.2");
+
 // A reader, or a bridge program, on a loopback port, as the consoles' TCP link reaches it.
 class FakeReaderServer final {
 public:
-    FakeReaderServer() { EXPECT_TRUE(m_server.listen(QHostAddress::LocalHost, 0)); }
+    FakeReaderServer() { EXPECT_TRUE(m_server.listen(QHostAddress(ReaderHost), 0)); }
     quint16 port() const { return m_server.serverPort(); }
     bool waitForPeer() {
         if (!waitUntil([this] { return m_server.hasPendingConnections(); }))
@@ -140,7 +145,7 @@ struct ConsoleTest : ::testing::Test {
     }
 
     // Connects the console's socket to the fake reader and waits until the link is up.
-    void connectTo(ReaderConsole& c, FakeReaderServer& reader, const QString& host = "localhost") {
+    void connectTo(ReaderConsole& c, FakeReaderServer& reader, const QString& host = ReaderHost) {
         c.edtRFIDIpAddr->setText(host);
         c.edtRFIDIpPort->setText(QString::number(reader.port()));
         c.cmdConnect_Click();

@@ -54,7 +54,7 @@ TEST_F(EndToEnd, ReadsOfARunningRunBecomeResultsWithoutRepeatsAndDebouncedReads)
     }
 
     FakeReaderServer reader;
-    c.edtRFIDIpAddr->setText("localhost");
+    c.edtRFIDIpAddr->setText(ReaderHost);
     c.edtRFIDIpPort->setText(QString::number(reader.port()));
     c.cmdConnect_Click();
     ASSERT_TRUE(reader.waitForPeer());

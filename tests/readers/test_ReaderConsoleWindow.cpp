@@ -99,7 +99,7 @@ TEST_F(Window, ClosingWithTheProgramSkipsTheUnload) {
 TEST_F(Window, TheTcpLinkShowsConnectingConnectedAndClosed) {
     FakeReaderServer reader;
     auto& c = open<TcpReaderConsole>(ReaderKind::RFID);
-    c.edtRFIDIpAddr->setText("localhost");
+    c.edtRFIDIpAddr->setText(ReaderHost);
     c.edtRFIDIpPort->setText(QString::number(reader.port()));
     c.cmdConnect_Click();
     EXPECT_EQ(c.statusPanel(1), "verbinde....");
