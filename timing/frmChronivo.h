@@ -122,6 +122,13 @@ public:
     void mnuDirekteinbuchung_Click();
     void mnuPathDatabase_Click();
 
+    // Backup file (frmChronivo_Files.cpp). Both report a failed write as information and
+    // return; the caller goes on. WriteLogRecord takes the start time from lblStartTimeOut.
+    void AppendLogLine(const QString& path, const QString& text);
+    void WriteLogRecord(const QString& path, qint32 place, const QString& startnummer,
+                        const QString& raceClock, const QString& lauf, qint32 grossMs, qint32 netMs,
+                        const QString& dateTime);
+
     // The run number every query uses: the selector's numeric value, 1 for 0 or empty.
     qint32 currentLauf() const;
     // "Fehler: " & number & " - " & description as a critical box.
