@@ -6,10 +6,13 @@
 SELECT MAX(Platzierung) + 1 AS Ausdr1 FROM Chronvo WHERE Laufnummer = :iLaufnummer;
 
 -- query: pI_Chronvo
+-- A row given no net time (a time-file import) takes its gross time as net, so that it can be
+-- exported like any other.
 INSERT INTO Chronvo (Laufnummer, Platzierung, Startnummer, Systemtime, Starttime, Sekunden,
                      Wertungstime, Millisekunden, ZeitNetto, MillisekNetto)
 VALUES (:iLaufnummer, :iPlatzierung, :iStartnummer, :iSystemtime, :iStartTime, :iSekunden,
-        :iWertungstime, :iMillisekunden, :iZeitNetto, :iMillisekNetto);
+        :iWertungstime, :iMillisekunden, COALESCE(:iZeitNetto, :iWertungstime),
+        COALESCE(:iMillisekNetto, :iMillisekunden));
 
 -- query: pD_Platzierung
 DELETE FROM Chronvo WHERE Laufnummer = :iLaufnummer AND Platzierung = :iPlatzierung;

@@ -190,11 +190,6 @@ void frmChronivo::buildControls() {
     lblLogdatei = new QLabel(picBottom);
     lblLogdatei->setObjectName("lblLogdatei");
     lblLogdatei->setGeometry(140, 6, 480, 20);
-    auto* lblFast = new QLabel("Schnellspeicherung:", picBottom);
-    lblFast->setGeometry(8, 28, 130, 20);
-    lblFastSave = new QLabel(picBottom);
-    lblFastSave->setObjectName("lblFastSave");
-    lblFastSave->setGeometry(140, 28, 480, 20);
 
     Data1 = new DataControl(this);
     Data2 = new DataControl(this);
@@ -218,6 +213,7 @@ void frmChronivo::buildControls() {
     connect(cmdEnde, &QPushButton::clicked, this, &frmChronivo::cmdEnde_Click);
     connect(cmdStart, &QPushButton::clicked, this, &frmChronivo::cmdStart_Click);
     buildResultArea();
+    buildFilesArea();
 
     resize(px(Twips::NormalWidth), px(FormHeightTwips));
 }

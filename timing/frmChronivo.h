@@ -134,6 +134,16 @@ public:
     void mnuDatabaseBackup_Click();
     QAction* mnuLogDatei = nullptr;
     QAction* mnuDatabaseBackup = nullptr;
+    // Export file and fast save for the race program, and reading an export file back.
+    void mnuSaveDatabase_Click();
+    void cmdFastSave_Click();
+    void mnuLoadDatei_Click();
+    void mnufastSave_Click();
+    QAction* mnuSaveDatabase = nullptr;
+    QAction* mnuLoadDatei = nullptr;
+    QAction* mnufastSave = nullptr;
+    QFrame* fraFastSave = nullptr;
+    QPushButton* cmdFastSave = nullptr;
     // The common file dialog: its file name survives between uses.
     FileDialogRequest CoDi1;
 
@@ -248,6 +258,7 @@ private:
     void buildRunMenu();
     void buildResultMenu(class QMenu* fileMenu);
     void buildFilesMenu(class QMenu* fileMenu);
+    void buildFilesArea();
     // Takes one result; raises RuntimeError for a failure before the row is stored. False
     // when no row was made (no run start stored, or a first pass was recorded).
     bool TakeResult();
