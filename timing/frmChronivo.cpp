@@ -228,6 +228,7 @@ void frmChronivo::buildMenus() {
     mnuBeenden->setObjectName("mnuBeenden");
     connect(mnuBeenden, &QAction::triggered, this, &frmChronivo::mnuBeenden_Click);
     buildResultMenu(datei);
+    buildCorrection(datei);
 
     QMenu* prefs = menuBar()->addMenu("&Einstellungen");
     prefs->setObjectName("mnuPrefs");
