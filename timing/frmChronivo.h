@@ -2,6 +2,7 @@
 
 #include "core/modChronivo.h"
 
+#include <QHash>
 #include <QMainWindow>
 #include <QString>
 
@@ -209,6 +210,7 @@ public:
     // The run's own start: stamped by the start button with its milliseconds, 0 ms when
     // typed in or resumed. A result measured from a wave or a first pass never changes it.
     SYSTEMTIME m_stRunStart{};
+    QHash<QString, SYSTEMTIME> m_stampedRunStarts; // by run number text, this program run only
     SYSTEMTIME m_stCapture{};        // moment of the last result
     QDateTime m_contactSeenAt;       // moment of the contact edge being handled, if any
     bool m_lastResultFailed = false; // the last hand-over stored no result
@@ -248,6 +250,10 @@ private:
     void setClockColor(QLabel* clock, quint32 oleColor);
     // The result grid's column-group caption: "Lauf " & the run shown.
     void showRunCaption();
+    // Sets m_stRunStart for run n from its stored start text. The stored text has whole
+    // seconds only; a start this program run stamped for the same run and second keeps its
+    // milliseconds, so looking at another run and back never moves later results.
+    void resumeRunStart(const QString& n, const QString& stored);
     static quint32 clockColor(const QLabel* clock);
     void setAnzeigeColor(quint32 oleColor);
     void toggleFromMenu(QAction* item, void (frmChronivo::*handler)());

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <cmath>
 #include <optional>
 #include <utility>
 
@@ -98,10 +99,14 @@ bool frmChronivo::TakeResult() {
                 m_sNetStartTime = stored;
                 firstPass = ResultEntry::StartRecord(stored);
             } else {
+                // Time since the run start within one day, so a window that crosses midnight
+                // still closes.
                 const SYSTEMTIME runStart = ResultEntry::StartRecord(runStartText);
-                const double windowEnd = runStart.wHour * 3600.0 + runStart.wMinute * 60.0 +
-                                         runStart.wSecond + Convert::Val(edtStartdauer->text()) * 60.0;
-                if (!(windowEnd < secondsOfDay(m_services.clock->now().time()))) {
+                const double startOfDay =
+                    runStart.wHour * 3600.0 + runStart.wMinute * 60.0 + runStart.wSecond;
+                const double sinceStart =
+                    std::fmod(secondsOfDay(m_services.clock->now().time()) - startOfDay + 86400.0, 86400.0);
+                if (!(Convert::Val(edtStartdauer->text()) * 60.0 < sinceStart)) {
                     // Inside the start window this pass is the runner's start: no row.
                     settings.SaveSetting(FirstPassSection, snText, lblSysTimeOut->text());
                     return false;
