@@ -250,6 +250,13 @@ void frmChronivo::handleModemEvent(SerialPort& port, std::array<bool, 3>& latche
         line = &SerialPort::DSRHolding;
         break;
     default:
+        // The contact input's device went away: no closure can take a result any more,
+        // which the timekeeper must learn now rather than at the next finisher.
+        if (takesResults && port.CommEvent() == CommEvent::DCB && !port.PortOpen())
+            showError(CommEvent::DCB,
+                      QStringLiteral("Der Kontakteingang an COM%1 ist nicht mehr verfügbar; über den "
+                                     "Kontakt werden keine Wertungen mehr erfasst.")
+                          .arg(port.CommPort()));
         return;
     }
     // One result per rising edge; the line is read again afterwards, so a pulse that has

@@ -202,6 +202,16 @@ TEST_F(Window, TheSerialPortIsOpenedWithItsSettingsAndErrorsAskWhetherToGoOn) {
     EXPECT_EQ(c.lamp(), Lamp::Red);
     EXPECT_EQ(c.statusPanel(1), "");
     EXPECT_EQ(t.dialogs().messages().size(), 2);
+
+    // An adapter pulled out while connected: its box, then the link shows as ended.
+    port.failOpen = false;
+    c.cmdConnect_Click();
+    ASSERT_EQ(c.lamp(), Lamp::Green);
+    t.dialogs().planMsgBox(MsgBoxResult::Ok);
+    port.unplug();
+    EXPECT_EQ(t.dialogs().messages().last(), "Error retrieving DCB");
+    EXPECT_EQ(c.lamp(), Lamp::Red);
+    EXPECT_EQ(c.statusPanel(1), "getrennt...");
 }
 
 TEST_F(Window, ClearLogAndExportOfTheTelegramGrid) {

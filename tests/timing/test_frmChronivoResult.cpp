@@ -391,6 +391,33 @@ TEST_F(Contact, OneResultPerRisingEdgeOfEachLine) {
     EXPECT_EQ(field(rs, 0, "Millisekunden").toLongLong(), 10000);
 }
 
+TEST_F(Contact, APulseThatEndsWhileItsResultIsTakenFreesTheLatch) {
+    startRunAt(10, 0, 0);
+    at(10, 0, 10);
+    // The contact opens again while the result is still being stored; its falling edge
+    // comes in only after the handler, and the next closure must count.
+    t->beeper().onBeep = [&] { port->setLineQuietly(CommEvent::CTS, false); };
+    port->setCTS(true);
+    t->beeper().onBeep = nullptr;
+    port->setCTS(true);
+    EXPECT_EQ(rows().RecordCount(), 2);
+}
+
+TEST_F(Contact, ALostDeviceIsReportedAtOnce) {
+    port->unplug();
+    EXPECT_FALSE(port->PortOpen());
+    ASSERT_EQ(t->dialogs().messages().size(), 1);
+    EXPECT_TRUE(t->dialogs().messages().first().startsWith(
+        "Fehler: 1011 - Der Kontakteingang an COM3 ist nicht mehr verfügbar"))
+        << t->dialogs().messages().first().toStdString();
+    EXPECT_EQ(t->dialogs().shown().back().style, 16);
+    // Other error events of the contact port are none of the timekeeper's business.
+    w->Form_Activate();
+    ASSERT_TRUE(port->PortOpen());
+    port->raiseEvent(CommEvent::Frame);
+    EXPECT_EQ(t->dialogs().messages().size(), 1);
+}
+
 TEST_F(Contact, AnEdgeIsTimedWhenTheLineChangedNotWhenItWasHandled) {
     startRunAt(10, 0, 0);
     // The window thread was busy: the edge is handled 40 ms after the port saw it.
