@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/modChronivo.h"
+#include "platform/Dialogs.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -123,6 +124,20 @@ public:
     void mnuDirekteinbuchung_Click();
     void mnuPathDatabase_Click();
 
+    // ----- result files (frmChronivo_Files.cpp) ----------------------------------------------
+    // Backup file. Both report a failed write as information and return; the caller goes on.
+    // WriteLogRecord takes the start time from lblStartTimeOut.
+    void AppendLogLine(const QString& path, const QString& text);
+    void WriteLogRecord(const QString& path, qint32 place, const QString& startnummer,
+                        const QString& raceClock, const QString& lauf, qint32 grossMs, qint32 netMs,
+                        const QString& dateTime);
+    void mnuLogDatei_Click();
+    void mnuDatabaseBackup_Click();
+    QAction* mnuLogDatei = nullptr;
+    QAction* mnuDatabaseBackup = nullptr;
+    // The common file dialog: its file name survives between uses.
+    FileDialogRequest CoDi1;
+
     // The run number every query uses: the selector's numeric value, 1 for 0 or empty.
     qint32 currentLauf() const;
     // "Fehler: " & number & " - " & description as a critical box.
@@ -234,6 +249,7 @@ private:
     void buildResultArea();
     void buildRunMenu();
     void buildResultMenu(class QMenu* fileMenu);
+    void buildFilesMenu(class QMenu* fileMenu);
     // Takes one result; raises RuntimeError for a failure before the row is stored. False
     // when no row was made (no run start stored, or a first pass was recorded).
     bool TakeResult();

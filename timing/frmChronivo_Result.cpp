@@ -5,7 +5,6 @@
 #include "platform/RuntimeError.h"
 #include "platform/SerialPort.h"
 #include "platform/Services.h"
-#include "results/BackupLog.h"
 #include "results/ResultEntry.h"
 #include "results/ResultViews.h"
 
@@ -144,19 +143,11 @@ bool frmChronivo::TakeResult() {
         refreshFailure = e;
     }
     // 10.
-    if (sscLogDatei->isChecked()) {
-        BackupLog::Record rec;
-        rec.lauf = QString::number(lauf);
-        rec.startDisplay = lblStartTimeOut->text();
-        rec.platz = row.platzierung;
-        rec.startnummer = snText;
-        rec.raceClock = sspWertungTimeOut->text();
-        rec.grossMs = row.times.millisekunden;
-        rec.netMs = row.times.millisekNetto;
-        rec.dateTime =
-            SystemFormats::ShortDateText(m_services.clock->now().date()) + " " + lblSysTimeOut->text();
-        BackupLog::WriteLogRecord(*m_services.dialogs, lblLogdatei->text(), rec);
-    }
+    if (sscLogDatei->isChecked())
+        WriteLogRecord(
+            lblLogdatei->text(), row.platzierung, snText, sspWertungTimeOut->text(), QString::number(lauf),
+            static_cast<qint32>(row.times.millisekunden), static_cast<qint32>(row.times.millisekNetto),
+            SystemFormats::ShortDateText(m_services.clock->now().date()) + " " + lblSysTimeOut->text());
     // 11. Reports its own failures and never throws.
     DirektEinbuchen(sn, static_cast<qint32>(row.times.millisekunden));
     // 12.
