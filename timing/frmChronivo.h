@@ -1,7 +1,9 @@
 #pragma once
 
 #include "core/modChronivo.h"
+#include "platform/Dialogs.h"
 
+#include <QHash>
 #include <QMainWindow>
 #include <QString>
 
@@ -126,6 +128,20 @@ public:
     void mnuDirekteinbuchung_Click();
     void mnuPathDatabase_Click();
 
+    // ----- result files (frmChronivo_Files.cpp) ----------------------------------------------
+    // Backup file. Both report a failed write as information and return; the caller goes on.
+    // WriteLogRecord takes the start time from lblStartTimeOut.
+    void AppendLogLine(const QString& path, const QString& text);
+    void WriteLogRecord(const QString& path, qint32 place, const QString& startnummer,
+                        const QString& raceClock, const QString& lauf, qint32 grossMs, qint32 netMs,
+                        const QString& dateTime);
+    void mnuLogDatei_Click();
+    void mnuDatabaseBackup_Click();
+    QAction* mnuLogDatei = nullptr;
+    QAction* mnuDatabaseBackup = nullptr;
+    // The common file dialog: its file name survives between uses.
+    FileDialogRequest CoDi1;
+
     // The run number every query uses: the selector's numeric value, 1 for 0 or empty.
     qint32 currentLauf() const;
     // "Fehler: " & number & " - " & description as a critical box.
@@ -249,6 +265,7 @@ public:
     // The run's own start: stamped by the start button with its milliseconds, 0 ms when
     // typed in or resumed. A result measured from a wave or a first pass never changes it.
     SYSTEMTIME m_stRunStart{};
+    QHash<QString, SYSTEMTIME> m_stampedRunStarts; // by run number text, this program run only
     SYSTEMTIME m_stCapture{};        // moment of the last result
     QDateTime m_contactSeenAt;       // moment of the contact edge being handled, if any
     bool m_lastResultFailed = false; // the last hand-over stored no result
@@ -272,6 +289,7 @@ private:
     void buildResultArea();
     void buildRunMenu();
     void buildResultMenu(class QMenu* fileMenu);
+    void buildFilesMenu(class QMenu* fileMenu);
     // Takes one result; raises RuntimeError for a failure before the row is stored. False
     // when no row was made (no run start stored, or a first pass was recorded).
     bool TakeResult();
@@ -288,6 +306,10 @@ private:
     void setClockColor(QLabel* clock, quint32 oleColor);
     // The result grid's column-group caption: "Lauf " & the run shown.
     void showRunCaption();
+    // Sets m_stRunStart for run n from its stored start text. The stored text has whole
+    // seconds only; a start this program run stamped for the same run and second keeps its
+    // milliseconds, so looking at another run and back never moves later results.
+    void resumeRunStart(const QString& n, const QString& stored);
     static quint32 clockColor(const QLabel* clock);
     void setAnzeigeColor(quint32 oleColor);
     void toggleFromMenu(QAction* item, void (frmChronivo::*handler)());

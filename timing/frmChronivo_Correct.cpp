@@ -4,7 +4,6 @@
 #include "core/SystemFormats.h"
 #include "platform/RuntimeError.h"
 #include "platform/Services.h"
-#include "results/BackupLog.h"
 #include "results/DataControl.h"
 #include "results/ResultViews.h"
 #include "results/RunCorrection.h"
@@ -451,17 +450,10 @@ void frmChronivo::dbgZeiten_AfterUpdate(const QVariantMap& row) {
     if (numeric)
         DirektEinbuchen(static_cast<qint32>(Convert::ValLong(startnummerText)), static_cast<qint32>(grossMs));
     // 4. A backup line after every edit, ticked or not.
-    BackupLog::Record rec;
-    rec.lauf = QString::number(currentLauf());
-    rec.startDisplay = lblStartTimeOut->text();
-    rec.platz = row.value("Platzierung").toInt();
-    rec.startnummer = startnummerText;
-    rec.raceClock = grossText;
-    rec.grossMs = grossMs;
-    rec.netMs = netMs;
-    rec.dateTime = SystemFormats::ShortDateText(m_services.clock->now().date()) + " " +
-                   row.value("Systemtime").toString();
-    BackupLog::WriteLogRecord(*m_services.dialogs, lblLogdatei->text(), rec);
+    WriteLogRecord(lblLogdatei->text(), row.value("Platzierung").toInt(), startnummerText, grossText,
+                   QString::number(currentLauf()), static_cast<qint32>(grossMs), static_cast<qint32>(netMs),
+                   SystemFormats::ShortDateText(m_services.clock->now().date()) + " " +
+                       row.value("Systemtime").toString());
 }
 
 std::map<qint64, qint32> frmChronivo::RecalcWertungNetto(qint32 Startnummer) {
