@@ -119,6 +119,20 @@ TEST_F(Result, AWaveStartMeasuresItsRunnersAndCountsThemWithoutDisturbingTheRunS
     EXPECT_EQ(setting("ImZiel0"), "1");
 }
 
+TEST_F(Result, ARunnerWithoutAWaveCountsForTheWaveOfTheRunStart) {
+    t->settings().SaveSetting(S, "LaufNrStartzeit", "1");
+    t->settings().SaveSetting("StartZeiten", "Rows", "2");
+    t->settings().SaveSetting("StartZeiten", "1", "1;100;10:05:00;A");
+    t->settings().SaveSetting("StartZeiten", "2", "101;200;10:00:00;B");
+    start();
+    startRunAt(10, 0, 0);
+    at(10, 30, 0);
+    enter("500");
+    enter("150");
+    EXPECT_EQ(w->edtImZiel[0]->text(), "0");
+    EXPECT_EQ(w->edtImZiel[1]->text(), "2");
+}
+
 struct NetPassThrough : MainWindowTest {
     void SetUp() override {
         t->settings().SaveSetting(S, "DurchlaufmodusMulti", "-1");
@@ -213,6 +227,35 @@ TEST_F(Result, StartTimesByStartNumberNeverOpenANetStartWindow) {
     EXPECT_EQ(field(rs, 1, "Millisekunden").toLongLong(), 60000);
     EXPECT_EQ(setting("7", "DurchlaufmodusMulti"), "<none>");
     EXPECT_EQ(setting("200", "DurchlaufmodusMulti"), "<none>");
+}
+
+TEST_F(NetPassThrough, TheBackupLineAndTheBookingCarryGrossAndNetApart) {
+    w->sscLogDatei->setChecked(true);
+    at(10, 1, 0);
+    enter("7");
+    at(10, 21, 0, 250);
+    w->sspWertungTimeOut->setText("00:21:00");
+    enter("7");
+    QFile log(t->path("backup.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains(";1260250;1200250;7 "));
+}
+
+TEST_F(Result, ATakenResultIsBookedIntoTheRaceProgramWithItsGrossTime) {
+    t->settings().SaveSetting(S, "Direkteinbuchung", "-1");
+    t->settings().SaveSetting(S, "DBDirekt", t->copyRaceDatabase());
+    t->settings().SaveSetting(S, "DurchlaufmodusMulti", "-1");
+    start();
+    ASSERT_TRUE(w->m_dbRace);
+    startRunAt(10, 0, 0, 500);
+    at(10, 1, 0);
+    enter("12"); // first pass: no row, nothing booked
+    at(10, 21, 0, 250);
+    enter("12");
+    Recordset wt = w->m_dbRace->OpenRecordset("select WT_MillSek from WT where WT_StartNr = 12");
+    ASSERT_EQ(wt.RecordCount(), 1);
+    EXPECT_EQ(wt.Fields("WT_MillSek").toLongLong(), 1259750);
+    EXPECT_EQ(rows().Fields("MillisekNetto").toLongLong(), 1200250);
 }
 
 TEST_F(Result, NetPassThroughTickedFromTheMenuOpensAThreeMinuteStartWindow) {
