@@ -61,6 +61,10 @@ TEST_F(Assignments, NewProposesTheNextNumberAndSaveStoresTheRow) {
     EXPECT_EQ(t.dialogs().messages().last(), "Transponder wurde schon erfasst!");
     EXPECT_EQ(c.edtTransponder->text(), "");
     EXPECT_EQ(rows(), 1);
+    // The refused number counts all the same: "&Neu" offers the one after it.
+    c.cmdNeu_Click();
+    EXPECT_EQ(c.edtStartnummer->text(), "51");
+    c.edtStartnummer->setText("50");
     // The new record is still being made: another ID stores it.
     c.edtTransponder->setText("T50");
     c.cmdSpeichern_Click();
