@@ -225,6 +225,7 @@ void frmChronivo::buildMenus() {
     connect(mnuBeenden, &QAction::triggered, this, &frmChronivo::mnuBeenden_Click);
     buildResultMenu(datei);
     buildFilesMenu(datei);
+    buildCorrection(datei);
 
     QMenu* prefs = menuBar()->addMenu("&Einstellungen");
     prefs->setObjectName("mnuPrefs");
@@ -441,15 +442,7 @@ void frmChronivo::Form_Activate() {
         if (Convert::Val(settings.GetSetting(Section, "Lauf" + n + "Gestartet", "0")) != 0) {
             lblStartTimeOut->setText(settings.GetSetting(Section, "Lauf" + n + "Startzeit", ""));
             cmdStart_Click();
-            const QString shown = lblStartTimeOut->text();
-            if (Convert::IsValidTimeText(shown) && shown.size() >= 8) {
-                // The stored text has whole seconds only. While this program run still holds
-                // the same start it keeps its milliseconds: coming back from a dialog must not
-                // move every later result by up to a second.
-                const SYSTEMTIME resumed = ResultEntry::StartRecord(shown);
-                if (!SameSecondOfDay(resumed, m_stRunStart))
-                    m_stRunStart = resumed;
-            }
+            resumeRunStart(n, lblStartTimeOut->text());
         } else {
             sspWertungTimeOut->setText("");
         }
