@@ -6,8 +6,6 @@
 SELECT MAX(Platzierung) + 1 AS Ausdr1 FROM Chronvo WHERE Laufnummer = :iLaufnummer;
 
 -- query: pI_Chronvo
--- A row given no net time (a time-file import) takes its gross time as net, so that it can be
--- exported like any other.
 -- Sekunden is a whole-number field: a fractional value (a result typed in by hand passes its
 -- milliseconds / 1000) is stored rounded half to even, as the field's type would store it.
 INSERT INTO Chronvo (Laufnummer, Platzierung, Startnummer, Systemtime, Starttime, Sekunden,
@@ -20,8 +18,7 @@ VALUES (:iLaufnummer, :iPlatzierung, :iStartnummer, :iSystemtime, :iStartTime,
                 WHEN abs(:iSekunden - CAST(:iSekunden AS INTEGER)) = 0.5 THEN CAST(:iSekunden AS INTEGER) % 2
                 ELSE 0 END
         ELSE :iSekunden END,
-        :iWertungstime, :iMillisekunden, COALESCE(:iZeitNetto, :iWertungstime),
-        COALESCE(:iMillisekNetto, :iMillisekunden));
+        :iWertungstime, :iMillisekunden, :iZeitNetto, :iMillisekNetto);
 
 -- query: pD_Platzierung
 DELETE FROM Chronvo WHERE Laufnummer = :iLaufnummer AND Platzierung = :iPlatzierung;
