@@ -149,6 +149,23 @@ public:
     QAction* mnufastSave = nullptr;
     QFrame* fraFastSave = nullptr;
     QPushButton* cmdFastSave = nullptr;
+    // Time-file panel and start-number file.
+    void mnuLoadZeitDatei_Click();
+    void cmdZeitdateiLaufstart_Click();
+    void cmdZeitdateiImport_Click();
+    void cmdZeitdateiCancel_Click();
+    void mnuLoadStartnummern_Click();
+    QAction* mnuLoadZeitDatei = nullptr;
+    QAction* mnuLoadStartnummern = nullptr;
+    QFrame* fraZeitdatei = nullptr;
+    // Guide labels 0, 1, 3 and 4; 2 shows the run start entered ("hh:mm:ss" while none is).
+    std::array<QLabel*, 5> lblDummy1{};
+    QPushButton* cmdZeitdateiLaufstart = nullptr;
+    QPushButton* cmdZeitdateiImport = nullptr;
+    QPushButton* cmdZeitdateiCancel = nullptr;
+    QLineEdit* edtCounter = nullptr; // tag reads read by the running import
+    SYSTEMTIME m_stFileRunStart{};   // run start entered for the time file
+    SYSTEMTIME m_stFileCapture{};    // moment of the read being inserted
     // The common file dialog: its file name survives between uses.
     FileDialogRequest CoDi1;
 
@@ -276,11 +293,11 @@ public:
     // typed in or resumed. A result measured from a wave or a first pass never changes it.
     SYSTEMTIME m_stRunStart{};
     QHash<QString, SYSTEMTIME> m_stampedRunStarts; // by run number text, this program run only
-    SYSTEMTIME m_stCapture{};        // moment of the last result
-    QDateTime m_contactSeenAt;       // moment of the contact edge being handled, if any
-    bool m_lastResultFailed = false; // the last hand-over stored no result
-    SYSTEMTIME m_stGrossStart{};     // start the last result's gross time runs from
-    SYSTEMTIME m_stNetStart{};       // start the last result's net time runs from
+    SYSTEMTIME m_stCapture{};                      // moment of the last result
+    QDateTime m_contactSeenAt;                     // moment of the contact edge being handled, if any
+    bool m_lastResultFailed = false;               // the last hand-over stored no result
+    SYSTEMTIME m_stGrossStart{};                   // start the last result's gross time runs from
+    SYSTEMTIME m_stNetStart{};                     // start the last result's net time runs from
     QString m_sStartTime;
     QString m_sNetStartTime;
     bool m_bDoppelt = false;
@@ -301,6 +318,8 @@ private:
     void buildResultMenu(class QMenu* fileMenu);
     void buildFilesMenu(class QMenu* fileMenu);
     void buildFilesArea();
+    void buildTimeFilePanel();
+    void ImportZeitdatei();
     // Takes one result; raises RuntimeError for a failure before the row is stored. False
     // when no row was made (no run start stored, or a first pass was recorded).
     bool TakeResult();

@@ -7,6 +7,7 @@
 #include "results/BackupLog.h"
 #include "results/DataControl.h"
 #include "results/ExportFile.h"
+#include "results/FileImport.h"
 #include "timing/ElidedLabel.h"
 
 #include <QAction>
@@ -55,6 +56,11 @@ void frmChronivo::buildFilesMenu(QMenu* fileMenu) {
     add(mnuLoadDatei, "mnuLoadDatei", "Export-Datei &laden", &frmChronivo::mnuLoadDatei_Click);
     add(mnufastSave, "mnufastSave", "Pfad für &Schnellspeicherung", &frmChronivo::mnufastSave_Click);
     fileMenu->insertSeparator(before);
+    add(mnuLoadZeitDatei, "mnuLoadZeitDatei", "RF-Reader Zeit-Datei laden",
+        &frmChronivo::mnuLoadZeitDatei_Click);
+    add(mnuLoadStartnummern, "mnuLoadStartnummern", "Startnummern-Datei einlesen",
+        &frmChronivo::mnuLoadStartnummern_Click);
+    fileMenu->insertSeparator(before);
     add(mnuLogDatei, "mnuLogDatei", "&Pfad für Zusatzsicherung einstellen", &frmChronivo::mnuLogDatei_Click);
     add(mnuDatabaseBackup, "mnuDatabaseBackup", "Datenbank &sichern", &frmChronivo::mnuDatabaseBackup_Click);
     fileMenu->insertSeparator(before);
@@ -86,6 +92,7 @@ void frmChronivo::buildFilesArea() {
     layout->addWidget(lblFastSave);
     layout->addStretch();
     connect(cmdFastSave, &QPushButton::clicked, this, &frmChronivo::cmdFastSave_Click);
+    buildTimeFilePanel();
 }
 
 // ----- backup file --------------------------------------------------------------------------
@@ -221,10 +228,12 @@ void frmChronivo::mnuLoadDatei_Click() {
         const qint32 lauf = currentLauf();
         std::optional<RuntimeError> failure;
         try {
-            // Only whole records: a trailing piece of a cut file is no result.
-            for (QByteArray chunk = file.read(ExportFile::RecordSize); chunk.size() == ExportFile::RecordSize;
-                 chunk = file.read(ExportFile::RecordSize))
-                ExportFile::Insert(db, lauf, ExportFile::Unpack(chunk.constData()));
+            FileImport::CommitEachWritten(*m_services.local.gwsLocal, db, [&] {
+                // Only whole records: a trailing piece of a cut file is no result.
+                for (QByteArray chunk = file.read(ExportFile::RecordSize);
+                     chunk.size() == ExportFile::RecordSize; chunk = file.read(ExportFile::RecordSize))
+                    ExportFile::Insert(db, lauf, ExportFile::Unpack(chunk.constData()));
+            });
         } catch (const RuntimeError& e) {
             // The rows before the failing record stay and are shown.
             failure = e;

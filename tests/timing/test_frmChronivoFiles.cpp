@@ -4,6 +4,9 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QFrame>
+#include <QPushButton>
+#include <QTimer>
 
 #include <cmath>
 #include <cstring>
@@ -213,6 +216,133 @@ TEST_F(Export, ReadingBackInsertsWholeRecordsIntoTheSelectedRun) {
     w->mnuLoadDatei_Click();
     EXPECT_EQ(t->dialogs().lastFileRequest.fileName, t->path("bad.exp"));
     EXPECT_EQ(rows(4).RecordCount(), 1);
+}
+
+// A tag-read line of a time file: four characters, then the reader's telegram with the read
+// at that time of 2026-01-01 on the reader's clock and the transponder's ID.
+QByteArray tagLine(const QTime& time, const QString& id, const char* uam = "uam") {
+    const qint64 s = QDateTime(QDate(2026, 1, 1), time, Qt::UTC).toSecsSinceEpoch();
+    const QString hex = QStringLiteral("%1").arg(s, 8, 16, QChar('0')).toUpper();
+    const QString pairs = hex.mid(6, 2) + hex.mid(4, 2) + hex.mid(2, 2) + hex.mid(0, 2);
+    return ("0001S2C" + QString(uam) + "READER1" + pairs + "00" + id.rightJustified(24, '0')).toLatin1();
+}
+
+struct TimeFile : MainWindowTest {
+    void SetUp() override {
+        start();
+        w->mnuLoadZeitDatei_Click();
+    }
+    void typeStart(const QString& text) {
+        t->dialogs().planInputBox(text);
+        w->cmdZeitdateiLaufstart_Click();
+    }
+    void import(const QByteArray& content) {
+        QFile f(t->path("zeiten.txt"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+        f.close();
+        t->dialogs().planFile(t->path("zeiten.txt"));
+        w->cmdZeitdateiImport_Click();
+    }
+};
+
+TEST_F(TimeFile, ThePanelTakesTheStartOnlyAsHhMmSs) {
+    EXPECT_TRUE(w->fraZeitdatei->isVisible());
+    EXPECT_FALSE(w->cmdStart->isVisible());
+    EXPECT_FALSE(w->cmdAutoStart->isVisible());
+    EXPECT_FALSE(w->tmrBlinker->isActive());
+
+    w->cmdZeitdateiImport_Click();
+    EXPECT_EQ(t->dialogs().messages().back(), "Bitte eine Start-Zeit eingaben!");
+    for (const char* refused : {"7:05:00", "25:00:00", "12.05.26"}) {
+        typeStart(refused);
+        EXPECT_EQ(t->dialogs().messages().back(),
+                  QString::fromUtf8("Kein gültiges Datum!!!\rBitte Datumsformat überprüfen!!!"));
+        EXPECT_EQ(w->lblDummy1[2]->text(), "hh:mm:ss");
+    }
+    typeStart("07:05:00");
+    EXPECT_EQ(w->lblDummy1[2]->text(), "07:05:00");
+    typeStart("  ");
+    EXPECT_EQ(w->lblDummy1[2]->text(), "07:05:00");
+
+    w->cmdZeitdateiCancel_Click();
+    EXPECT_FALSE(w->fraZeitdatei->isVisible());
+    EXPECT_TRUE(w->cmdStart->isVisible());
+    EXPECT_TRUE(w->tmrBlinker->isActive());
+}
+
+TEST_F(TimeFile, EachTagReadWithAStartNumberBecomesARowAtItsPositionInTheFile) {
+    QueryDef assign = t->services().local.gdbLocal->QueryDefs("pI_Transponder");
+    assign.setParameter("iTransponderID", "0000000000000000ABCDEF12");
+    assign.setParameter("iStartnummer", 7);
+    assign.Execute();
+    const QByteArray file = "Reader gestartet\r\n" + tagLine(QTime(12, 0, 0), "42") + "\r" +
+                            tagLine(QTime(11, 29, 50), "ABCDEF12", "UAM") + "\r\n" +
+                            tagLine(QTime(12, 1, 0), "KEINER") + "\r\n" + "Antenne 2 aus\r\n" +
+                            tagLine(QTime(12, 2, 0), "43") + "\r\n" + tagLine(QTime(12, 3, 0), "44") +
+                            "\r\n" + "uam ohne Zeit\r\n";
+    ASSERT_TRUE(file.contains("C0615669")); // 12:00:00
+    typeStart("11:30:00");
+    at(15, 0, 0);
+    import(file);
+    EXPECT_EQ(w->edtCounter->text(), "5");
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 4);
+    QList<int> places;
+    for (rs.MoveFirst(); !rs.isEOF(); rs.MoveNext())
+        places << rs.Fields("Platzierung").toInt();
+    EXPECT_EQ(places, QList<int>({1, 2, 4, 5}));
+    EXPECT_EQ(field(rs, 0, "Startnummer").toInt(), 42);
+    EXPECT_EQ(field(rs, 0, "Sekunden").toInt(), 1800);
+    EXPECT_EQ(field(rs, 0, "Wertungstime").toString(), "00:30:00");
+    EXPECT_EQ(field(rs, 0, "Millisekunden").toInt(), 1800000);
+    EXPECT_EQ(field(rs, 0, "Starttime").toString(), "11:30:00");
+    EXPECT_EQ(field(rs, 0, "Systemtime").toString(), "17.05.2026 15:00:00");
+    // Without a net start of their own the rows carry their gross time as net.
+    EXPECT_EQ(field(rs, 0, "MillisekNetto").toInt(), 1800000);
+    EXPECT_EQ(field(rs, 0, "ZeitNetto").toString(), "00:30:00");
+    EXPECT_EQ(field(rs, 1, "Startnummer").toInt(), 7);
+    EXPECT_EQ(field(rs, 1, "Sekunden").toInt(), -10);
+    EXPECT_EQ(field(rs, 1, "Wertungstime").toString(), "23:59:50");
+    EXPECT_EQ(w->Data1->RecordCount(), 4);
+
+    // Another start against the same file, in another run; the panel stays open.
+    chooseRun(2);
+    typeStart("11:30:10");
+    import(file);
+    Recordset run2 = rows(2);
+    EXPECT_EQ(field(run2, 0, "Sekunden").toInt(), 1790);
+    EXPECT_TRUE(w->fraZeitdatei->isVisible());
+
+    // The imported run goes to the race program like any other.
+    chooseRun(1);
+    w->cmdFastSave_Click();
+    EXPECT_EQ(readAll(t->path("fastsave.log")).size(), 4 * ExportFile::RecordSize);
+    EXPECT_EQ(t->dialogs().countContaining("Fehler"), 0);
+}
+
+TEST_F(TimeFile, AStartNumberFileWritesPlacesInFinishingOrder) {
+    w->cmdZeitdateiCancel_Click();
+    startRunAt(10, 0, 0);
+    for (int i = 1; i <= 3; ++i) {
+        at(10, 10, i);
+        enter(QString::number(i));
+    }
+    QFile f(t->path("nummern.txt"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("12\r\n-1\r\n7\r\n");
+    f.close();
+    t->dialogs().planFile("");
+    w->mnuLoadStartnummern_Click();
+    Recordset unchanged = rows();
+    EXPECT_EQ(field(unchanged, 0, "Startnummer").toInt(), 1);
+    t->dialogs().planFile(t->path("nummern.txt"));
+    w->mnuLoadStartnummern_Click();
+    Recordset rs = rows();
+    EXPECT_EQ(field(rs, 0, "Startnummer").toInt(), 12);
+    EXPECT_EQ(field(rs, 1, "Startnummer").toInt(), 2);
+    EXPECT_EQ(field(rs, 2, "Startnummer").toInt(), 7);
+    EXPECT_EQ(w->Data2->RecordCount(), 3);
 }
 
 } // namespace
