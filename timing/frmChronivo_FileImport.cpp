@@ -98,9 +98,7 @@ void frmChronivo::buildTimeFilePanel() {
 void frmChronivo::mnuLoadZeitDatei_Click() {
     fraZeitdatei->show();
     fraZeitdatei->raise();
-    // The button that inserts a result at a place, where the window has one.
-    if (auto* insert = findChild<QPushButton*>("cmdInsert"))
-        insert->setEnabled(false);
+    cmdInsert->setEnabled(false);
     cmdStart->hide();
     cmdAutoStart->hide();
     tmrBlinker->stop();
@@ -108,10 +106,10 @@ void frmChronivo::mnuLoadZeitDatei_Click() {
 
 void frmChronivo::cmdZeitdateiCancel_Click() {
     fraZeitdatei->hide();
-    if (auto* insert = findChild<QPushButton*>("cmdInsert"))
-        insert->setEnabled(true);
-    cmdStart->show();
-    cmdAutoStart->show();
+    cmdInsert->setEnabled(true);
+    // The start buttons come back as the pass-through mode has them (hidden in single
+    // pass-through, where the pass-through button starts the run).
+    ApplyDurchlaufModus();
     tmrBlinker->start();
 }
 

@@ -17,7 +17,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QStyle>
-#include <QVBoxLayout>
+#include <QHBoxLayout>
 
 namespace {
 
@@ -67,30 +67,26 @@ void frmChronivo::buildFilesMenu(QMenu* fileMenu) {
 }
 
 void frmChronivo::buildFilesArea() {
-    QWidget* central = centralWidget();
-    // Below the result button, above the end button.
-    fraFastSave = new QFrame(central);
+    // The second line of the bottom bar, under the backup file: the left column and the area
+    // below the grid change with the window's modes, the bar does not.
+    fraFastSave = new QFrame(picBottom);
     fraFastSave->setObjectName("fraFastSave");
-    fraFastSave->setFrameShape(QFrame::StyledPanel);
-    fraFastSave->setGeometry(8, 346, 150, 146);
-    auto* layout = new QVBoxLayout(fraFastSave);
-    layout->setContentsMargins(6, 4, 6, 4);
-    layout->setSpacing(3);
-    auto* caption =
-        new QLabel(QString::fromUtf8("Schnellspeicherung der Import-Datei für Vek. Lauf"), fraFastSave);
-    caption->setWordWrap(true);
-    layout->addWidget(caption);
+    fraFastSave->setGeometry(8, 27, 610, 25);
+    auto* layout = new QHBoxLayout(fraFastSave);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(6);
+    layout->addWidget(
+        new QLabel(QString::fromUtf8("Schnellspeicherung der Import-Datei für Vek. Lauf:"), fraFastSave));
     cmdFastSave =
         new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton), "Speichern", fraFastSave);
     cmdFastSave->setObjectName("cmdFastSave");
     cmdFastSave->setToolTip("Erfasste Wertungen sofort speichern");
-    cmdFastSave->setMinimumHeight(30);
     layout->addWidget(cmdFastSave);
     layout->addWidget(new QLabel("Pfad:", fraFastSave));
     lblFastSave = new ElidedLabel(fraFastSave);
     lblFastSave->setObjectName("lblFastSave");
-    layout->addWidget(lblFastSave);
-    layout->addStretch();
+    lblFastSave->setMinimumWidth(60);
+    layout->addWidget(lblFastSave, 1);
     connect(cmdFastSave, &QPushButton::clicked, this, &frmChronivo::cmdFastSave_Click);
     buildTimeFilePanel();
 }

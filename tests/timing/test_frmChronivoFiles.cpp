@@ -251,6 +251,7 @@ TEST_F(TimeFile, ThePanelTakesTheStartOnlyAsHhMmSs) {
     EXPECT_FALSE(w->cmdStart->isVisible());
     EXPECT_FALSE(w->cmdAutoStart->isVisible());
     EXPECT_FALSE(w->tmrBlinker->isActive());
+    EXPECT_FALSE(w->cmdInsert->isEnabled());
 
     w->cmdZeitdateiImport_Click();
     EXPECT_EQ(t->dialogs().messages().back(), "Bitte eine Start-Zeit eingaben!");
@@ -268,7 +269,16 @@ TEST_F(TimeFile, ThePanelTakesTheStartOnlyAsHhMmSs) {
     w->cmdZeitdateiCancel_Click();
     EXPECT_FALSE(w->fraZeitdatei->isVisible());
     EXPECT_TRUE(w->cmdStart->isVisible());
+    EXPECT_TRUE(w->cmdAutoStart->isVisible());
     EXPECT_TRUE(w->tmrBlinker->isActive());
+    EXPECT_TRUE(w->cmdInsert->isEnabled());
+
+    // In single pass-through mode the start buttons stay hidden when the panel closes.
+    w->mnuDurchlaufModus_Click();
+    w->mnuLoadZeitDatei_Click();
+    w->cmdZeitdateiCancel_Click();
+    EXPECT_FALSE(w->cmdStart->isVisible());
+    EXPECT_TRUE(w->cmdDurchlauf->isVisible());
 }
 
 TEST_F(TimeFile, EachTagReadWithAStartNumberBecomesARowAtItsPositionInTheFile) {
