@@ -29,6 +29,8 @@ public:
     void setLineQuietly(int eventCode, bool high);
     void feed(const QByteArray& data);
     void raiseEvent(int code) { raise(code); }
+    // The adapter is pulled out.
+    void unplug() { deviceLost(); }
     QByteArray written;
     bool failOpen = false;
     // Port numbers that some other program holds: opening them fails.
