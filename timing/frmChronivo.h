@@ -188,6 +188,11 @@ public:
     ReaderConsole* readerConsole(ReaderKind kind) const;
     MainWindowReaderLink* m_readerLink = nullptr; // owns the consoles
 
+    // ----- about box and online update, menu "&Hilfe" (frmChronivo_About.cpp) -------------
+    QAction* mnuAboutChronivo = nullptr;
+    void buildAboutMenu();
+    void mnuAboutChronivo_Click();
+
     QTimer* Timer1 = nullptr;     // race clock, 1000 ms, only while a run is going
     QTimer* Timer2 = nullptr;     // system clock and wave buttons, 250 ms
     QTimer* Timer3 = nullptr;     // display-board feed, 100 ms
