@@ -190,11 +190,6 @@ void frmChronivo::buildControls() {
     lblLogdatei = new QLabel(picBottom);
     lblLogdatei->setObjectName("lblLogdatei");
     lblLogdatei->setGeometry(140, 6, 480, 20);
-    auto* lblFast = new QLabel("Schnellspeicherung:", picBottom);
-    lblFast->setGeometry(8, 28, 130, 20);
-    lblFastSave = new QLabel(picBottom);
-    lblFastSave->setObjectName("lblFastSave");
-    lblFastSave->setGeometry(140, 28, 480, 20);
 
     Data1 = new DataControl(this);
     Data2 = new DataControl(this);
@@ -218,6 +213,7 @@ void frmChronivo::buildControls() {
     connect(cmdEnde, &QPushButton::clicked, this, &frmChronivo::cmdEnde_Click);
     connect(cmdStart, &QPushButton::clicked, this, &frmChronivo::cmdStart_Click);
     buildResultArea();
+    buildFilesArea();
 
     resize(px(Twips::NormalWidth), px(FormHeightTwips));
 }
@@ -228,6 +224,8 @@ void frmChronivo::buildMenus() {
     mnuBeenden->setObjectName("mnuBeenden");
     connect(mnuBeenden, &QAction::triggered, this, &frmChronivo::mnuBeenden_Click);
     buildResultMenu(datei);
+    buildFilesMenu(datei);
+    buildCorrection(datei);
 
     QMenu* prefs = menuBar()->addMenu("&Einstellungen");
     prefs->setObjectName("mnuPrefs");
@@ -426,9 +424,8 @@ void frmChronivo::Form_Activate() {
         lblZeitenTitle->setText(mnuTriathlon->isChecked() ? "Erfasste Wertungen (Zwischenzeiten)"
                                                           : "Erfasste Wertungen");
         // 4. Backup and fast-save paths.
-        const QString defaultLog = SystemFormats::DefaultDrivePath(
-            "C:\\Chronivo" + SystemFormats::ShortDateText(m_services.clock->now().date()) + ".log");
-        lblLogdatei->setText(settings.GetSetting(Section, "LogDatei", defaultLog));
+        lblLogdatei->setText(
+            settings.GetSetting(Section, "LogDatei", BackupLog::DefaultPath(m_services.clock->now().date())));
         lblFastSave->setText(settings.GetSetting(
             Section, "FastSaveDatei", SystemFormats::DefaultDrivePath("C:\\Schnellspeicherung.log")));
         // 5. Grid fonts.
@@ -446,15 +443,7 @@ void frmChronivo::Form_Activate() {
         if (Convert::Val(settings.GetSetting(Section, "Lauf" + n + "Gestartet", "0")) != 0) {
             lblStartTimeOut->setText(settings.GetSetting(Section, "Lauf" + n + "Startzeit", ""));
             cmdStart_Click();
-            const QString shown = lblStartTimeOut->text();
-            if (Convert::IsValidTimeText(shown) && shown.size() >= 8) {
-                // The stored text has whole seconds only. While this program run still holds
-                // the same start it keeps its milliseconds: coming back from a dialog must not
-                // move every later result by up to a second.
-                const SYSTEMTIME resumed = ResultEntry::StartRecord(shown);
-                if (!SameSecondOfDay(resumed, m_stRunStart))
-                    m_stRunStart = resumed;
-            }
+            resumeRunStart(n, lblStartTimeOut->text());
         } else {
             sspWertungTimeOut->setText("");
         }
@@ -468,8 +457,8 @@ void frmChronivo::Form_Activate() {
         // 10.
         SendAnzeigeRS232("00:00:00");
         // 11. A start line in the backup file, whether or not the backup is ticked.
-        BackupLog::AppendLogLine(*m_services.dialogs, lblLogdatei->text(),
-                                 BackupLog::StartLine(m_services.clock->now().time().toString("hh:mm:ss")));
+        AppendLogLine(lblLogdatei->text(),
+                      BackupLog::StartLine(m_services.clock->now().time().toString("hh:mm:ss")));
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());
     }
