@@ -171,6 +171,16 @@ public:
 
     // The run number every query uses: the selector's numeric value, 1 for 0 or empty.
     qint32 currentLauf() const;
+
+    // ----- run selector and the guards of run control (frmChronivo_RunSelector.cpp) -----------
+    // The run the window works on, as settings keys spell it ("1" to "10"; "" until the load
+    // filled the selector). Text being typed into the selector is not a run until accepted.
+    const QString& runText() const { return m_sLaufnummer; }
+    // The selector's text was typed and left (Enter or focus): a run 1 to 10 is chosen,
+    // anything else is refused and the selector shows the current run again.
+    void cboLaufnummer_EditingFinished();
+    // True while the local database is open; without it no run can be started or timed.
+    bool hasLocalDatabase() const;
     // "Fehler: " & number & " - " & description as a critical box.
     void showError(long number, const QString& description);
 
@@ -321,6 +331,18 @@ private:
     void buildResultArea();
     void buildRunMenu();
     void buildResultMenu(class QMenu* fileMenu);
+    void buildRunSelector();
+    void fillRunSelector();
+    bool acceptTypedRun();
+    void showAcceptedRun();
+    // Start buttons, start-number field, result button and the run menu off while no
+    // database is open.
+    void lockRunControlsWithoutDatabase();
+    // A run marked running whose stored start is no time of day: shown as not running with a
+    // message, its mark cleared. True when that happened.
+    bool refuseBrokenRunStart(const QString& n, const QString& stored);
+    // The not-running look of the window (buttons, clocks, field), writing no settings.
+    void showNotRunning();
     void buildFilesMenu(class QMenu* fileMenu);
     void buildFilesArea();
     void buildTimeFilePanel();
@@ -363,4 +385,5 @@ private:
     std::array<bool, 3> m_comm1Latch{};
     std::array<bool, 3> m_comm2Latch{};
     bool m_rowLoadedErrorPending = false;
+    QString m_sLaufnummer; // the accepted run, see runText()
 };
