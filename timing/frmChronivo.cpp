@@ -262,6 +262,7 @@ void frmChronivo::buildMenus() {
     buildRunMenu();
     buildReaderMenu();
     buildWaveMenu();
+    buildAboutMenu();
 }
 
 void frmChronivo::startUp() {
