@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ChildProcess.h"
 #include "platform/Clock.h"
 #include "platform/DbEngine.h"
 #include "platform/Dialogs.h"
@@ -28,8 +29,7 @@ struct LocalDatabase {
 
 // Everything the windows take from the operating system and the runtime, handed in at
 // construction so that tests can replace any of it. There is one of these in main().
-// Devices that later features add (child processes, HTTP, unzip) get their factories
-// here as well.
+// Devices that later features add (HTTP, unzip) get their factories here as well.
 struct Services {
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<DbEngine> dbEngine;
@@ -40,6 +40,9 @@ struct Services {
     // New devices. Tests replace these with fakes or point them at pseudo-terminals.
     SerialPortFactory createSerialPort;
     TcpSocketFactory createTcpSocket;
+    // Child processes (the reader bridges); ending a process recorded in an earlier run.
+    ChildProcessFactory createChildProcess;
+    std::function<bool(const QString& identity)> endIdentifiedProcess;
     // Opens a text file in the system's text viewer (Notepad on Windows); false when the viewer
     // could not be started. The file need not exist.
     std::function<bool(const QString& file)> openTextViewer;
