@@ -50,9 +50,9 @@ struct ConsoleProfile {
 
     // Commands.
     CommandForm commandForm;
-    bool connectsFirst;     // writing a tag, the free command and the clock ask to connect first
+    bool connectsFirst;      // writing a tag, the free command and the clock ask to connect first
     bool sendsBridgeLetters; // polling and the clock are the bridge's letters "s" and "z"
-    bool bridgeGetsPort;    // the console's own port is the bridge's last argument
+    bool bridgeGetsPort;     // the console's own port is the bridge's last argument
     // The started bridge is recorded, a recorded one is ended when the console loads, and
     // closing the console stops its bridge; otherwise the bridge outlives the window.
     bool recordsBridge;

@@ -256,6 +256,7 @@ private:
 
     // Commands and the bridge program.
     QString SendCommand(const QString& command);
+    void askToConnect();
     bool connectFirst();
     void sendBridgeLetter(char letter);
     void resetCommandControls();

@@ -161,8 +161,8 @@ void ReaderConsole::cmdTransponderWrite_Click() {
             MsgBoxStyle::Information);
         return;
     }
-    if (m_profile.connectsFirst && linkState() != SocketState::Connected)
-        cmdConnect_Click();
+    if (m_profile.connectsFirst)
+        askToConnect();
     // The lamp shows the write as pending even when it could not be sent; pressing again
     // sends it again.
     setWritePending(true);

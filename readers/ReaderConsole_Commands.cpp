@@ -76,9 +76,17 @@ void ReaderConsole::resetCommandControls() {
 
 // ----- sending -----------------------------------------------------------------------------
 
-bool ReaderConsole::connectFirst() {
-    if (linkState() != SocketState::Connected)
+void ReaderConsole::askToConnect() {
+    // A connection already on its way is left to complete: asking again would abort it, and
+    // a handler that connects first and then sends would never see its link come up.
+    const int state = linkState();
+    if (state != SocketState::Connected &&
+        !(state >= SocketState::ConnectionPending && state <= SocketState::Connecting))
         cmdConnect_Click();
+}
+
+bool ReaderConsole::connectFirst() {
+    askToConnect();
     return linkState() == SocketState::Connected;
 }
 
@@ -130,8 +138,8 @@ void ReaderConsole::edtTransmit_KeyPress(int KeyAscii) {
 void ReaderConsole::cmdBefehlSchreiben_Click() {
     if (m_profile.commandForm == CommandForm::None)
         return;
-    if (m_profile.connectsFirst && linkState() != SocketState::Connected)
-        cmdConnect_Click();
+    if (m_profile.connectsFirst)
+        askToConnect();
     edtTransMsg[3]->setText(SendCommand(edtBefehl->text()));
 }
 
@@ -149,8 +157,8 @@ void ReaderConsole::cmdUhrzeitSchreiben_Click() {
             sendBridgeLetter('z');
         return;
     }
-    if (m_profile.connectsFirst && linkState() != SocketState::Connected)
-        cmdConnect_Click();
+    if (m_profile.connectsFirst)
+        askToConnect();
     edtTransMsg[2]->setText(SendCommand(CommandFrame::SetClockCommand(m_services.clock->now())));
     cmdGetSystemTime_Click();
 }
