@@ -228,6 +228,8 @@ void frmChronivo::buildMenus() {
     mnuBeenden->setObjectName("mnuBeenden");
     connect(mnuBeenden, &QAction::triggered, this, &frmChronivo::mnuBeenden_Click);
     buildResultMenu(datei);
+    buildFilesMenu(datei);
+    buildCorrection(datei);
 
     QMenu* prefs = menuBar()->addMenu("&Einstellungen");
     prefs->setObjectName("mnuPrefs");
@@ -425,9 +427,8 @@ void frmChronivo::Form_Activate() {
         lblZeitenTitle->setText(mnuTriathlon->isChecked() ? "Erfasste Wertungen (Zwischenzeiten)"
                                                           : "Erfasste Wertungen");
         // 4. Backup and fast-save paths.
-        const QString defaultLog = SystemFormats::DefaultDrivePath(
-            "C:\\Chronivo" + SystemFormats::ShortDateText(m_services.clock->now().date()) + ".log");
-        lblLogdatei->setText(settings.GetSetting(Section, "LogDatei", defaultLog));
+        lblLogdatei->setText(
+            settings.GetSetting(Section, "LogDatei", BackupLog::DefaultPath(m_services.clock->now().date())));
         lblFastSave->setText(settings.GetSetting(
             Section, "FastSaveDatei", SystemFormats::DefaultDrivePath("C:\\Schnellspeicherung.log")));
         // 5. Grid fonts.
@@ -445,15 +446,7 @@ void frmChronivo::Form_Activate() {
         if (Convert::Val(settings.GetSetting(Section, "Lauf" + n + "Gestartet", "0")) != 0) {
             lblStartTimeOut->setText(settings.GetSetting(Section, "Lauf" + n + "Startzeit", ""));
             cmdStart_Click();
-            const QString shown = lblStartTimeOut->text();
-            if (Convert::IsValidTimeText(shown) && shown.size() >= 8) {
-                // The stored text has whole seconds only. While this program run still holds
-                // the same start it keeps its milliseconds: coming back from a dialog must not
-                // move every later result by up to a second.
-                const SYSTEMTIME resumed = ResultEntry::StartRecord(shown);
-                if (!SameSecondOfDay(resumed, m_stRunStart))
-                    m_stRunStart = resumed;
-            }
+            resumeRunStart(n, lblStartTimeOut->text());
         } else {
             sspWertungTimeOut->setText("");
         }
@@ -467,8 +460,8 @@ void frmChronivo::Form_Activate() {
         // 10.
         SendAnzeigeRS232("00:00:00");
         // 11. A start line in the backup file, whether or not the backup is ticked.
-        BackupLog::AppendLogLine(*m_services.dialogs, lblLogdatei->text(),
-                                 BackupLog::StartLine(m_services.clock->now().time().toString("hh:mm:ss")));
+        AppendLogLine(lblLogdatei->text(),
+                      BackupLog::StartLine(m_services.clock->now().time().toString("hh:mm:ss")));
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());
     }

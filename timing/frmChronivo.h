@@ -1,11 +1,16 @@
 #pragma once
 
 #include "core/modChronivo.h"
+#include "platform/Dialogs.h"
 
+#include <QHash>
 #include <QMainWindow>
 #include <QString>
 
+#include <QVariantMap>
+
 #include <array>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -16,6 +21,7 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -122,6 +128,20 @@ public:
     void mnuDirekteinbuchung_Click();
     void mnuPathDatabase_Click();
 
+    // ----- result files (frmChronivo_Files.cpp) ----------------------------------------------
+    // Backup file. Both report a failed write as information and return; the caller goes on.
+    // WriteLogRecord takes the start time from lblStartTimeOut.
+    void AppendLogLine(const QString& path, const QString& text);
+    void WriteLogRecord(const QString& path, qint32 place, const QString& startnummer,
+                        const QString& raceClock, const QString& lauf, qint32 grossMs, qint32 netMs,
+                        const QString& dateTime);
+    void mnuLogDatei_Click();
+    void mnuDatabaseBackup_Click();
+    QAction* mnuLogDatei = nullptr;
+    QAction* mnuDatabaseBackup = nullptr;
+    // The common file dialog: its file name survives between uses.
+    FileDialogRequest CoDi1;
+
     // The run number every query uses: the selector's numeric value, 1 for 0 or empty.
     qint32 currentLauf() const;
     // "Fehler: " & number & " - " & description as a critical box.
@@ -188,6 +208,42 @@ public:
     ReaderConsole* readerConsole(ReaderKind kind) const;
     MainWindowReaderLink* m_readerLink = nullptr; // owns the consoles
 
+    // ----- correcting a run by hand (frmChronivo_Correct.cpp) ----------------------------------
+    QGroupBox* fraEinfuegen = nullptr; // the insert panel, hidden until cmdInsert opens it
+    QLineEdit* edtInsertPlatz = nullptr;
+    QLineEdit* edtInsertStartnummer = nullptr;
+    std::array<QLineEdit*, 2> edtInsertZeit{};    // 0 gross, 1 net
+    std::array<QLineEdit*, 2> edtInsertMillSek{}; // 0 gross, 1 net
+    std::array<QPushButton*, 2> cmdConvertSek{};
+    QPushButton* cmdEinfuegen = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QPushButton* cmdInsert = nullptr;
+    QPushButton* cmdDelete = nullptr;
+    std::array<QPushButton*, 2> cmdArrows{};      // 0 down, 1 up
+    std::array<QPushButton*, 2> cmdVerschieben{}; // 0 times, 1 start numbers (a hint only)
+    QPushButton* cmdKorrektur = nullptr;
+    QAction* mnuDelTable = nullptr;
+    void buildCorrection(class QMenu* fileMenu);
+    // The maintenance buttons take the band the shorter grid of expert mode leaves free.
+    void layoutCorrectionButtons();
+    void cmdInsert_Click();
+    void cmdCancel_Click();
+    void cmdConvertSek_Click(int Index);
+    bool CheckInsertFields();
+    void cmdEinfuegen_Click();
+    void cmdDelete_Click();
+    void mnuDelTable_Click();
+    void cmdArrows_Click(int Index);
+    void cmdVerschieben_Click(int Index);
+    void ShiftRunTimes(qint32 FromMs, qint32 Seconds);
+    void cmdKorrektur_Click();
+    // The grid left a row: a row typed into is written back, then dbgZeiten_AfterUpdate runs.
+    void dbgZeiten_RowColChange();
+    // The edited row's fields by name, as written.
+    void dbgZeiten_AfterUpdate(const QVariantMap& row);
+    // Key -> net seconds of each row rewritten; empty when nothing was (errors end it quietly).
+    std::map<qint64, qint32> RecalcWertungNetto(qint32 Startnummer);
+
     QTimer* Timer1 = nullptr;     // race clock, 1000 ms, only while a run is going
     QTimer* Timer2 = nullptr;     // system clock and wave buttons, 250 ms
     QTimer* Timer3 = nullptr;     // display-board feed, 100 ms
@@ -209,6 +265,7 @@ public:
     // The run's own start: stamped by the start button with its milliseconds, 0 ms when
     // typed in or resumed. A result measured from a wave or a first pass never changes it.
     SYSTEMTIME m_stRunStart{};
+    QHash<QString, SYSTEMTIME> m_stampedRunStarts; // by run number text, this program run only
     SYSTEMTIME m_stCapture{};        // moment of the last result
     QDateTime m_contactSeenAt;       // moment of the contact edge being handled, if any
     bool m_lastResultFailed = false; // the last hand-over stored no result
@@ -232,6 +289,7 @@ private:
     void buildResultArea();
     void buildRunMenu();
     void buildResultMenu(class QMenu* fileMenu);
+    void buildFilesMenu(class QMenu* fileMenu);
     // Takes one result; raises RuntimeError for a failure before the row is stored. False
     // when no row was made (no run start stored, or a first pass was recorded).
     bool TakeResult();
@@ -248,6 +306,10 @@ private:
     void setClockColor(QLabel* clock, quint32 oleColor);
     // The result grid's column-group caption: "Lauf " & the run shown.
     void showRunCaption();
+    // Sets m_stRunStart for run n from its stored start text. The stored text has whole
+    // seconds only; a start this program run stamped for the same run and second keeps its
+    // milliseconds, so looking at another run and back never moves later results.
+    void resumeRunStart(const QString& n, const QString& stored);
     static quint32 clockColor(const QLabel* clock);
     void setAnzeigeColor(quint32 oleColor);
     void toggleFromMenu(QAction* item, void (frmChronivo::*handler)());

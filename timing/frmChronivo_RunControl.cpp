@@ -46,6 +46,7 @@ void frmChronivo::cmdStart_Click() {
         if (shown == "00:00:00" || shown.isEmpty()) {
             m_stRunStart = SystemTimeFromDateTime(m_services.clock->now());
             lblStartTimeOut->setText(modChronivo::SystemTimeToString(m_stRunStart));
+            m_stampedRunStarts.insert(cboLaufnummer->currentText().trimmed(), m_stRunStart);
         }
         // 2.-5. Running state.
         setClockColor(sspWertungTimeOut, m_lDisplayColor);
@@ -88,6 +89,7 @@ void frmChronivo::mnuSetStartTime_Click() {
         m_stRunStart = ResultEntry::StartRecord(answer);
         lblStartTimeOut->setText(modChronivo::SystemTimeToString(m_stRunStart));
         const QString n = cboLaufnummer->currentText().trimmed();
+        m_stampedRunStarts.insert(n, m_stRunStart);
         m_services.settings->SaveSetting(Section, "Lauf" + n + "Startzeit", lblStartTimeOut->text());
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());
@@ -115,6 +117,7 @@ void frmChronivo::mnuLaufBeenden_Click() {
         // 1.-2.
         settings.SaveSetting(Section, "Lauf" + n + "Gestartet", "0");
         settings.SaveSetting(Section, "Lauf" + n + "Startzeit", "");
+        m_stampedRunStarts.remove(n);
         lblStartTimeOut->setText("00:00:00");
         sspWertungTimeOut->setText("00:00:00");
         // 3.-4. Not running.
@@ -163,13 +166,20 @@ void frmChronivo::cboLaufnummer_Click() {
         const QString stored = settings.GetSetting(Section, "Lauf" + n + "Startzeit", "");
         lblStartTimeOut->setText(stored);
         m_sStartTime = stored;
-        // The chosen run's own start, without the milliseconds of whichever run was stamped.
-        if (Convert::IsValidTimeText(stored))
-            m_stRunStart = ResultEntry::StartRecord(stored);
+        resumeRunStart(n, stored);
         cmdStart_Click();
     } else {
         mnuLaufBeenden_Click();
     }
     if (edtStartnummer->isEnabled())
         edtStartnummer->setFocus();
+}
+
+void frmChronivo::resumeRunStart(const QString& n, const QString& stored) {
+    if (!Convert::IsValidTimeText(stored) || stored.size() < 8)
+        return;
+    const SYSTEMTIME resumed = ResultEntry::StartRecord(stored);
+    const auto stamped = m_stampedRunStarts.constFind(n);
+    m_stRunStart =
+        stamped != m_stampedRunStarts.cend() && SameSecondOfDay(*stamped, resumed) ? *stamped : resumed;
 }
