@@ -139,11 +139,48 @@ public:
     void mnuDatabaseBackup_Click();
     QAction* mnuLogDatei = nullptr;
     QAction* mnuDatabaseBackup = nullptr;
+    // Export file and fast save for the race program, and reading an export file back.
+    void mnuSaveDatabase_Click();
+    void cmdFastSave_Click();
+    void mnuLoadDatei_Click();
+    void mnufastSave_Click();
+    QAction* mnuSaveDatabase = nullptr;
+    QAction* mnuLoadDatei = nullptr;
+    QAction* mnufastSave = nullptr;
+    QFrame* fraFastSave = nullptr;
+    QPushButton* cmdFastSave = nullptr;
+    // Time-file panel and start-number file.
+    void mnuLoadZeitDatei_Click();
+    void cmdZeitdateiLaufstart_Click();
+    void cmdZeitdateiImport_Click();
+    void cmdZeitdateiCancel_Click();
+    void mnuLoadStartnummern_Click();
+    QAction* mnuLoadZeitDatei = nullptr;
+    QAction* mnuLoadStartnummern = nullptr;
+    QFrame* fraZeitdatei = nullptr;
+    // Guide labels 0, 1, 3 and 4; 2 shows the run start entered ("hh:mm:ss" while none is).
+    std::array<QLabel*, 5> lblDummy1{};
+    QPushButton* cmdZeitdateiLaufstart = nullptr;
+    QPushButton* cmdZeitdateiImport = nullptr;
+    QPushButton* cmdZeitdateiCancel = nullptr;
+    QLineEdit* edtCounter = nullptr; // tag reads read by the running import
+    SYSTEMTIME m_stFileRunStart{};   // run start entered for the time file
+    SYSTEMTIME m_stFileCapture{};    // moment of the read being inserted
     // The common file dialog: its file name survives between uses.
     FileDialogRequest CoDi1;
 
     // The run number every query uses: the selector's numeric value, 1 for 0 or empty.
     qint32 currentLauf() const;
+
+    // ----- run selector and the guards of run control (frmChronivo_RunSelector.cpp) -----------
+    // The run the window works on, as settings keys spell it ("1" to "10"; "" until the load
+    // filled the selector). Text being typed into the selector is not a run until accepted.
+    const QString& runText() const { return m_sLaufnummer; }
+    // The selector's text was typed and left (Enter or focus): a run 1 to 10 is chosen,
+    // anything else is refused and the selector shows the current run again.
+    void cboLaufnummer_EditingFinished();
+    // True while the local database is open; without it no run can be started or timed.
+    bool hasLocalDatabase() const;
     // "Fehler: " & number & " - " & description as a critical box.
     void showError(long number, const QString& description);
 
@@ -208,6 +245,11 @@ public:
     ReaderConsole* readerConsole(ReaderKind kind) const;
     MainWindowReaderLink* m_readerLink = nullptr; // owns the consoles
 
+    // ----- about box and online update, menu "&Hilfe" (frmChronivo_About.cpp) -------------
+    QAction* mnuAboutChronivo = nullptr;
+    void buildAboutMenu();
+    void mnuAboutChronivo_Click();
+
     // ----- correcting a run by hand (frmChronivo_Correct.cpp) ----------------------------------
     QGroupBox* fraEinfuegen = nullptr; // the insert panel, hidden until cmdInsert opens it
     QLineEdit* edtInsertPlatz = nullptr;
@@ -266,11 +308,11 @@ public:
     // typed in or resumed. A result measured from a wave or a first pass never changes it.
     SYSTEMTIME m_stRunStart{};
     QHash<QString, SYSTEMTIME> m_stampedRunStarts; // by run number text, this program run only
-    SYSTEMTIME m_stCapture{};        // moment of the last result
-    QDateTime m_contactSeenAt;       // moment of the contact edge being handled, if any
-    bool m_lastResultFailed = false; // the last hand-over stored no result
-    SYSTEMTIME m_stGrossStart{};     // start the last result's gross time runs from
-    SYSTEMTIME m_stNetStart{};       // start the last result's net time runs from
+    SYSTEMTIME m_stCapture{};                      // moment of the last result
+    QDateTime m_contactSeenAt;                     // moment of the contact edge being handled, if any
+    bool m_lastResultFailed = false;               // the last hand-over stored no result
+    SYSTEMTIME m_stGrossStart{};                   // start the last result's gross time runs from
+    SYSTEMTIME m_stNetStart{};                     // start the last result's net time runs from
     QString m_sStartTime;
     QString m_sNetStartTime;
     bool m_bDoppelt = false;
@@ -289,7 +331,22 @@ private:
     void buildResultArea();
     void buildRunMenu();
     void buildResultMenu(class QMenu* fileMenu);
+    void buildRunSelector();
+    void fillRunSelector();
+    bool acceptTypedRun();
+    void showAcceptedRun();
+    // Start buttons, start-number field, result button and the run menu off while no
+    // database is open.
+    void lockRunControlsWithoutDatabase();
+    // A run marked running whose stored start is no time of day: shown as not running with a
+    // message, its mark cleared. True when that happened.
+    bool refuseBrokenRunStart(const QString& n, const QString& stored);
+    // The not-running look of the window (buttons, clocks, field), writing no settings.
+    void showNotRunning();
     void buildFilesMenu(class QMenu* fileMenu);
+    void buildFilesArea();
+    void buildTimeFilePanel();
+    void ImportZeitdatei();
     // Takes one result; raises RuntimeError for a failure before the row is stored. False
     // when no row was made (no run start stored, or a first pass was recorded).
     bool TakeResult();
@@ -328,4 +385,5 @@ private:
     std::array<bool, 3> m_comm1Latch{};
     std::array<bool, 3> m_comm2Latch{};
     bool m_rowLoadedErrorPending = false;
+    QString m_sLaufnummer; // the accepted run, see runText()
 };

@@ -196,7 +196,7 @@ void frmChronivo::cmdEinfuegen_Click() {
     const RunCorrection::InsertFields fields{edtInsertPlatz->text(),   edtInsertStartnummer->text(),
                                              edtInsertZeit[0]->text(), edtInsertMillSek[0]->text(),
                                              edtInsertZeit[1]->text(), edtInsertMillSek[1]->text()};
-    const QString n = cboLaufnummer->currentText().trimmed();
+    const QString n = runText();
     const QString startTime = m_services.settings->GetSetting(Section, "Lauf" + n + "Startzeit", "");
     RunCorrection::InsertOutcome outcome;
     try {
@@ -235,9 +235,8 @@ void frmChronivo::cmdDelete_Click() {
     }
     const QModelIndex current = dbgZeiten->currentIndex();
     const QString platz = Data1->value(current.isValid() ? current.row() : 0, "Platzierung").toString();
-    const int answer = m_services.dialogs->MsgBox("Datensatz aus Lauf: " + cboLaufnummer->currentText() +
-                                                      ", Platz: " + platz + "\rwirklich löschen?",
-                                                  36);
+    const int answer = m_services.dialogs->MsgBox(
+        "Datensatz aus Lauf: " + runText() + ", Platz: " + platz + "\rwirklich löschen?", 36);
     if (answer != MsgBoxResult::Yes) {
         dbgZeiten->clearSelection();
         return;

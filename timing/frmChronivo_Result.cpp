@@ -56,7 +56,7 @@ bool frmChronivo::TakeResult() {
     m_stCapture = SystemTimeFromDateTime(seenAt.isValid() ? seenAt : m_services.clock->now());
 
     SettingsStore& settings = *m_services.settings;
-    const QString n = cboLaufnummer->currentText().trimmed();
+    const QString n = runText();
     const qint32 lauf = currentLauf();
     // 2.
     const QString snText = edtStartnummer->text();
@@ -183,11 +183,10 @@ void frmChronivo::edtImZiel_Change(int Index) {
 
 void frmChronivo::edtStartdauer_Change() {
     const QString text = edtStartdauer->text();
-    if (Convert::IsNumeric(text))
-        m_services.settings->SaveSetting(
-            Section, "Lauf" + cboLaufnummer->currentText().trimmed() + "Startdauer", text);
-    else
+    if (!Convert::IsNumeric(text))
         edtStartdauer->setText("3");
+    else if (!runText().isEmpty()) // no run before the selector is filled
+        m_services.settings->SaveSetting(Section, "Lauf" + runText() + "Startdauer", text);
 }
 
 qint16 frmChronivo::FindStartZeitButton(const QString& text) const {

@@ -6,6 +6,7 @@
 #include "results/DataControl.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QCheckBox>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QItemSelectionModel>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 
 namespace {
 
@@ -301,6 +303,42 @@ TEST_F(Correct, AGridEditIsStoredWhenTheRowIsLeftThenBookedAndLoggedWithoutRecom
     w->dbgZeiten_RowColChange();
     EXPECT_TRUE(t->dialogs().messages().last().startsWith("Fehler: "));
     EXPECT_EQ(w->Data1->rowTexts(1).value(3), "2000");
+}
+
+TEST_F(Correct, TypedIntoTheGridTheRowIsStoredWhenTheCursorLeavesIt) {
+    startWithResults({42, 43});
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    w->dbgZeiten->setFocus();
+    w->dbgZeiten->setCurrentIndex(w->Data1->index(0, 3));
+    QTest::keyClicks(w->dbgZeiten, "4"); // locked: no editor opens
+    EXPECT_EQ(QApplication::focusWidget(), w->dbgZeiten);
+    EXPECT_EQ(w->Data1->rowTexts(0).value(3), "1000");
+
+    w->cmdKorrektur_Click();
+    w->dbgZeiten->setFocus();
+    w->dbgZeiten->edit(w->Data1->index(0, 3));
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_NE(editor, w->dbgZeiten);
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(editor, "61000");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(rows().Fields("Millisekunden").toInt(), 1000);
+    QTest::keyClick(w->dbgZeiten, Qt::Key_Down);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rows().Fields("Millisekunden").toInt(), 61000);
+    EXPECT_EQ(w->dbgZeiten->currentIndex().row(), 1);
+
+    // Leaving the grid for another control stores the row too.
+    w->dbgZeiten->edit(w->Data1->index(1, 3));
+    editor = QApplication::focusWidget();
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(editor, "62000");
+    w->edtViewStartnummer->setFocus();
+    QCoreApplication::processEvents();
+    Recordset rs = rows();
+    rs.MoveNext();
+    EXPECT_EQ(rs.Fields("Millisekunden").toInt(), 62000);
 }
 
 TEST_F(Correct, AGridEditWithStartTimesByNumberRecomputesFromTheWave) {
