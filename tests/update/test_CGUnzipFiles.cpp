@@ -194,7 +194,7 @@ TEST_F(Unzip, PasswordIsAskedOncePerCallAndAnEmptyAnswerSkipsEncryptedFiles) {
     EXPECT_EQ(t.dialogs().countContaining("Please Enter The Password!"), 2);
 }
 
-TEST_F(Unzip, ListingTestingAndStdOutWriteNoFiles) {
+TEST_F(Unzip, ListingTestingStdOutAndTheComment) {
     writeFile(src.filePath("alpha.txt"), "Inhalt A");
     writeFile(src.filePath("ordner/beta.txt"), "B");
     const QDateTime made(QDate(2026, 3, 4), QTime(5, 6, 8));
@@ -228,6 +228,21 @@ TEST_F(Unzip, ListingTestingAndStdOutWriteNoFiles) {
     EXPECT_EQ(unzip.Unzip(), 0);
     EXPECT_TRUE(unzip.GetLastMessage().contains("Inhalt A"));
     EXPECT_TRUE(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+
+    // The archive's comment only when asked for.
+    QProcess py;
+    py.start(python3(), {"-c",
+                         "import zipfile,sys\n"
+                         "with zipfile.ZipFile(sys.argv[1],'w') as z:\n"
+                         "  z.comment=b'Version 1.2.34'; z.writestr('c.txt','c')",
+                         src.filePath("kommentar.zip")});
+    ASSERT_TRUE(py.waitForFinished() && py.exitCode() == 0);
+    unzip.setWriteToStdOut(false);
+    EXPECT_EQ(unzip.Unzip(src.filePath("kommentar.zip")), 0);
+    EXPECT_FALSE(unzip.GetLastMessage().contains("Version 1.2.34"));
+    unzip.setDisplayComment(true);
+    EXPECT_EQ(unzip.Unzip(), 0);
+    EXPECT_TRUE(unzip.GetLastMessage().contains("Version 1.2.34"));
 }
 
 TEST_F(Unzip, NewerAndFreshenModesCompareTimesAndBlanksBecomeUnderscores) {
