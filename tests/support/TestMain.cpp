@@ -1,3 +1,5 @@
+#include "platform/Translations.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -22,6 +24,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     g_defaultHandler = qInstallMessageHandler(quietHandler);
     QApplication app(argc, argv);
+    // Tests see the program's German texts, found the way the program finds them.
+    Translations::InstallGerman(app, QCoreApplication::applicationDirPath());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
