@@ -70,6 +70,11 @@ public:
     // How long any statement waits for a lock another connection holds before it fails.
     static constexpr int BusyTimeoutMs = 1000;
 
+    // Start-up's check of the local database: it passes the engine's quick check and can be
+    // written (file and folder). RuntimeError with a German description otherwise; nothing
+    // in the file changes.
+    void CheckWritableAndSound();
+
     void Close();
 
     // Used by the workspace for its transactions.

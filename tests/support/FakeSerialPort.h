@@ -2,6 +2,8 @@
 
 #include "platform/SerialPort.h"
 
+#include <QList>
+
 // A port without hardware: the test sets the modem lines and feeds input, and reads what
 // the program wrote. Line changes raise the same events as a real port.
 class FakeSerialPort final : public SerialPort {
@@ -27,8 +29,12 @@ public:
     void setLineQuietly(int eventCode, bool high);
     void feed(const QByteArray& data);
     void raiseEvent(int code) { raise(code); }
+    // The adapter is pulled out.
+    void unplug() { deviceLost(); }
     QByteArray written;
     bool failOpen = false;
+    // Port numbers that some other program holds: opening them fails.
+    QList<int> heldPorts;
     int opens = 0;
 
 protected:
