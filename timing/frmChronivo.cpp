@@ -263,6 +263,7 @@ void frmChronivo::buildMenus() {
     connect(mnuPrefsGridFont, &QAction::triggered, this, &frmChronivo::mnuPrefsGridFont_Click);
     buildRunMenu();
     buildReaderMenu();
+    buildWaveMenu();
     buildAboutMenu();
 }
 
