@@ -59,6 +59,13 @@ void SerialPort::raise(int eventCode, const QDateTime& seenAt) {
     m_eventTime = QDateTime();
 }
 
+void SerialPort::deviceLost() {
+    if (!PortOpen())
+        return;
+    closePort();
+    raise(CommEvent::DCB);
+}
+
 SerialPort::LineSettings SerialPort::parseSettings(const QString& settings) {
     const QStringList f = settings.split(',');
     LineSettings s;
@@ -107,9 +114,10 @@ QtSerialPort::QtSerialPort(std::function<QString(int)> deviceForPort, std::funct
       m_now(std::move(now)) {
     connect(&d->port, &QSerialPort::readyRead, this, &QtSerialPort::onReadyRead);
     connect(&d->port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
-        // A device that disappears (USB adapter pulled) ends the link like a closed port.
-        if (e == QSerialPort::ResourceError && d->port.isOpen())
-            closePort();
+        // A pulled adapter shows as a resource error, a line whose far end vanished as read
+        // errors that repeat for ever; neither port delivers anything again.
+        if (e == QSerialPort::ResourceError || e == QSerialPort::ReadError)
+            deviceLost();
     });
 }
 

@@ -33,7 +33,9 @@ constexpr int DCB = 1011;
 // open and closed, text in and out, the modem-status lines, and one OnComm signal whose
 // cause is read from CommEvent(). Opening and setting raise RuntimeError like the classic
 // control (8002 invalid port number, 8005 port already open, 8012 port not open, 380 bad
-// settings text).
+// settings text). A device that goes away while the port is open (a USB adapter pulled)
+// closes the port and raises CommEvent::DCB, the error of a port whose device can no longer
+// be read, so that nobody keeps waiting on a dead line.
 class SerialPort : public QObject {
     Q_OBJECT
 public:
@@ -88,6 +90,8 @@ protected:
     virtual void applyLines() {}
     // Raises OnComm with the given event code.
     void raise(int eventCode, const QDateTime& seenAt = QDateTime());
+    // The device went away: closes the port, then tells the handlers.
+    void deviceLost();
 
     struct LineSettings {
         qint32 baud = 9600;

@@ -18,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
@@ -470,7 +471,8 @@ void ReaderConsole::resetControls() {
     }
     cboAntenne->clear();
     setWritePending(false);
-    setBackground(palette().color(QPalette::Window));
+    // The inherited palette again: a reloaded console forgets the colour of its last link.
+    setPalette(QPalette());
     setAutoFillBackground(false);
     m_assembler.clear();
 }
@@ -516,6 +518,9 @@ void ReaderConsole::saveSettings() {
 
 void ReaderConsole::Form_Load() {
     resetControls();
+    // On every button, also those a console adds to its tabs (installing twice keeps one).
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->installEventFilter(this);
     // 1.-3.
     setLamp(Lamp::Red);
     loadSettings();
@@ -555,6 +560,19 @@ void ReaderConsole::closeEvent(QCloseEvent* event) {
     if (!m_mainWindow.isEndingProgram())
         Form_Unload();
     event->accept();
+}
+
+bool ReaderConsole::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (button && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+            if (button->isEnabled())
+                button->click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 qint64 ReaderConsole::wholeNumber(const QString& text, qint64 min, qint64 max) {

@@ -195,6 +195,9 @@ protected:
     void reportTrapped(long number, const QString& description);
 
     void closeEvent(QCloseEvent* event) override;
+    // Enter presses the focused button, as the space bar does: the capture steps are typed
+    // at the keyboard without reaching for the mouse.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // The link ends with the window.
     virtual void closeLinkOnUnload() = 0;

@@ -125,8 +125,15 @@ void frmSerialReader::MSComm1_OnComm() {
     default:
         break;
     }
+    // A port that is closed already lost its device: after the box the console shows the
+    // link as ended, instead of a green lamp over a line that delivers nothing any more.
+    const bool lost = !m_port->PortOpen();
     const int answer = services().dialogs->MsgBox(commErrorText(event), MsgBoxStyle::OkCancel,
                                                   QStringLiteral("Click Cancel to quit, OK to ignore."));
+    if (lost) {
+        cmdDisconnect_Click();
+        return;
+    }
     if (answer == MsgBoxResult::Cancel)
         closeLinkOnUnload();
 }

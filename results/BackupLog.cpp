@@ -1,10 +1,19 @@
 #include "results/BackupLog.h"
 
+#include "core/SystemFormats.h"
 #include "platform/Dialogs.h"
+#include "results/Cp1252.h"
 
 #include <QFile>
 
 namespace BackupLog {
+
+QString DefaultPath(const QDate& today) {
+    QString date = SystemFormats::ShortDateText(today);
+    date.replace('/', '-');
+    date.replace('\\', '-');
+    return SystemFormats::DefaultDrivePath("C:\\Chronivo" + date + ".log");
+}
 
 void AppendLogLine(Dialogs& dialogs, const QString& path, const QString& text) {
     QFile file(path);
@@ -12,7 +21,7 @@ void AppendLogLine(Dialogs& dialogs, const QString& path, const QString& text) {
         dialogs.MsgBox(file.errorString(), 64);
         return;
     }
-    const QByteArray line = text.toLatin1() + "\r\n";
+    const QByteArray line = Cp1252::Encode(text) + "\r\n";
     if (file.write(line) != line.size() || !file.flush())
         dialogs.MsgBox(file.errorString(), 64);
     file.close();
@@ -29,10 +38,6 @@ QString FormatRecord(const Record& r) {
            "Platz: " + field(QString::number(r.platz), 10) + "Startnummer: " + startnummer +
            "Zeit: " + field(r.raceClock.trimmed(), 10) + ";" + QString::number(r.grossMs) + ";" +
            QString::number(r.netMs) + ";" + startnummer + ";" + r.dateTime;
-}
-
-void WriteLogRecord(Dialogs& dialogs, const QString& path, const Record& record) {
-    AppendLogLine(dialogs, path, FormatRecord(record));
 }
 
 } // namespace BackupLog

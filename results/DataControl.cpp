@@ -48,6 +48,7 @@ void DataControl::Refresh() {
     m_count = count;
     m_pages.clear();
     m_rowStyles.clear();
+    m_pending.clear();
     endResetModel();
 }
 
@@ -164,8 +165,17 @@ QVariant DataControl::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
         case Qt::EditRole: {
             const int col = sourceField(index.column());
+            const auto held = m_pending.find(index.row());
+            if (held != m_pending.end() && held->second.contains(col))
+                return held->second.value(col);
             const Row* values = row(index.row());
-            return values && col >= 0 && col < values->size() ? values->at(col) : QVariant();
+            const QVariant v = values && col >= 0 && col < values->size() ? values->at(col) : QVariant();
+            // Typing starts from the text, whatever the field's type.
+            return role == Qt::EditRole ? QVariant(v.toString()) : v;
+        }
+        case Qt::ForegroundRole: {
+            const QColor c = m_foreColors.value(index.column());
+            return c.isValid() ? QVariant(c) : QVariant();
         }
         case Qt::BackgroundRole:
         case Qt::FontRole: {
@@ -190,4 +200,72 @@ QVariant DataControl::headerData(int section, Qt::Orientation orientation, int r
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 || section >= columnCount())
         return QAbstractTableModel::headerData(section, orientation, role);
     return m_columns.isEmpty() ? m_fieldNames[section] : m_columns[section].caption;
+}
+
+// ----- typing into the grid -------------------------------------------------------------------
+
+void DataControl::setUpdateTarget(const QString& table, const QString& keyField) {
+    m_updateTable = table;
+    m_keyField = keyField;
+}
+
+void DataControl::setColumnLocked(int column, bool locked) {
+    m_unlocked.insert(column, !locked);
+}
+
+void DataControl::setColumnForeColor(int column, const QColor& color) {
+    m_foreColors.insert(column, color);
+    if (m_count > 0)
+        emit dataChanged(index(0, column), index(m_count - 1, column), {Qt::ForegroundRole});
+}
+
+Qt::ItemFlags DataControl::flags(const QModelIndex& index) const {
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.isValid() && !columnLocked(index.column()) && !m_updateTable.isEmpty())
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool DataControl::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
+        return false;
+    const int col = sourceField(index.column());
+    if (col < 0)
+        return false;
+    m_pending[index.row()].insert(col, value);
+    emit dataChanged(index, index);
+    return true;
+}
+
+std::vector<QVariantMap> DataControl::Update() {
+    std::vector<QVariantMap> written;
+    std::map<int, QHash<int, QVariant>> pending;
+    pending.swap(m_pending);
+    const int key = fieldIndex(m_keyField);
+    for (const auto& [r, values] : pending) {
+        const Row* current = row(r);
+        if (!m_db || !current || key < 0 || key >= current->size())
+            continue;
+        QString assignments;
+        QVariantMap parameters{{"rowKey", current->at(key)}};
+        for (auto it = values.begin(); it != values.end(); ++it) {
+            const QString name = QStringLiteral("v%1").arg(it.key());
+            assignments += (assignments.isEmpty() ? "" : ", ") + m_fieldNames[it.key()] + " = :" + name;
+            parameters.insert(name, it.value());
+        }
+        m_db->ExecuteSql("UPDATE " + m_updateTable + " SET " + assignments + " WHERE " + m_keyField +
+                             " = :rowKey",
+                         parameters);
+        // The page keeps what was written, so the row shows it until the next refresh.
+        Row stored = *current;
+        for (auto it = values.begin(); it != values.end(); ++it)
+            stored[it.key()] = it.value();
+        m_pages[r / PageSize][r % PageSize] = stored;
+        QVariantMap fields;
+        for (int f = 0; f < m_fieldNames.size() && f < stored.size(); ++f)
+            fields.insert(m_fieldNames[f], stored[f]);
+        written.push_back(fields);
+        emit dataChanged(index(r, 0), index(r, columnCount() - 1));
+    }
+    return written;
 }

@@ -12,7 +12,9 @@
 #include <QVector>
 
 #include <functional>
+#include <map>
 #include <memory>
+#include <vector>
 
 class Database;
 
@@ -87,10 +89,27 @@ public:
     // Forgets the row styles so each row is styled again when it is drawn next.
     void redrawRows();
 
+    // ----- typing into the grid ---------------------------------------------------------------
+    // Values typed into unlocked columns are held for their row until Update() writes them to
+    // the table, by the row's key field. Every column starts locked.
+    void setUpdateTarget(const QString& table, const QString& keyField);
+    void setColumnLocked(int column, bool locked);
+    bool columnLocked(int column) const { return !m_unlocked.value(column, false); }
+    // Text colour of a column's cells; an invalid colour leaves the grid's own.
+    void setColumnForeColor(int column, const QColor& color);
+    QColor columnForeColor(int column) const { return m_foreColors.value(column); }
+    bool hasPendingEdit() const { return !m_pending.empty(); }
+    // Writes the held values of each edited row and answers, per row written, every field of
+    // the row by name as it now stands. The held values are dropped either way; a failing
+    // write raises RuntimeError (rows written before it stay). A refresh drops them too.
+    std::vector<QVariantMap> Update();
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
 private:
     using Row = QVector<QVariant>;
@@ -117,4 +136,10 @@ private:
     QHash<QString, CellStyle> m_styles;
     int m_styledColumn = -1;
     RowLoadedHandler m_rowLoaded;
+
+    QString m_updateTable;
+    QString m_keyField;
+    QHash<int, bool> m_unlocked;
+    QHash<int, QColor> m_foreColors;
+    std::map<int, QHash<int, QVariant>> m_pending; // row -> field index -> typed value
 };

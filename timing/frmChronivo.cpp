@@ -59,6 +59,7 @@ frmChronivo::frmChronivo(Services& services, QWidget* parent) : QMainWindow(pare
     Skin::MarkProgramWindow(*this);
     StartZeit.resize(10001);
     buildControls();
+    buildRunSelector();
     buildMenus();
     ApplyExpertModeLayout();
 }
@@ -190,11 +191,6 @@ void frmChronivo::buildControls() {
     lblLogdatei = new QLabel(picBottom);
     lblLogdatei->setObjectName("lblLogdatei");
     lblLogdatei->setGeometry(140, 6, 480, 20);
-    auto* lblFast = new QLabel("Schnellspeicherung:", picBottom);
-    lblFast->setGeometry(8, 28, 130, 20);
-    lblFastSave = new QLabel(picBottom);
-    lblFastSave->setObjectName("lblFastSave");
-    lblFastSave->setGeometry(140, 28, 480, 20);
 
     Data1 = new DataControl(this);
     Data2 = new DataControl(this);
@@ -218,6 +214,7 @@ void frmChronivo::buildControls() {
     connect(cmdEnde, &QPushButton::clicked, this, &frmChronivo::cmdEnde_Click);
     connect(cmdStart, &QPushButton::clicked, this, &frmChronivo::cmdStart_Click);
     buildResultArea();
+    buildFilesArea();
 
     resize(px(Twips::NormalWidth), px(FormHeightTwips));
 }
@@ -228,6 +225,8 @@ void frmChronivo::buildMenus() {
     mnuBeenden->setObjectName("mnuBeenden");
     connect(mnuBeenden, &QAction::triggered, this, &frmChronivo::mnuBeenden_Click);
     buildResultMenu(datei);
+    buildFilesMenu(datei);
+    buildCorrection(datei);
 
     QMenu* prefs = menuBar()->addMenu("&Einstellungen");
     prefs->setObjectName("mnuPrefs");
@@ -272,7 +271,7 @@ void frmChronivo::startUp() {
 }
 
 qint32 frmChronivo::currentLauf() const {
-    const qint64 n = Convert::ValLong(cboLaufnummer->currentText());
+    const qint64 n = Convert::ValLong(m_sLaufnummer);
     return n == 0 ? 1 : static_cast<qint32>(n);
 }
 
@@ -354,12 +353,7 @@ void frmChronivo::Form_Load() {
         // 7. Start times by start number.
         LoadStartZeitenArray();
         // 8. Runs 1 to 10, named after the race program's runs when direct booking is on.
-        cboLaufnummer->clear();
-        for (qint32 i = 1; i <= 10; ++i)
-            cboLaufnummer->addItem(
-                QStringLiteral("%1;%2").arg(i).arg(DirectBooking::GetLaufName(settings, m_dbRace.get(), i)));
-        cboLaufnummer->setCurrentIndex(-1);
-        cboLaufnummer->setEditText("1");
+        fillRunSelector();
         // 9.
         lblInfo->setText("Startzeit der Startnummern wird aus der Startzeit-Tabelle ermittelt!!!");
         // 10. Start times by start number widen the window for the wave buttons.
@@ -386,6 +380,7 @@ void frmChronivo::Form_Load() {
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());
     }
+    lockRunControlsWithoutDatabase();
 }
 
 // ----- activation ---------------------------------------------------------------------------
@@ -413,9 +408,8 @@ void frmChronivo::Form_Activate() {
         mnuDurchlaufModusMulti->setChecked(settings.GetBool(Section, "DurchlaufmodusMulti", false));
         if (mnuDurchlaufModusMulti->isChecked()) {
             edtStartdauer->show();
-            edtStartdauer->setText(settings.GetSetting(
-                Section, QStringLiteral("Lauf%1Startdauer").arg(cboLaufnummer->currentText().trimmed()),
-                "3"));
+            edtStartdauer->setText(
+                settings.GetSetting(Section, QStringLiteral("Lauf%1Startdauer").arg(runText()), "3"));
         } else {
             edtStartdauer->hide();
         }
@@ -425,9 +419,8 @@ void frmChronivo::Form_Activate() {
         lblZeitenTitle->setText(mnuTriathlon->isChecked() ? "Erfasste Wertungen (Zwischenzeiten)"
                                                           : "Erfasste Wertungen");
         // 4. Backup and fast-save paths.
-        const QString defaultLog = SystemFormats::DefaultDrivePath(
-            "C:\\Chronivo" + SystemFormats::ShortDateText(m_services.clock->now().date()) + ".log");
-        lblLogdatei->setText(settings.GetSetting(Section, "LogDatei", defaultLog));
+        lblLogdatei->setText(
+            settings.GetSetting(Section, "LogDatei", BackupLog::DefaultPath(m_services.clock->now().date())));
         lblFastSave->setText(settings.GetSetting(
             Section, "FastSaveDatei", SystemFormats::DefaultDrivePath("C:\\Schnellspeicherung.log")));
         // 5. Grid fonts.
@@ -441,19 +434,13 @@ void frmChronivo::Form_Activate() {
         dbgStartnummern->setFont(gridFont);
         applyRowStyleFonts(gridFont);
         // 6. Resume a run left running.
-        const QString n = cboLaufnummer->currentText().trimmed();
-        if (Convert::Val(settings.GetSetting(Section, "Lauf" + n + "Gestartet", "0")) != 0) {
-            lblStartTimeOut->setText(settings.GetSetting(Section, "Lauf" + n + "Startzeit", ""));
+        const QString n = runText();
+        const QString storedStart = settings.GetSetting(Section, "Lauf" + n + "Startzeit", "");
+        if (Convert::Val(settings.GetSetting(Section, "Lauf" + n + "Gestartet", "0")) != 0 &&
+            !refuseBrokenRunStart(n, storedStart)) {
+            lblStartTimeOut->setText(storedStart);
             cmdStart_Click();
-            const QString shown = lblStartTimeOut->text();
-            if (Convert::IsValidTimeText(shown) && shown.size() >= 8) {
-                // The stored text has whole seconds only. While this program run still holds
-                // the same start it keeps its milliseconds: coming back from a dialog must not
-                // move every later result by up to a second.
-                const SYSTEMTIME resumed = ResultEntry::StartRecord(shown);
-                if (!SameSecondOfDay(resumed, m_stRunStart))
-                    m_stRunStart = resumed;
-            }
+            resumeRunStart(n, lblStartTimeOut->text());
         } else {
             sspWertungTimeOut->setText("");
         }
@@ -467,8 +454,8 @@ void frmChronivo::Form_Activate() {
         // 10.
         SendAnzeigeRS232("00:00:00");
         // 11. A start line in the backup file, whether or not the backup is ticked.
-        BackupLog::AppendLogLine(*m_services.dialogs, lblLogdatei->text(),
-                                 BackupLog::StartLine(m_services.clock->now().time().toString("hh:mm:ss")));
+        AppendLogLine(lblLogdatei->text(),
+                      BackupLog::StartLine(m_services.clock->now().time().toString("hh:mm:ss")));
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());
     }

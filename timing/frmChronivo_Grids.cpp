@@ -266,7 +266,7 @@ bool frmChronivo::CheckStartNrCount(qint32 Startnummer) {
 // ----- printing -----------------------------------------------------------------------------
 
 QString frmChronivo::dbgZeiten_PrintInitialize() const {
-    const QString n = cboLaufnummer->currentText().trimmed();
+    const QString n = runText();
     return "Lauf: " + n +
            " - Startzeit: " + m_services.settings->GetSetting(Section, "Lauf" + n + "Startzeit", "");
 }

@@ -128,6 +128,7 @@ void frmChronivo::ApplyExpertModeLayout() {
     dbgStartnummern->setGeometry(502, 146, 123, px(gridTwips));
     // The end button keeps its place in both layouts.
     cmdEnde->setGeometry(8, 146 + px(fullGridTwips) - 34, 150, 34);
+    layoutCorrectionButtons();
 }
 
 void frmChronivo::ApplyDurchlaufModus() {

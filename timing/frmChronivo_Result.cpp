@@ -5,7 +5,6 @@
 #include "platform/RuntimeError.h"
 #include "platform/SerialPort.h"
 #include "platform/Services.h"
-#include "results/BackupLog.h"
 #include "results/ResultEntry.h"
 #include "results/ResultViews.h"
 
@@ -15,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <cmath>
 #include <optional>
 #include <utility>
 
@@ -57,7 +57,7 @@ bool frmChronivo::TakeResult() {
     m_stCapture = SystemTimeFromDateTime(seenAt.isValid() ? seenAt : m_services.clock->now());
 
     SettingsStore& settings = *m_services.settings;
-    const QString n = cboLaufnummer->currentText().trimmed();
+    const QString n = runText();
     const qint32 lauf = currentLauf();
     // 2.
     const QString snText = edtStartnummer->text();
@@ -99,10 +99,14 @@ bool frmChronivo::TakeResult() {
                 m_sNetStartTime = stored;
                 firstPass = ResultEntry::StartRecord(stored);
             } else {
+                // Time since the run start within one day, so a window that crosses midnight
+                // still closes.
                 const SYSTEMTIME runStart = ResultEntry::StartRecord(runStartText);
-                const double windowEnd = runStart.wHour * 3600.0 + runStart.wMinute * 60.0 +
-                                         runStart.wSecond + Convert::Val(edtStartdauer->text()) * 60.0;
-                if (!(windowEnd < secondsOfDay(m_services.clock->now().time()))) {
+                const double startOfDay =
+                    runStart.wHour * 3600.0 + runStart.wMinute * 60.0 + runStart.wSecond;
+                const double sinceStart =
+                    std::fmod(secondsOfDay(m_services.clock->now().time()) - startOfDay + 86400.0, 86400.0);
+                if (!(Convert::Val(edtStartdauer->text()) * 60.0 < sinceStart)) {
                     // Inside the start window this pass is the runner's start: no row.
                     settings.SaveSetting(FirstPassSection, snText, lblSysTimeOut->text());
                     return false;
@@ -140,19 +144,11 @@ bool frmChronivo::TakeResult() {
         refreshFailure = e;
     }
     // 10.
-    if (sscLogDatei->isChecked()) {
-        BackupLog::Record rec;
-        rec.lauf = QString::number(lauf);
-        rec.startDisplay = lblStartTimeOut->text();
-        rec.platz = row.platzierung;
-        rec.startnummer = snText;
-        rec.raceClock = sspWertungTimeOut->text();
-        rec.grossMs = row.times.millisekunden;
-        rec.netMs = row.times.millisekNetto;
-        rec.dateTime =
-            SystemFormats::ShortDateText(m_services.clock->now().date()) + " " + lblSysTimeOut->text();
-        BackupLog::WriteLogRecord(*m_services.dialogs, lblLogdatei->text(), rec);
-    }
+    if (sscLogDatei->isChecked())
+        WriteLogRecord(
+            lblLogdatei->text(), row.platzierung, snText, sspWertungTimeOut->text(), QString::number(lauf),
+            static_cast<qint32>(row.times.millisekunden), static_cast<qint32>(row.times.millisekNetto),
+            SystemFormats::ShortDateText(m_services.clock->now().date()) + " " + lblSysTimeOut->text());
     // 11. Reports its own failures and never throws.
     DirektEinbuchen(sn, static_cast<qint32>(row.times.millisekunden));
     // 12.
@@ -194,11 +190,10 @@ void frmChronivo::edtImZiel_Change(int Index) {
 
 void frmChronivo::edtStartdauer_Change() {
     const QString text = edtStartdauer->text();
-    if (Convert::IsNumeric(text))
-        m_services.settings->SaveSetting(
-            Section, "Lauf" + cboLaufnummer->currentText().trimmed() + "Startdauer", text);
-    else
+    if (!Convert::IsNumeric(text))
         edtStartdauer->setText("3");
+    else if (!runText().isEmpty()) // no run before the selector is filled
+        m_services.settings->SaveSetting(Section, "Lauf" + runText() + "Startdauer", text);
 }
 
 qint16 frmChronivo::FindStartZeitButton(const QString& text) const {
@@ -252,6 +247,13 @@ void frmChronivo::handleModemEvent(SerialPort& port, std::array<bool, 3>& latche
         line = &SerialPort::DSRHolding;
         break;
     default:
+        // The contact input's device went away: no closure can take a result any more,
+        // which the timekeeper must learn now rather than at the next finisher.
+        if (takesResults && port.CommEvent() == CommEvent::DCB && !port.PortOpen())
+            showError(CommEvent::DCB,
+                      QStringLiteral("Der Kontakteingang an COM%1 ist nicht mehr verfügbar; über den "
+                                     "Kontakt werden keine Wertungen mehr erfasst.")
+                          .arg(port.CommPort()));
         return;
     }
     // One result per rising edge; the line is read again afterwards, so a pulse that has

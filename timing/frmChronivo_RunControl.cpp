@@ -17,7 +17,8 @@
 #include <QTimer>
 
 void frmChronivo::buildRunMenu() {
-    QMenu* lauf = new QMenu("&Lauf", this);
+    // Alt+L belongs to the two start buttons; the menu takes the next free letter.
+    QMenu* lauf = new QMenu("La&uf", this);
     lauf->setObjectName("mnuLauf");
     menuBar()->insertMenu(menuBar()->actions().value(1), lauf);
     mnuSetStartTime = lauf->addAction("S&tartzeit des Laufs einstellen");
@@ -30,22 +31,21 @@ void frmChronivo::buildRunMenu() {
     connect(cmdStartVorgabe, &QPushButton::clicked, this, &frmChronivo::cmdStartVorgabe_Click);
     connect(chkLaufNrStartzeit, &QCheckBox::toggled, this, &frmChronivo::chkLaufNrStartzeit_Click);
     connect(cmdDurchlauf, &QPushButton::clicked, this, &frmChronivo::cmdDurchlauf_Click);
-    // A chosen item shows only its run number, the number the settings keys are made of.
-    connect(cboLaufnummer, &QComboBox::activated, this, [this](int index) {
-        cboLaufnummer->setEditText(QString::number(index + 1));
-        cboLaufnummer_Click();
-    });
     cmdStart->setToolTip("Startzeit ist, wenn der Knopf gedrückt wird");
     cmdStartVorgabe->setToolTip("Startzeit wird aus der Startzeit-Tabelle ermittelt");
 }
 
 void frmChronivo::cmdStart_Click() {
+    // Without a database no result could be stored: the run is not started at all.
+    if (!hasLocalDatabase())
+        return;
     try {
         // 1. A start time already shown (typed in or restored) is kept.
         const QString shown = lblStartTimeOut->text().trimmed();
         if (shown == "00:00:00" || shown.isEmpty()) {
             m_stRunStart = SystemTimeFromDateTime(m_services.clock->now());
             lblStartTimeOut->setText(modChronivo::SystemTimeToString(m_stRunStart));
+            m_stampedRunStarts.insert(runText(), m_stRunStart);
         }
         // 2.-5. Running state.
         setClockColor(sspWertungTimeOut, m_lDisplayColor);
@@ -62,7 +62,7 @@ void frmChronivo::cmdStart_Click() {
         cmdWertung->setEnabled(true);
         edtStartnummer->setFocus();
         // 6. The run state lives in the settings store, so it survives the program.
-        const QString n = cboLaufnummer->currentText().trimmed();
+        const QString n = runText();
         m_services.settings->SaveSetting(Section, "Lauf" + n + "Gestartet", n);
         m_services.settings->SaveSetting(Section, "Lauf" + n + "Startzeit", lblStartTimeOut->text());
     } catch (const RuntimeError& e) {
@@ -76,6 +76,8 @@ void frmChronivo::cmdStartVorgabe_Click() {
 }
 
 void frmChronivo::mnuSetStartTime_Click() {
+    if (!hasLocalDatabase())
+        return;
     try {
         const QString answer =
             m_services.dialogs->InputBox("Bitte Uhrzeit eingeben !\rFormat: HH:MM:SS beachten ! ", {}, {});
@@ -87,7 +89,8 @@ void frmChronivo::mnuSetStartTime_Click() {
         }
         m_stRunStart = ResultEntry::StartRecord(answer);
         lblStartTimeOut->setText(modChronivo::SystemTimeToString(m_stRunStart));
-        const QString n = cboLaufnummer->currentText().trimmed();
+        const QString n = runText();
+        m_stampedRunStarts.insert(n, m_stRunStart);
         m_services.settings->SaveSetting(Section, "Lauf" + n + "Startzeit", lblStartTimeOut->text());
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());
@@ -96,6 +99,9 @@ void frmChronivo::mnuSetStartTime_Click() {
 
 void frmChronivo::cmdDurchlauf_Click() {
     if (!m_bDurchlauf) {
+        // Without a database no run is started.
+        if (!hasLocalDatabase())
+            return;
         cmdStart_Click();
         cmdDurchlauf->setText("Lauf stoppen");
     } else {
@@ -109,26 +115,19 @@ void frmChronivo::cmdDurchlauf_Click() {
 }
 
 void frmChronivo::mnuLaufBeenden_Click() {
+    if (!hasLocalDatabase())
+        return;
     try {
         SettingsStore& settings = *m_services.settings;
-        const QString n = cboLaufnummer->currentText().trimmed();
+        const QString n = runText();
         // 1.-2.
         settings.SaveSetting(Section, "Lauf" + n + "Gestartet", "0");
         settings.SaveSetting(Section, "Lauf" + n + "Startzeit", "");
+        m_stampedRunStarts.remove(n);
         lblStartTimeOut->setText("00:00:00");
         sspWertungTimeOut->setText("00:00:00");
         // 3.-4. Not running.
-        cmdStart->setEnabled(true);
-        cmdAutoStart->setEnabled(true);
-        cmdStartVorgabe->setEnabled(true);
-        tmrBlinker->start();
-        Timer1->stop();
-        edtStartnummer->setEnabled(false);
-        cmdWertung->setEnabled(false);
-        setClockColor(sspWertungTimeOut, m_lStopColor);
-        QPalette pal = edtStartnummer->palette();
-        pal.setColor(QPalette::Base, edtStartnummer->parentWidget()->palette().color(QPalette::Window));
-        edtStartnummer->setPalette(pal);
+        showNotRunning();
         // 5.-6.
         chkLaufNrStartzeit->setChecked(false);
         showRunCaption();
@@ -147,11 +146,43 @@ void frmChronivo::mnuLaufBeenden_Click() {
     }
 }
 
+void frmChronivo::showNotRunning() {
+    cmdStart->setEnabled(true);
+    cmdAutoStart->setEnabled(true);
+    cmdStartVorgabe->setEnabled(true);
+    tmrBlinker->start();
+    Timer1->stop();
+    edtStartnummer->setEnabled(false);
+    cmdWertung->setEnabled(false);
+    setClockColor(sspWertungTimeOut, m_lStopColor);
+    QPalette pal = edtStartnummer->palette();
+    pal.setColor(QPalette::Base, edtStartnummer->parentWidget()->palette().color(QPalette::Window));
+    edtStartnummer->setPalette(pal);
+}
+
+bool frmChronivo::refuseBrokenRunStart(const QString& n, const QString& stored) {
+    if (!hasLocalDatabase() || Convert::IsValidTimeText(stored))
+        return false;
+    // Every result of such a run would fail; the timekeeper sets the start again instead.
+    m_services.dialogs->MsgBox("Die gespeicherte Startzeit \"" + stored + "\" von Lauf " + n +
+                                   " ist keine gültige Uhrzeit!\r"
+                                   "Der Lauf wird als nicht gestartet angezeigt.\r"
+                                   "Bitte den Lauf neu starten oder die Startzeit einstellen.",
+                               MsgBoxStyle::Critical);
+    m_services.settings->SaveSetting(Section, "Lauf" + n + "Gestartet", "0");
+    lblStartTimeOut->setText("00:00:00");
+    sspWertungTimeOut->setText("00:00:00");
+    showNotRunning();
+    return true;
+}
+
 void frmChronivo::cboLaufnummer_Click() {
+    if (!hasLocalDatabase() || !acceptTypedRun())
+        return;
     SettingsStore& settings = *m_services.settings;
-    const QString n = cboLaufnummer->currentText().trimmed();
-    m_services.dialogs->MsgBox("!!! A C H T U N G !!!\r\rAlle neuen Wertung werden für den Lauf " +
-                                   cboLaufnummer->currentText() + " erfaßt !",
+    const QString n = runText();
+    m_services.dialogs->MsgBox("!!! A C H T U N G !!!\r\rAlle neuen Wertung werden für den Lauf " + n +
+                                   " erfaßt !",
                                16, windowTitle());
     try {
         RefreshResultViews();
@@ -159,17 +190,25 @@ void frmChronivo::cboLaufnummer_Click() {
         showError(e.number(), e.description());
     }
     showRunCaption();
-    if (Convert::Val(settings.GetSetting(Section, "Lauf" + n + "Gestartet", "0")) != 0) {
-        const QString stored = settings.GetSetting(Section, "Lauf" + n + "Startzeit", "");
+    const QString stored = settings.GetSetting(Section, "Lauf" + n + "Startzeit", "");
+    if (Convert::Val(settings.GetSetting(Section, "Lauf" + n + "Gestartet", "0")) != 0 &&
+        !refuseBrokenRunStart(n, stored)) {
         lblStartTimeOut->setText(stored);
         m_sStartTime = stored;
-        // The chosen run's own start, without the milliseconds of whichever run was stamped.
-        if (Convert::IsValidTimeText(stored))
-            m_stRunStart = ResultEntry::StartRecord(stored);
+        resumeRunStart(n, stored);
         cmdStart_Click();
     } else {
         mnuLaufBeenden_Click();
     }
     if (edtStartnummer->isEnabled())
         edtStartnummer->setFocus();
+}
+
+void frmChronivo::resumeRunStart(const QString& n, const QString& stored) {
+    if (!Convert::IsValidTimeText(stored) || stored.size() < 8)
+        return;
+    const SYSTEMTIME resumed = ResultEntry::StartRecord(stored);
+    const auto stamped = m_stampedRunStarts.constFind(n);
+    m_stRunStart =
+        stamped != m_stampedRunStarts.cend() && SameSecondOfDay(*stamped, resumed) ? *stamped : resumed;
 }

@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
 
 constexpr const char* WaveSection = "StartZeiten";
@@ -16,8 +18,13 @@ QString waveRow(const SettingsStore& settings, int i) {
     return settings.GetSetting(WaveSection, QString::number(i), "");
 }
 
+// A wave table has a few hundred rows at most; a damaged or hostile count must neither hang
+// the load nor overflow the loop counter, so nothing beyond this bound is read.
+constexpr qint64 MaxWaveRows = 1000;
+
 int waveRows(const SettingsStore& settings) {
-    return static_cast<int>(Convert::ValLong(settings.GetSetting(WaveSection, "Rows", "0")));
+    const qint64 rows = Convert::ValLong(settings.GetSetting(WaveSection, "Rows", "0"));
+    return static_cast<int>(std::clamp<qint64>(rows, 0, MaxWaveRows));
 }
 
 } // namespace

@@ -112,14 +112,16 @@ TEST_F(LocalQueries, GetAllValuesWithZeroGivesTheWholeRunElseFromThatTimeOn) {
     EXPECT_EQ(later.Fields("Startnummer").toInt(), 13);
 }
 
-TEST_F(LocalQueries, TimeCorrectionFindsTheRowByItsMilliseconds) {
+TEST_F(LocalQueries, TimeCorrectionFindsTheRowByKeyRunAndMilliseconds) {
     insert(1, 1, 11, 1000);
     insert(1, 2, 12, 2000);
-    EXPECT_EQ(action("pU_TimeKorr", {{"iStartMillsek", 2000},
-                                     {"iMillisekunden", 2600},
-                                     {"iSekunden", 3},
-                                     {"iWertungstime", "00:00:03"}}),
-              1);
+    insert(2, 1, 21, 2000);
+    const QVariant id = db->OpenRecordset("select ID from Chronvo where Startnummer = 12").Fields(0);
+    QVariantMap korr{
+        {"iID", id},      {"iLaufnummer", 1},           {"iStartMillsek", 2000}, {"iMillisekunden", 2600},
+        {"iSekunden", 3}, {"iWertungstime", "00:00:03"}};
+    EXPECT_EQ(action("pU_TimeKorr", korr), 1);
+    EXPECT_EQ(action("pU_TimeKorr", korr), 0); // the row no longer holds the old time
     Recordset rs =
         db->OpenRecordset("select Millisekunden, Sekunden, Wertungstime from Chronvo where Startnummer = 12");
     EXPECT_EQ(rs.Fields(0).toInt(), 2600);

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 namespace {
 
 TEST(SerialPort, SettingsAndPortNumbersAreCheckedLikeTheClassicControl) {
@@ -86,6 +89,26 @@ TEST(SerialPort, DataTravelsBothWaysThroughAPseudoTerminal) {
         spy.wait(20);
     EXPECT_EQ(p.Input(), QByteArray("ABC"));
     EXPECT_EQ(p.Input(), QByteArray("DEF"));
+}
+
+TEST(SerialPort, ADeviceThatGoesAwayClosesThePortAndRaisesItsError) {
+    auto pty = std::make_unique<PtyPair>();
+    if (!pty->ok())
+        GTEST_SKIP() << "socat not available";
+    const QString device = pty->deviceA();
+    QtSerialPort p([&](int) { return device; });
+    p.setRThreshold(1);
+    p.setPortOpen(true);
+    ASSERT_TRUE(p.PortOpen());
+    std::vector<int> events;
+    QObject::connect(&p, &SerialPort::OnComm, [&] { events.push_back(p.CommEvent()); });
+    pty.reset(); // the far side of the line disappears, as a pulled adapter does
+    QElapsedTimer t;
+    t.start();
+    while (p.PortOpen() && t.elapsed() < 3000)
+        QSignalSpy(&p, &SerialPort::OnComm).wait(50);
+    EXPECT_FALSE(p.PortOpen());
+    EXPECT_EQ(events, std::vector<int>{CommEvent::DCB});
 }
 
 TEST(SerialPort, FakeLinesRaiseOneEventPerChange) {

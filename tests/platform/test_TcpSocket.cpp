@@ -9,9 +9,29 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 namespace {
+
+// The descriptor of this process's socket whose far end is remotePort and own end localPort.
+int localSocketTo(quint16 remotePort, quint16 localPort) {
+    for (int fd = 0; fd < 1024; ++fd) {
+        sockaddr_in local{};
+        sockaddr_in remote{};
+        socklen_t len = sizeof(local);
+        if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &len) != 0 || local.sin_family != AF_INET)
+            continue;
+        len = sizeof(remote);
+        if (::getpeername(fd, reinterpret_cast<sockaddr*>(&remote), &len) != 0)
+            continue;
+        if (ntohs(remote.sin_port) == remotePort && ntohs(local.sin_port) == localPort)
+            return fd;
+    }
+    return -1;
+}
 
 struct TcpSocketTest : ::testing::Test {
     QTcpServer server;
@@ -37,6 +57,19 @@ TEST_F(TcpSocketTest, ConnectSendReceiveAndPeerClose) {
     sock.setNoDelay(true);
     sock.setLinger(true, 5);
     connectToServer();
+
+    // The options set before the connection exist on the connected socket.
+    const int fd = localSocketTo(peer->localPort(), peer->peerPort());
+    ASSERT_GE(fd, 0);
+    int noDelay = 0;
+    socklen_t len = sizeof(noDelay);
+    ASSERT_EQ(::getsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &noDelay, &len), 0);
+    EXPECT_NE(noDelay, 0);
+    linger l{};
+    len = sizeof(l);
+    ASSERT_EQ(::getsockopt(fd, SOL_SOCKET, SO_LINGER, &l, &len), 0);
+    EXPECT_EQ(l.l_onoff, 1);
+    EXPECT_EQ(l.l_linger, 5);
 
     QSignalSpy arrived(peer, &QTcpSocket::readyRead);
     sock.SendData("12:34:56\r\n");

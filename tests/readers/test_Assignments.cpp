@@ -8,6 +8,9 @@
 #include "support/ErrorOf.h"
 
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
 
 namespace {
 
@@ -58,6 +61,10 @@ TEST_F(Assignments, NewProposesTheNextNumberAndSaveStoresTheRow) {
     EXPECT_EQ(t.dialogs().messages().last(), "Transponder wurde schon erfasst!");
     EXPECT_EQ(c.edtTransponder->text(), "");
     EXPECT_EQ(rows(), 1);
+    // The refused number counts all the same: "&Neu" offers the one after it.
+    c.cmdNeu_Click();
+    EXPECT_EQ(c.edtStartnummer->text(), "51");
+    c.edtStartnummer->setText("50");
     // The new record is still being made: another ID stores it.
     c.edtTransponder->setText("T50");
     c.cmdSpeichern_Click();
@@ -72,6 +79,23 @@ TEST_F(Assignments, NewProposesTheNextNumberAndSaveStoresTheRow) {
     EXPECT_EQ(t.dialogs().messages().last(), "13 Typen unverträglich");
     EXPECT_EQ(t.dialogs().shown().back().style, MsgBoxStyle::Critical);
     EXPECT_EQ(rows(), 2);
+}
+
+TEST_F(Assignments, TheCaptureRunsAtTheKeyboard) {
+    ReaderConsole& c = open(ReaderKind::RFID);
+    c.show();
+    c.tabRDIF->setCurrentIndex(ReaderConsole::TabErfassen);
+    c.cmdNeu_Click();
+    c.edtStartnummer->setText("7");
+    c.edtTransponder->setText("T7");
+    QTest::keyClick(c.edtTransponder, Qt::Key_Return);
+    ASSERT_EQ(lookup("T7"), "7");
+    // Save leaves the focus on "&Neu": Enter starts the next assignment.
+    ASSERT_EQ(c.focusWidget(), static_cast<QWidget*>(c.cmdNeu));
+    EXPECT_EQ(c.edtStartnummer->text(), "7"); // the Enter of the save pressed nothing else
+    QTest::keyClick(c.cmdNeu, Qt::Key_Return);
+    EXPECT_EQ(c.edtStartnummer->text(), "8");
+    EXPECT_EQ(rows(), 1);
 }
 
 TEST_F(Assignments, DeleteRemovesTheCurrentRowAndDeleteAllAsksFirst) {

@@ -7,7 +7,9 @@
 #include "support/PtyPair.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSlider>
 #include <QTabWidget>
@@ -88,19 +90,63 @@ TEST_F(Booking, RepeatsAreSkippedAndAStartNumberIsDebouncedUntilTheTimeIsOver) {
     EXPECT_EQ(c.lastID(), idOf(1));
 }
 
-TEST_F(Booking, StartNumberZeroEscapesTheDebounceOnlyOnMercury) {
-    for (ReaderKind kind : {ReaderKind::Mercury, ReaderKind::Motorola}) {
+TEST_F(Booking, EachConsoleFollowsItsOwnBookingRules) {
+    // Tag 123 is assigned to start number 77; tags 99999 and 99998 are unassigned and too
+    // high to be their own number, so both book start number 0.
+    assign(idOf(123), 77);
+    assign(QString(23, '0') + "123", 77);
+    for (ReaderKind kind :
+         {ReaderKind::RFID, ReaderKind::Mercury, ReaderKind::Motorola, ReaderKind::SerialReader}) {
         ReaderConsole& c = open(kind);
+        const std::string name = c.objectName().toStdString();
         main.handedOver.clear();
+        QFile::remove(t.path("Reader.txt"));
+        const auto unit = [kind](int tag) {
+            if (kind == ReaderKind::RFID)
+                return QString::fromLatin1(nativeTelegram(tag));
+            if (kind == ReaderKind::SerialReader)
+                return QString::number(tag);
+            // The tag's decimal digits two by two from the back, as both bridges send them.
+            QString digits = QStringLiteral("%1").arg(tag, 6, 10, QLatin1Char('0'));
+            QString pairs;
+            for (int i = digits.size() - 2; i >= 0; i -= 2)
+                pairs += digits.mid(i, 2);
+            return pairs + QString(24 - pairs.size(), '0');
+        };
+        if (kind == ReaderKind::SerialReader)
+            c.edtRFIDKopf->setText("21");
+        else
+            c.edtRFIDIpAddr->setText("127.0.0.1"); // a bridge on this PC is the normal case
         c.tabRDIF->setCurrentIndex(ReaderConsole::TabBuchen);
-        // Two tags without an assignment whose numbers are 10000 or more: both are start
-        // number 0, and the third read is no repeat of the second.
-        for (const char* line :
-             {"999999999999000000000000", "989999999999000000000000", "999999999999000000000000"})
-            c.ProcessTelegram(line);
-        EXPECT_EQ(c.statusPanel(3), "RCV: 3");
-        EXPECT_EQ(main.handedOver.size(), kind == ReaderKind::Mercury ? 3 : 1)
-            << c.objectName().toStdString();
+
+        c.ProcessTelegram(unit(123));
+        c.ProcessTelegram(unit(124));
+        c.ProcessTelegram(unit(123)); // within the debounce time
+        // Only the native console takes a reader on 127.0.0.1 for a simulation sending start
+        // numbers as IDs.
+        EXPECT_EQ(main.handedOver, (QStringList{kind == ReaderKind::RFID ? "123" : "77", "124"})) << name;
+        const bool listed = c.bookingLines().last().endsWith(" entprellt!");
+        EXPECT_EQ(listed, kind == ReaderKind::Mercury || kind == ReaderKind::RFID) << name;
+        EXPECT_TRUE(logLines().last().endsWith(" entprellt!")) << name;
+
+        // The adapted telegram goes to the log after the adapter's lines on Mercury and serial.
+        const QStringList log = logLines();
+        const auto out = log.indexOf(QRegularExpression("^\\(OUT\\) PrepareMessage: .*"));
+        if (kind != ReaderKind::RFID) {
+            ASSERT_GE(out, 0) << name;
+            EXPECT_EQ(log.value(out + 1).startsWith("S2Cuam"),
+                      kind == ReaderKind::Mercury || kind == ReaderKind::SerialReader)
+                << name;
+        }
+
+        // Start number 0 escapes the debounce on Mercury alone.
+        if (kind != ReaderKind::SerialReader)
+            c.edtRFIDIpAddr->setText(ReaderHost);
+        main.handedOver.clear();
+        c.ProcessTelegram(unit(99999));
+        c.ProcessTelegram(unit(99998));
+        c.ProcessTelegram(unit(99999));
+        EXPECT_EQ(main.handedOver.size(), kind == ReaderKind::Mercury ? 3 : 1) << name;
     }
 }
 
@@ -300,6 +346,10 @@ TEST_F(Booking, TheOtherTabsFillTheirFieldsFromTheReads) {
 
     read(ReaderConsole::TabUhrzeit, "S0Bugt0C0615669\r");
     EXPECT_EQ(c.edtReaderZeit->text(), "01.01.2026 12:00:00");
+    EXPECT_EQ(c.edtRcvMsg[2]->text(), "S0Bugt0C0615669\r");
+    read(ReaderConsole::TabBefehl, "S04ok00\r");
+    EXPECT_EQ(c.edtRcvMsg[3]->text(), "S04ok00\r");
+    EXPECT_EQ(c.edtRcvMsg[2]->text(), "S0Bugt0C0615669\r");
     EXPECT_TRUE(main.handedOver.isEmpty());
 }
 

@@ -130,6 +130,19 @@ TEST_F(Window, TheTcpLinkShowsConnectingConnectedAndClosed) {
     EXPECT_EQ(c.lamp(), Lamp::Red);
 }
 
+TEST_F(Window, AReloadedConsoleHasItsNormalBackground) {
+    FakeReaderServer reader;
+    auto& c = open<TcpReaderConsole>(ReaderKind::RFID);
+    const QColor normal = c.palette().color(QPalette::Window);
+    connectTo(c, reader);
+    ASSERT_EQ(background(c), LightGreen);
+    c.Form_Unload();
+    c.Form_Load();
+    EXPECT_EQ(c.statusPanel(1), "nicht verbunden");
+    EXPECT_FALSE(c.autoFillBackground());
+    EXPECT_EQ(c.palette().color(QPalette::Window), normal);
+}
+
 TEST_F(Window, SocketErrorsAreShownAndTheLinkShowsClosed) {
     FakeReaderServer reader;
     const quint16 port = reader.port();
@@ -203,6 +216,16 @@ TEST_F(Window, TheSerialPortIsOpenedWithItsSettingsAndErrorsAskWhetherToGoOn) {
     EXPECT_EQ(c.lamp(), Lamp::Red);
     EXPECT_EQ(c.statusPanel(1), "");
     EXPECT_EQ(t.dialogs().messages().size(), 2);
+
+    // An adapter pulled out while connected: its box, then the link shows as ended.
+    port.failOpen = false;
+    c.cmdConnect_Click();
+    ASSERT_EQ(c.lamp(), Lamp::Green);
+    t.dialogs().planMsgBox(MsgBoxResult::Ok);
+    port.unplug();
+    EXPECT_EQ(t.dialogs().messages().last(), "Error retrieving DCB");
+    EXPECT_EQ(c.lamp(), Lamp::Red);
+    EXPECT_EQ(c.statusPanel(1), "getrennt...");
 }
 
 TEST_F(Window, ClearLogAndExportOfTheTelegramGrid) {

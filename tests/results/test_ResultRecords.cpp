@@ -15,6 +15,8 @@ TEST(ResultTimes, GrossAndNetFieldsFromSeconds) {
     EXPECT_EQ(t.zeitNetto, "00:20:00"); // 1200.5 rounds to the even 1200
     EXPECT_EQ(t.millisekNetto, 1200500);
     EXPECT_EQ(ResultEntry::ComputeTimes(13.5, 0).sekunden, 14);
+    EXPECT_EQ(ResultEntry::ComputeTimes(12.5, 0).sekunden, 12); // halves go to the even second
+    EXPECT_EQ(ResultEntry::ComputeTimes(12.5, 0).wertungstime, "00:00:12");
     // Seconds from millisecond records are not always exact in binary.
     EXPECT_EQ(ResultEntry::Milliseconds(0.1 + 0.2), 300);
     EXPECT_EQ(ResultEntry::Milliseconds(4.999999999), 5000);

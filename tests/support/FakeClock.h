@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "platform/Clock.h"
 
 // A clock the test sets; Sleep lets the time pass at once.
@@ -26,6 +28,12 @@ private:
 
 class FakeBeeper final : public Beeper {
 public:
-    void Beep() override { ++beeps; }
+    void Beep() override {
+        ++beeps;
+        if (onBeep)
+            onBeep();
+    }
     int beeps = 0;
+    // Runs at each beep: lets a test change the world while a handler is still at work.
+    std::function<void()> onBeep;
 };

@@ -27,6 +27,8 @@ public:
     void setLineQuietly(int eventCode, bool high);
     void feed(const QByteArray& data);
     void raiseEvent(int code) { raise(code); }
+    // The adapter is pulled out.
+    void unplug() { deviceLost(); }
     QByteArray written;
     bool failOpen = false;
     int opens = 0;

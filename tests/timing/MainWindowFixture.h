@@ -50,6 +50,11 @@ struct MainWindowTest : ::testing::Test {
         w->cboLaufnummer->setEditText(QString::number(n));
         w->cboLaufnummer_Click();
     }
+    // A line of the run selector's list: its two columns, number and run name, joined by ";".
+    QString runItem(int row) const {
+        const QAbstractItemModel* m = w->cboLaufnummer->model();
+        return m->index(row, 0).data().toString() + ";" + m->index(row, 1).data().toString();
+    }
     Recordset rows(int lauf = 1) {
         return t->services().local.gdbLocal->OpenRecordset(
             "select * from Chronvo where Laufnummer = :l order by Platzierung", {{"l", lauf}});

@@ -1,4 +1,5 @@
 #include "platform/SerialPort.h"
+#include "platform/TcpSocket.h"
 #include "support/FakeSerialPort.h"
 #include "support/PtyPair.h"
 #include "support/TestServices.h"
@@ -6,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QFrame>
+#include <QLabel>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -126,6 +128,57 @@ TEST_F(DisplayBoards, SwitchingTheBoardOffHidesTheIndicatorAndEndsTheFeed) {
     const qsizetype received = board.lines.size();
     QTest::qWait(300);
     EXPECT_EQ(board.lines.size(), received);
+}
+
+// A board link that connects nowhere and keeps what it was asked.
+struct RecordingSocket final : TcpSocket {
+    QString host;
+    int port = -1;
+    bool noDelay = false;
+    bool linger = false;
+    int lingerSeconds = 0;
+    void Connect(const QString& h, int p) override {
+        host = h;
+        port = p;
+    }
+    void SendData(const QByteArray&) override {}
+    QByteArray GetData() override { return {}; }
+    int BytesReceived() const override { return 0; }
+    void Close() override {}
+    int State() const override { return SocketState::Connecting; }
+    QString RemoteHost() const override { return host; }
+    int RemotePort() const override { return port; }
+    void setNoDelay(bool on) override { noDelay = on; }
+    void setLinger(bool on, int seconds) override {
+        linger = on;
+        lingerSeconds = seconds;
+    }
+};
+
+TEST(DisplayBoardDefaults, BoardsWithNothingButTheirSwitchAndTheClockColour) {
+    TestServices t;
+    t.settings().SaveSetting(A, "ExtAnzeige", "1");
+    t.settings().SaveSetting(A, "ExtRS232Anzeige", "1");
+    RecordingSocket* socket = nullptr;
+    t.services().createTcpSocket = [&] {
+        auto s = std::make_unique<RecordingSocket>();
+        socket = s.get();
+        return s;
+    };
+    frmChronivo w(t.services());
+    w.startUp();
+    ASSERT_NE(socket, nullptr);
+    EXPECT_EQ(socket->host, "localhost");
+    EXPECT_EQ(socket->port, 23);
+    // A clock line leaves at once, and the last one still reaches the board at the end.
+    EXPECT_TRUE(socket->noDelay);
+    EXPECT_TRUE(socket->linger);
+    EXPECT_EQ(socket->lingerSeconds, 5);
+    w.Timer3_Timer();
+    ASSERT_TRUE(w.MSComm2);
+    EXPECT_EQ(w.MSComm2->CommPort(), 1);
+    EXPECT_EQ(w.m_lDisplayColor, 0x80FF80u);
+    EXPECT_EQ(w.lblSysTimeOut->palette().color(QPalette::WindowText), QColor(0x80, 0xFF, 0x80));
 }
 
 TEST(DisplayBoardsRS232, AMissingPortIsTriedAgainOnEveryTickWithoutAMessage) {

@@ -1,8 +1,11 @@
+#include "results/DataControl.h"
+#include "results/ResultViews.h"
 #include "support/TestServices.h"
 #include "timing/Twips.h"
 #include "timing/frmChronivo.h"
 
 #include <QAction>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -146,9 +149,28 @@ TEST_F(Modes, TheGridFontIsStoredAndBothGridsTakeItOnActivation) {
     EXPECT_EQ(key("dbgZeiten.Font.Size"), "13");
     EXPECT_EQ(key("dbgZeiten.Font.Bold"), "True");
     EXPECT_EQ(key("dbgZeiten.Font.FontUnderline"), "False");
+    // The coloured start-number cells take the font as well.
+    for (const char* style : {ResultViews::Yellow, ResultViews::Red, ResultViews::Green}) {
+        EXPECT_EQ(w->Data1->cellStyle(style).font.family(), "DejaVu Serif") << style;
+        EXPECT_EQ(w->Data1->cellStyle(style).font.pointSizeF(), 13.0) << style;
+        EXPECT_TRUE(w->Data1->cellStyle(style).font.bold()) << style;
+    }
     w->Form_Activate();
     EXPECT_EQ(w->dbgStartnummern->font().family(), "DejaVu Serif");
     EXPECT_EQ(w->dbgStartnummern->font().pointSizeF(), 13.0);
+}
+
+TEST_F(Modes, ColumnWidthsComeBackAtActivationAndAreSavedAtTheEnd) {
+    t.settings().SaveSetting(S, "ColWith2", "1500");
+    start();
+    QHeaderView* header = w->dbgZeiten->horizontalHeader();
+    EXPECT_EQ(header->sectionSize(2), px(1500));
+    header->resizeSection(3, px(2400));
+    w->Form_Unload();
+    EXPECT_EQ(key("ColWith2"), "1500");
+    EXPECT_EQ(key("ColWith3"), "2400");
+    for (int i = 0; i < header->count(); ++i)
+        EXPECT_NE(key(QStringLiteral("ColWith%1").arg(i)), "<none>") << i;
 }
 
 TEST_F(Modes, DirectBookingMenusStoreTheTickAndThePath) {

@@ -42,6 +42,31 @@ TEST_F(Result, ComingBackFromADialogKeepsTheStartsMilliseconds) {
     EXPECT_EQ(rows().Fields("Millisekunden").toLongLong(), 1513250);
 }
 
+TEST_F(Result, LookingAtAnotherRunAndBackKeepsTheStartsMilliseconds) {
+    start();
+    startRunAt(10, 0, 0, 700);
+    chooseRun(1); // the running run picked again
+    at(10, 30, 0, 0);
+    enter("1");
+    chooseRun(2);
+    startRunAt(10, 5, 3, 100); // another run with a start of its own
+    chooseRun(1);
+    at(10, 30, 0, 0);
+    enter("2");
+    chooseRun(2);
+    at(10, 30, 0, 0);
+    enter("3");
+
+    Recordset one = rows(1);
+    ASSERT_EQ(one.RecordCount(), 2);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(field(one, i, "Millisekunden").toLongLong(), 1799300);
+        EXPECT_EQ(field(one, i, "Sekunden").toLongLong(), 1799);
+        EXPECT_EQ(field(one, i, "Wertungstime").toString(), "00:29:59");
+    }
+    EXPECT_EQ(rows(2).Fields("Millisekunden").toLongLong(), 1496900);
+}
+
 TEST_F(Result, PlacesCountOnPerRunAcrossRunSwitches) {
     start();
     startRunAt(10, 0, 0);
@@ -94,6 +119,20 @@ TEST_F(Result, AWaveStartMeasuresItsRunnersAndCountsThemWithoutDisturbingTheRunS
     EXPECT_EQ(setting("ImZiel0"), "1");
 }
 
+TEST_F(Result, ARunnerWithoutAWaveCountsForTheWaveOfTheRunStart) {
+    t->settings().SaveSetting(S, "LaufNrStartzeit", "1");
+    t->settings().SaveSetting("StartZeiten", "Rows", "2");
+    t->settings().SaveSetting("StartZeiten", "1", "1;100;10:05:00;A");
+    t->settings().SaveSetting("StartZeiten", "2", "101;200;10:00:00;B");
+    start();
+    startRunAt(10, 0, 0);
+    at(10, 30, 0);
+    enter("500");
+    enter("150");
+    EXPECT_EQ(w->edtImZiel[0]->text(), "0");
+    EXPECT_EQ(w->edtImZiel[1]->text(), "2");
+}
+
 struct NetPassThrough : MainWindowTest {
     void SetUp() override {
         t->settings().SaveSetting(S, "DurchlaufmodusMulti", "-1");
@@ -141,6 +180,82 @@ TEST_F(NetPassThrough, LateFirstSightingsAndSecondPassesGiveRowsAtOnce) {
     EXPECT_EQ(field(rs, 1, "MillisekNetto").toLongLong(), 60000);
     EXPECT_EQ(field(rs, 1, "Millisekunden").toLongLong(), 120000);
     EXPECT_EQ(field(rs, 2, "Startnummer").toInt(), 0);
+}
+
+TEST_F(NetPassThrough, TheWindowEndsExactlyAfterItsMinutes) {
+    at(10, 3, 0, 0); // the window's last moment still counts as the start
+    enter("7");
+    at(10, 3, 0, 1);
+    enter("8");
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(rs.Fields("Startnummer").toInt(), 8);
+    EXPECT_EQ(setting("7", "DurchlaufmodusMulti"), "10:03:00");
+}
+
+TEST_F(Result, ANetStartWindowAcrossMidnightCloses) {
+    t->settings().SaveSetting(S, "DurchlaufmodusMulti", "-1");
+    start();
+    startRunAt(23, 58, 30);
+    at(0, 1, 0); // inside: 2.5 minutes after the start
+    enter("7");
+    at(0, 2, 0); // after the window
+    enter("8");
+    at(0, 10, 0);
+    enter("7");
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 2);
+    EXPECT_EQ(field(rs, 0, "Startnummer").toInt(), 8);
+    EXPECT_EQ(field(rs, 1, "Startnummer").toInt(), 7);
+    EXPECT_EQ(field(rs, 1, "MillisekNetto").toLongLong(), 540000);
+}
+
+TEST_F(Result, StartTimesByStartNumberNeverOpenANetStartWindow) {
+    t->settings().SaveSetting(S, "DurchlaufmodusMulti", "-1");
+    t->settings().SaveSetting(S, "LaufNrStartzeit", "1");
+    t->settings().SaveSetting("StartZeiten", "Rows", "1");
+    t->settings().SaveSetting("StartZeiten", "1", "1;100;10:00:00;A");
+    start();
+    startRunAt(10, 0, 0);
+    ASSERT_TRUE(w->chkLaufNrStartzeit->isChecked());
+    at(10, 1, 0);
+    enter("7");
+    enter("200"); // no wave: the run's start, still no first pass
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 2);
+    EXPECT_EQ(field(rs, 0, "Millisekunden").toLongLong(), 60000);
+    EXPECT_EQ(field(rs, 1, "Millisekunden").toLongLong(), 60000);
+    EXPECT_EQ(setting("7", "DurchlaufmodusMulti"), "<none>");
+    EXPECT_EQ(setting("200", "DurchlaufmodusMulti"), "<none>");
+}
+
+TEST_F(NetPassThrough, TheBackupLineAndTheBookingCarryGrossAndNetApart) {
+    w->sscLogDatei->setChecked(true);
+    at(10, 1, 0);
+    enter("7");
+    at(10, 21, 0, 250);
+    w->sspWertungTimeOut->setText("00:21:00");
+    enter("7");
+    QFile log(t->path("backup.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains(";1260250;1200250;7 "));
+}
+
+TEST_F(Result, ATakenResultIsBookedIntoTheRaceProgramWithItsGrossTime) {
+    t->settings().SaveSetting(S, "Direkteinbuchung", "-1");
+    t->settings().SaveSetting(S, "DBDirekt", t->copyRaceDatabase());
+    t->settings().SaveSetting(S, "DurchlaufmodusMulti", "-1");
+    start();
+    ASSERT_TRUE(w->m_dbRace);
+    startRunAt(10, 0, 0, 500);
+    at(10, 1, 0);
+    enter("12"); // first pass: no row, nothing booked
+    at(10, 21, 0, 250);
+    enter("12");
+    Recordset wt = w->m_dbRace->OpenRecordset("select WT_MillSek from WT where WT_StartNr = 12");
+    ASSERT_EQ(wt.RecordCount(), 1);
+    EXPECT_EQ(wt.Fields("WT_MillSek").toLongLong(), 1259750);
+    EXPECT_EQ(rows().Fields("MillisekNetto").toLongLong(), 1200250);
 }
 
 TEST_F(Result, NetPassThroughTickedFromTheMenuOpensAThreeMinuteStartWindow) {
@@ -332,6 +447,33 @@ TEST_F(Contact, OneResultPerRisingEdgeOfEachLine) {
     EXPECT_EQ(rows().RecordCount(), 4);
     Recordset rs = rows();
     EXPECT_EQ(field(rs, 0, "Millisekunden").toLongLong(), 10000);
+}
+
+TEST_F(Contact, APulseThatEndsWhileItsResultIsTakenFreesTheLatch) {
+    startRunAt(10, 0, 0);
+    at(10, 0, 10);
+    // The contact opens again while the result is still being stored; its falling edge
+    // comes in only after the handler, and the next closure must count.
+    t->beeper().onBeep = [&] { port->setLineQuietly(CommEvent::CTS, false); };
+    port->setCTS(true);
+    t->beeper().onBeep = nullptr;
+    port->setCTS(true);
+    EXPECT_EQ(rows().RecordCount(), 2);
+}
+
+TEST_F(Contact, ALostDeviceIsReportedAtOnce) {
+    port->unplug();
+    EXPECT_FALSE(port->PortOpen());
+    ASSERT_EQ(t->dialogs().messages().size(), 1);
+    EXPECT_TRUE(t->dialogs().messages().first().startsWith(
+        "Fehler: 1011 - Der Kontakteingang an COM3 ist nicht mehr verfügbar"))
+        << t->dialogs().messages().first().toStdString();
+    EXPECT_EQ(t->dialogs().shown().back().style, 16);
+    // Other error events of the contact port are none of the timekeeper's business.
+    w->Form_Activate();
+    ASSERT_TRUE(port->PortOpen());
+    port->raiseEvent(CommEvent::Frame);
+    EXPECT_EQ(t->dialogs().messages().size(), 1);
 }
 
 TEST_F(Contact, AnEdgeIsTimedWhenTheLineChangedNotWhenItWasHandled) {

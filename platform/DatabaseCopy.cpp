@@ -1,0 +1,105 @@
+#include "platform/DatabaseCopy.h"
+
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+namespace {
+
+struct ConnectionCloser {
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+using Connection = std::unique_ptr<sqlite3, ConnectionCloser>;
+
+// Opens a connection; on failure answers null with the reason.
+Connection open(const QString& path, int flags, QString& error) {
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags, nullptr);
+    Connection db(raw);
+    if (rc != SQLITE_OK) {
+        error = raw ? QString::fromUtf8(sqlite3_errmsg(raw)) : QString::fromUtf8(sqlite3_errstr(rc));
+        return nullptr;
+    }
+    // A writer holding the file for a commit makes us wait a little, not fail.
+    sqlite3_busy_timeout(raw, 5000);
+    return db;
+}
+
+bool exec(sqlite3* db, const char* sql, QString& error) {
+    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK)
+        return true;
+    error = QString::fromUtf8(sqlite3_errmsg(db));
+    return false;
+}
+
+bool backup(const QString& source, const QString& temp, QString& error) {
+    if (!QFileInfo(source).isFile()) {
+        error = QStringLiteral("Datei '%1' nicht gefunden.").arg(source);
+        return false;
+    }
+    Connection from = open(source, SQLITE_OPEN_READONLY, error);
+    if (!from)
+        return false;
+    Connection to = open(temp, SQLITE_OPEN_READWRITE, error);
+    if (!to)
+        return false;
+    // The copy must be on disk when success is reported.
+    if (!exec(to.get(), "PRAGMA synchronous=FULL", error))
+        return false;
+    sqlite3_backup* job = sqlite3_backup_init(to.get(), "main", from.get(), "main");
+    if (!job) {
+        error = QString::fromUtf8(sqlite3_errmsg(to.get()));
+        return false;
+    }
+    // All pages in one step under one read lock of the source: one consistent state.
+    int rc = sqlite3_backup_step(job, -1);
+    for (int tries = 0; (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) && tries < 50; ++tries) {
+        sqlite3_sleep(100);
+        rc = sqlite3_backup_step(job, -1);
+    }
+    const int finish = sqlite3_backup_finish(job);
+    if (rc != SQLITE_DONE || finish != SQLITE_OK) {
+        error = QString::fromUtf8(sqlite3_errstr(rc != SQLITE_DONE ? rc : finish));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+namespace DatabaseCopy {
+
+bool Copy(const QString& source, const QString& target, QString* error) {
+    QString reason;
+    const QFileInfo targetInfo(target);
+    // Beside the target, so that putting it in place is a rename within one file system.
+    QTemporaryFile temp(targetInfo.absolutePath() + "/." + targetInfo.fileName() + ".XXXXXX");
+    bool ok = temp.open();
+    if (!ok)
+        reason = temp.errorString();
+    if (ok) {
+        temp.close();
+        ok = backup(source, temp.fileName(), reason);
+    }
+    if (ok) {
+        std::error_code ec;
+        std::filesystem::rename(std::filesystem::path(temp.fileName().toStdU16String()),
+                                std::filesystem::path(target.toStdU16String()), ec);
+        if (ec) {
+            ok = false;
+            reason = QString::fromStdString(ec.message());
+        } else {
+            temp.setAutoRemove(false);
+        }
+    }
+    if (!ok && error)
+        *error = reason;
+    return ok;
+}
+
+} // namespace DatabaseCopy

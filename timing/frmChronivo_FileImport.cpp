@@ -1,0 +1,229 @@
+#include "timing/frmChronivo.h"
+
+#include "core/Convert.h"
+#include "core/SystemFormats.h"
+#include "core/TransponderLookup.h"
+#include "platform/RuntimeError.h"
+#include "platform/Services.h"
+#include "results/FileImport.h"
+#include "Version.h"
+
+#include <QFile>
+#include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <vector>
+
+namespace {
+
+constexpr const char* NoStartYet = "hh:mm:ss";
+
+// One tag read of the time file as the import keeps it until the rows are written.
+struct Entry {
+    qint32 startnummer = 0;
+    QTime time;
+};
+
+SYSTEMTIME todayAt(const QDateTime& now, const QTime& time) {
+    SYSTEMTIME st = SystemTimeFromDateTime(now);
+    st.wHour = static_cast<quint16>(time.hour());
+    st.wMinute = static_cast<quint16>(time.minute());
+    st.wSecond = static_cast<quint16>(time.second());
+    st.wMilliseconds = 0;
+    return st;
+}
+
+} // namespace
+
+void frmChronivo::buildTimeFilePanel() {
+    // Over the start-number field and the result button, below the run selector that step 1
+    // names; the start buttons are hidden while it is open.
+    fraZeitdatei = new QFrame(centralWidget());
+    fraZeitdatei->setObjectName("fraZeitdatei");
+    fraZeitdatei->setFrameShape(QFrame::StyledPanel);
+    fraZeitdatei->setAutoFillBackground(true);
+    fraZeitdatei->setGeometry(8, 126, 150, 218);
+    // A small font, so that the guide texts fit the narrow column.
+    QFont small = fraZeitdatei->font();
+    small.setPointSize(8);
+    fraZeitdatei->setFont(small);
+    auto* grid = new QGridLayout(fraZeitdatei);
+    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setVerticalSpacing(3);
+    grid->setHorizontalSpacing(4);
+    auto* title = new QLabel("Zeitdatei einlesen", fraZeitdatei);
+    QFont bold = small;
+    bold.setBold(true);
+    title->setFont(bold);
+    const char* texts[] = {"1. Laufnummer auswählen", "2. Startzeit des Laufs eingeben", NoStartYet,
+                           "3. Zeitdatei einlesen...", "4. Erfasste Datensätze:"};
+    for (int i = 0; i < 5; ++i) {
+        lblDummy1[i] = new QLabel(QString::fromUtf8(texts[i]), fraZeitdatei);
+        lblDummy1[i]->setObjectName(QStringLiteral("lblDummy1_%1").arg(i));
+        lblDummy1[i]->setWordWrap(i != 2);
+    }
+    cmdZeitdateiLaufstart = new QPushButton("Startzeit", fraZeitdatei);
+    cmdZeitdateiLaufstart->setObjectName("cmdZeitdateiLaufstart");
+    cmdZeitdateiImport = new QPushButton("Einlesen", fraZeitdatei);
+    cmdZeitdateiImport->setObjectName("cmdZeitdateiImport");
+    cmdZeitdateiCancel = new QPushButton("Abbrechen", fraZeitdatei);
+    cmdZeitdateiCancel->setObjectName("cmdZeitdateiCancel");
+    edtCounter = new QLineEdit("0", fraZeitdatei);
+    edtCounter->setObjectName("edtCounter");
+    edtCounter->setReadOnly(true);
+    edtCounter->setAlignment(Qt::AlignRight);
+    grid->addWidget(title, 0, 0, 1, 2);
+    grid->addWidget(lblDummy1[0], 1, 0, 1, 2);
+    grid->addWidget(lblDummy1[1], 2, 0, 1, 2);
+    grid->addWidget(cmdZeitdateiLaufstart, 3, 0);
+    grid->addWidget(lblDummy1[2], 3, 1);
+    grid->addWidget(lblDummy1[3], 4, 0, 1, 2);
+    grid->addWidget(cmdZeitdateiImport, 5, 0, 1, 2);
+    grid->addWidget(lblDummy1[4], 6, 0, 1, 2);
+    grid->addWidget(edtCounter, 7, 0, 1, 2);
+    grid->addWidget(cmdZeitdateiCancel, 8, 0, 1, 2);
+    grid->setRowStretch(9, 1);
+    fraZeitdatei->hide();
+    connect(cmdZeitdateiLaufstart, &QPushButton::clicked, this, &frmChronivo::cmdZeitdateiLaufstart_Click);
+    connect(cmdZeitdateiImport, &QPushButton::clicked, this, &frmChronivo::cmdZeitdateiImport_Click);
+    connect(cmdZeitdateiCancel, &QPushButton::clicked, this, &frmChronivo::cmdZeitdateiCancel_Click);
+}
+
+// ----- the time-file panel ------------------------------------------------------------------
+
+void frmChronivo::mnuLoadZeitDatei_Click() {
+    fraZeitdatei->show();
+    fraZeitdatei->raise();
+    cmdInsert->setEnabled(false);
+    cmdStart->hide();
+    cmdAutoStart->hide();
+    tmrBlinker->stop();
+}
+
+void frmChronivo::cmdZeitdateiCancel_Click() {
+    fraZeitdatei->hide();
+    cmdInsert->setEnabled(true);
+    // The start buttons come back as the pass-through mode has them (hidden in single
+    // pass-through, where the pass-through button starts the run).
+    ApplyDurchlaufModus();
+    tmrBlinker->start();
+}
+
+void frmChronivo::cmdZeitdateiLaufstart_Click() {
+    const QString answer = m_services.dialogs->InputBox(
+        "Bitte Uhrzeit eingeben !\rFormat: HH:MM:SS beachten ! ", CHRONIVO_APP_TITLE, "");
+    if (answer.trimmed().isEmpty())
+        return;
+    // Exactly "hh:mm:ss": a date or a time with a one-digit hour is no run start.
+    if (answer.size() != 8 || !Convert::IsValidTimeText(answer)) {
+        m_services.dialogs->MsgBox(
+            QString::fromUtf8("Kein gültiges Datum!!!\rBitte Datumsformat überprüfen!!!"), 64);
+        return;
+    }
+    m_stFileRunStart = todayAt(m_services.clock->now(), Convert::TimeOfDay(answer));
+    lblDummy1[2]->setText(modChronivo::SystemTimeToString(m_stFileRunStart));
+    QPalette pal = lblDummy1[2]->palette();
+    pal.setColor(QPalette::WindowText, Qt::blue);
+    lblDummy1[2]->setPalette(pal);
+}
+
+void frmChronivo::cmdZeitdateiImport_Click() {
+    edtCounter->setText("0");
+    if (lblDummy1[2]->text() == NoStartYet) {
+        m_services.dialogs->MsgBox("Bitte eine Start-Zeit eingaben!", 64);
+        return;
+    }
+    ImportZeitdatei();
+}
+
+void frmChronivo::ImportZeitdatei() {
+    if (!m_services.dialogs->ShowOpen(CoDi1) || CoDi1.fileName.trimmed().isEmpty())
+        return;
+    try {
+        Database& db = localDatabase();
+        const qint32 lauf = currentLauf();
+        std::vector<Entry> entries;
+        {
+            QFile file(CoDi1.fileName);
+            if (!file.open(QIODevice::ReadOnly))
+                throw RuntimeError(53, QStringLiteral("Datei nicht gefunden: %1").arg(CoDi1.fileName));
+            FileImport::ReadLines(file, [&](const QString& line) {
+                const std::optional<FileImport::TagRead> read = FileImport::ParseTagRead(line);
+                if (!read)
+                    return;
+                const QString startnummer = modChronivo::GetStartnummerByTransponder(db, read->transponderId);
+                entries.push_back({static_cast<qint32>(Convert::ValLong(startnummer)), read->readTime});
+                // The count grows on the screen while a long file is read.
+                edtCounter->setText(QString::number(entries.size()));
+                edtCounter->repaint();
+            });
+        }
+        const QDateTime now = m_services.clock->now();
+        const QString systemtime =
+            SystemFormats::ShortDateText(now.date()) + " " + now.time().toString("hh:mm:ss");
+        const QString starttime = lblDummy1[2]->text();
+        std::optional<RuntimeError> failure;
+        try {
+            FileImport::CommitEachWritten(*m_services.local.gwsLocal, db, [&] {
+                // The place is the read's position among all tag reads of the file.
+                for (size_t i = 0; i < entries.size(); ++i) {
+                    if (entries[i].startnummer <= 0)
+                        continue;
+                    m_stFileCapture = todayAt(now, entries[i].time);
+                    const double gross =
+                        modChronivo::SystemTimeDiffSeconds(m_stFileRunStart, m_stFileCapture);
+                    FileImport::InsertRead(db, lauf, static_cast<qint32>(i + 1), systemtime, starttime,
+                                           Convert::RoundHalfEven(gross), entries[i].startnummer);
+                }
+            });
+        } catch (const RuntimeError& e) {
+            failure = e;
+        }
+        RefreshResultViews();
+        if (failure)
+            throw *failure;
+    } catch (const RuntimeError& e) {
+        showError(e.number(), e.description());
+    }
+}
+
+// ----- start-number file --------------------------------------------------------------------
+
+void frmChronivo::mnuLoadStartnummern_Click() {
+    if (!m_services.dialogs->ShowOpen(CoDi1) || CoDi1.fileName.trimmed().isEmpty())
+        return;
+    try {
+        QStringList lines;
+        {
+            QFile file(CoDi1.fileName);
+            if (!file.open(QIODevice::ReadOnly))
+                throw RuntimeError(53, QStringLiteral("Datei nicht gefunden: %1").arg(CoDi1.fileName));
+            FileImport::ReadLines(file, [&](const QString& line) { lines << line; });
+        }
+        Database& db = localDatabase();
+        const qint32 lauf = currentLauf();
+        std::optional<RuntimeError> failure;
+        try {
+            FileImport::CommitEachWritten(*m_services.local.gwsLocal, db, [&] {
+                for (qsizetype i = 0; i < lines.size(); ++i) {
+                    // A negative number leaves its place as it is; text that is no number is 0.
+                    if (Convert::Val(lines[i]) < 0)
+                        continue;
+                    FileImport::SetStartnummer(db, lauf, static_cast<qint32>(i + 1),
+                                               static_cast<qint32>(Convert::ValLong(lines[i])));
+                }
+            });
+        } catch (const RuntimeError& e) {
+            failure = e;
+        }
+        RefreshResultViews();
+        if (failure)
+            throw *failure;
+    } catch (const RuntimeError& e) {
+        showError(e.number(), e.description());
+    }
+}
