@@ -11,7 +11,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=${CHRONIVO_BUILD_DIR:-"$here/build"}
 
 packages="cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6sql6-sqlite \
-libqt6serialport6 libsqlite3-dev libgl-dev libzip-dev zipcmp zipmerge ziptool libgtest-dev libbenchmark-dev socat xvfb xauth"
+libqt6serialport6 libsqlite3-dev libgl-dev libzip-dev zipcmp zipmerge ziptool libgtest-dev libbenchmark-dev socat xvfb xauth \
+python3 zip"
 
 missing=""
 for p in $packages; do

@@ -1,11 +1,14 @@
 #include "platform/Dialogs.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+
+#include <utility>
 
 namespace {
 
@@ -49,6 +52,14 @@ int QtDialogs::MsgBox(const QString& prompt, int style, const QString& title) {
     default:
         box.setStandardButtons(QMessageBox::Ok);
     }
+    // The standard buttons speak English unless Qt's translations are installed; the program's
+    // questions are German, so their answers are too.
+    for (const auto& [button, text] :
+         {std::pair{QMessageBox::Yes, "&Ja"}, std::pair{QMessageBox::No, "&Nein"},
+          std::pair{QMessageBox::Cancel, "Abbrechen"}}) {
+        if (QAbstractButton* b = box.button(button))
+            b->setText(QString::fromUtf8(text));
+    }
     switch (box.exec()) {
     case QMessageBox::Yes:
         return MsgBoxResult::Yes;
@@ -62,10 +73,13 @@ int QtDialogs::MsgBox(const QString& prompt, int style, const QString& title) {
 }
 
 QString QtDialogs::InputBox(const QString& prompt, const QString& title, const QString& defaultText) {
-    bool ok = false;
-    const QString text = QInputDialog::getText(parentWindow(), title.isEmpty() ? m_appTitle : title, prompt,
-                                               QLineEdit::Normal, defaultText, &ok);
-    return ok ? text : QString();
+    QInputDialog dialog(parentWindow());
+    dialog.setWindowTitle(title.isEmpty() ? m_appTitle : title);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(defaultText);
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("Abbrechen"));
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
 namespace {

@@ -1,13 +1,19 @@
 #include "platform/Services.h"
 
 #include "platform/RuntimeError.h"
+#include "Version.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSettings>
 #include <QUrl>
+
+#ifdef Q_OS_WIN
+#include <shlobj.h>
+#endif
 
 namespace {
 
@@ -21,6 +27,32 @@ bool openInTextViewer(const QString& file) {
         touch.open(QIODevice::WriteOnly | QIODevice::Append);
     }
     return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+#endif
+}
+
+bool readMachineRegistry(const QString& root, const QString& key, const QString& name, QString& value) {
+#ifdef Q_OS_WIN
+    QSettings reg(root + '\\' + key, QSettings::NativeFormat);
+    if (reg.status() != QSettings::NoError || !reg.contains(name))
+        return false;
+    value = reg.value(name).toString();
+    return true;
+#else
+    Q_UNUSED(root);
+    Q_UNUSED(key);
+    Q_UNUSED(name);
+    Q_UNUSED(value);
+    return false;
+#endif
+}
+
+bool mayReplaceProgram(const QString& programFile) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(programFile);
+    return ::IsUserAnAdmin();
+#else
+    const QFileInfo file(programFile);
+    return QFileInfo(file.absolutePath()).isWritable() && file.isWritable();
 #endif
 }
 
@@ -46,6 +78,13 @@ std::unique_ptr<Services> Services::createDefault(const QString& appTitle, const
     s->createTcpSocket = [] { return std::make_unique<QtTcpSocket>(); };
     s->openTextViewer = openInTextViewer;
     s->createPrinter = DefaultPrinter;
+    s->http = std::make_unique<QtHttp>();
+    s->unzipper = std::make_unique<LibzipUnzipper>();
+    s->startProgram = [](const QString& program) { return QProcess::startDetached(program, {}); };
+    s->readRegistry = readMachineRegistry;
+    s->isUserAnAdmin = [programFile] { return mayReplaceProgram(programFile); };
+    s->commandLine = QCoreApplication::arguments().mid(1).join(' ');
+    s->updateBaseUrl = QStringLiteral(CHRONIVO_UPDATE_BASE_URL);
     s->programFile = programFile;
     s->programFolder = QFileInfo(programFile).absolutePath();
     // The new instance gets the same command line, so a test-server start stays one.

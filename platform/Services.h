@@ -3,10 +3,12 @@
 #include "platform/Clock.h"
 #include "platform/DbEngine.h"
 #include "platform/Dialogs.h"
+#include "platform/Http.h"
 #include "platform/Printer.h"
 #include "platform/SerialPort.h"
 #include "platform/SettingsStore.h"
 #include "platform/TcpSocket.h"
+#include "platform/Unzip.h"
 
 #include <QString>
 
@@ -28,8 +30,6 @@ struct LocalDatabase {
 
 // Everything the windows take from the operating system and the runtime, handed in at
 // construction so that tests can replace any of it. There is one of these in main().
-// Devices that later features add (child processes, HTTP, unzip) get their factories
-// here as well.
 struct Services {
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<DbEngine> dbEngine;
@@ -45,6 +45,28 @@ struct Services {
     std::function<bool(const QString& file)> openTextViewer;
     // The printer of printouts made without a dialog; answers null when there is none.
     PrinterFactory createPrinter;
+
+    // The update check: HTTP to the update server, and the unpacker of its archives.
+    std::unique_ptr<Http> http;
+    std::unique_ptr<Unzipper> unzipper;
+    // Starts a program in a window of its own, not waiting for it; false when it could not
+    // be started.
+    std::function<bool(const QString& program)> startProgram;
+    // Reads one value of the system's machine-wide registry ("HKEY_LOCAL_MACHINE", key path,
+    // value name): text as text, a 32-bit number as its decimal text. False when the key or
+    // value is missing, and always on systems without that registry.
+    std::function<bool(const QString& root, const QString& key, const QString& name, QString& value)>
+        readRegistry;
+
+    // Whether the user may install a new program version: on Windows the system's
+    // administrator test; elsewhere write access to the program's folder and file.
+    std::function<bool()> isUserAnAdmin;
+
+    // The command line after the program's name, as one text ("TEST" selects the local test
+    // server for the update check).
+    QString commandLine;
+    // Directory URL, ending with "/", of the update server's version list and archives.
+    QString updateBaseUrl;
 
     // Folder of the program: the local database is looked for here.
     QString programFolder;

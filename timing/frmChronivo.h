@@ -247,6 +247,11 @@ public:
     ReaderConsole* readerConsole(ReaderKind kind) const;
     MainWindowReaderLink* m_readerLink = nullptr; // owns the consoles
 
+    // ----- about box and online update, menu "&Hilfe" (frmChronivo_About.cpp) -------------
+    QAction* mnuAboutChronivo = nullptr;
+    void buildAboutMenu();
+    void mnuAboutChronivo_Click();
+
     // ----- correcting a run by hand (frmChronivo_Correct.cpp) ----------------------------------
     QGroupBox* fraEinfuegen = nullptr; // the insert panel, hidden until cmdInsert opens it
     QLineEdit* edtInsertPlatz = nullptr;

@@ -43,6 +43,24 @@ TestServices::TestServices(bool withDatabase) {
         return printer;
     };
     m_services->restartProgram = [this] { ++restarts; };
+    // Real HTTP and unzip; tests point the update at a loopback server. A short time-out keeps
+    // a test of a silent server quick.
+    m_services->http = std::make_unique<QtHttp>(2000);
+    m_services->unzipper = std::make_unique<LibzipUnzipper>();
+    m_services->updateBaseUrl = "http://updates.chronivo.invalid/";
+    m_services->startProgram = [this](const QString& program) {
+        startedPrograms << program;
+        return true;
+    };
+    m_services->readRegistry = [this](const QString& root, const QString& key, const QString& name,
+                                      QString& value) {
+        const auto it = registry.constFind(root + '\\' + key + '|' + name);
+        if (it == registry.constEnd())
+            return false;
+        value = *it;
+        return true;
+    };
+    m_services->isUserAnAdmin = [this] { return administrator; };
     m_services->programFolder = m_dir.path();
     m_services->programFile = m_dir.filePath("chronivo");
     // The backup file's default name lies in the home folder; keep tests inside their folder.

@@ -4,6 +4,7 @@
 #include "support/FakeClock.h"
 #include "support/FakeDialogs.h"
 
+#include <QMap>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -37,6 +38,13 @@ public:
     QStringList openedInTextViewer;
     // How often the program asked to be started anew; no process is started in tests.
     int restarts = 0;
+
+    // Programs the program asked to start; nothing is started.
+    QStringList startedPrograms;
+    // The machine registry as the program sees it: "root\\key|name" to value.
+    QMap<QString, QString> registry;
+    // What the administrator test answers.
+    bool administrator = true;
 
     // The file printouts are written to; false makes the system look as if it had no printer.
     QString printFile() const { return m_dir.filePath("druck.pdf"); }

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+// Plain HTTP as the update check needs it: a whole body as text, and a file download.
+// Both wait for the answer while the user-interface thread keeps painting; user input is
+// held back meanwhile, so no handler starts a second request inside the first.
+class Http {
+public:
+    virtual ~Http() = default;
+
+    // The whole body of the URL as text, whatever the status (a server's error page is
+    // returned like any other body); "" when nothing could be read, the server did not
+    // answer in time, or the body grew beyond a sane size for a text.
+    virtual QString OpenURL(const QString& url) = 0;
+
+    // Downloads the URL into the file. True only for a complete answer with status 200 whose
+    // length matches the announced one; otherwise the file is left as it was before.
+    virtual bool DownloadFile(const QString& url, const QString& fileName) = 0;
+};
+
+// HTTP over QNetworkAccessManager, bypassing every cache and proxy.
+class QtHttp final : public Http {
+public:
+    // A request ends when no byte arrived for `timeoutMs`.
+    explicit QtHttp(int timeoutMs = DefaultTimeoutMs) : m_timeoutMs(timeoutMs) {}
+
+    QString OpenURL(const QString& url) override;
+    bool DownloadFile(const QString& url, const QString& fileName) override;
+
+    static constexpr int DefaultTimeoutMs = 30000;
+    // The version list is a few lines; anything far bigger is not one.
+    static constexpr qint64 MaxTextBytes = 1 << 20;
+    static constexpr const char* AgentName = "VB OpenUrl";
+
+private:
+    int m_timeoutMs;
+};

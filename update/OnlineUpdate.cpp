@@ -1,0 +1,123 @@
+#include "update/OnlineUpdate.h"
+
+#include "core/Convert.h"
+#include "core/modGlobal.h"
+#include "platform/Services.h"
+#include "update/CGUnzipFiles.h"
+#include "update/ProgramFiles.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+std::optional<ProductRow> LookupProduct(int productNumber, const QString& ownProgramFileName) {
+    if (productNumber == ThisProductNumber)
+        return ProductRow{ThisProductNumber, 3, QStringLiteral("chronivo.zip"), ownProgramFileName};
+    return std::nullopt;
+}
+
+QString ProgramFileNameInArchive(const QString& programFile) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(programFile);
+    return QStringLiteral("Chronivo.exe");
+#else
+    return QFileInfo(programFile).fileName();
+#endif
+}
+
+QString UpdateBaseUrl(const QString& commandLine, const QString& normalBaseUrl) {
+    return commandLine == QLatin1String("TEST") ? QString::fromLatin1(TestBaseUrl) : normalBaseUrl;
+}
+
+QStringList VersionOffers(const QString& versionList, int productIndex) {
+    QStringList lines;
+    QString lf = QStringLiteral("\n");
+    int limit = -1;
+    int compare = modGlobal::BinaryCompare;
+    modGlobal::SplitToArray(versionList, lines, lf, limit, compare);
+    QStringList offers;
+    for (QString line : lines) {
+        // A list written with CR LF line ends must not carry the CR into the question.
+        if (line.endsWith('\r'))
+            line.chop(1);
+        const QStringList fields = modGlobal::SplitString(line, QStringLiteral("#"));
+        if (Convert::Val(fields.value(0)) == productIndex)
+            offers << fields.value(1);
+    }
+    return offers;
+}
+
+QString OnlineUpdate::OpenURL(const QString& url) {
+    return m_services.http->OpenURL(url);
+}
+
+bool OnlineUpdate::DownloadFile(const QString& url, const QString& fileName) {
+    return m_services.http->DownloadFile(url, fileName);
+}
+
+bool OnlineUpdate::CheckForUpdate() {
+    Dialogs& dialogs = *m_services.dialogs;
+    const QString temp = modGlobal::GetTempDir();
+    const QString base = UpdateBaseUrl(m_services.commandLine, m_services.updateBaseUrl);
+    const QString text = OpenURL(base + QStringLiteral("versions.txt"));
+    if (text.isEmpty()) {
+        dialogs.MsgBox(QStringLiteral("Keine Versionsinformationen im Internet gefunden!"),
+                       MsgBoxStyle::Information);
+        return false;
+    }
+    const std::optional<ProductRow> product =
+        LookupProduct(ThisProductNumber, ProgramFileNameInArchive(m_services.programFile));
+    if (text.contains(QStringLiteral("404 Not Found"), Qt::CaseInsensitive)) {
+        dialogs.MsgBox(QStringLiteral("Keine Versions Informationen gefunden!"), MsgBoxStyle::Information);
+        return false;
+    }
+    bool installed = false;
+    for (const QString& version : VersionOffers(text, product->productIndex)) {
+        const int answer =
+            dialogs.MsgBox(QStringLiteral("Auf unserer Homepage steht die Version %1 für Sie "
+                                          "bereit!\rSoll diese Programm Version installiert werden?")
+                               .arg(version),
+                           MsgBoxStyle::YesNo + MsgBoxStyle::Information);
+        if (answer != MsgBoxResult::Yes)
+            continue;
+        const QString localArchive = temp + product->archiveName;
+        if (!DownloadFile(base + product->archiveName, localArchive))
+            continue;
+        if (install(localArchive, temp, *product))
+            installed = true;
+    }
+    return installed;
+}
+
+bool OnlineUpdate::install(const QString& localArchive, const QString& temp, const ProductRow& product) {
+    Dialogs& dialogs = *m_services.dialogs;
+    // Only what this archive holds may be installed: a program file left over from an
+    // earlier update must not pass for it when this one fails to unpack.
+    const QString newFile = temp + product.programFileName;
+    if (QFileInfo::exists(newFile) && !QFile::remove(newFile)) {
+        dialogs.MsgBox(QStringLiteral("Die alte Datei %1 lässt sich nicht entfernen; das Update wird nicht "
+                                      "installiert.")
+                           .arg(newFile),
+                       MsgBoxStyle::Critical);
+        return false;
+    }
+    CGUnzipFiles unzip(*m_services.unzipper, dialogs);
+    unzip.setZipFileName(localArchive);
+    unzip.setExtractDir(temp);
+    unzip.setHonorDirectories(false);
+    if (unzip.Unzip() != 0)
+        dialogs.MsgBox(unzip.GetLastMessage(), MsgBoxStyle::OkOnly);
+    if (!modGlobal::FileExists(newFile))
+        return false;
+    const QString target = m_services.programFile;
+    const QString backup =
+        target + QStringLiteral("_") + m_services.clock->now().toString(QStringLiteral("yyyyMMddhhmmss"));
+    QString error;
+    if (!ReplaceProgramFile(newFile, target, backup, error)) {
+        dialogs.MsgBox(QStringLiteral("Die neue Programmversion konnte nicht installiert werden!\r%1\r"
+                                      "Das Programm bleibt in der bisherigen Version.")
+                           .arg(error),
+                       MsgBoxStyle::Critical);
+        return false;
+    }
+    return true;
+}
