@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -224,6 +225,14 @@ TEST_F(Update, HttpChecksStatusAndKeepsTheWindowPaintingUntilASilentServerTimesO
                                      tempDir + "x.zip"));
     EXPECT_GT(ticks, 0);
     EXPECT_FALSE(QFileInfo::exists(tempDir + "x.zip"));
+    // The request names the agent and asks past every cache.
+    QTcpSocket* peer = silent.nextPendingConnection();
+    ASSERT_NE(peer, nullptr);
+    if (!peer->bytesAvailable())
+        peer->waitForReadyRead(1000);
+    const QByteArray request = peer->readAll();
+    EXPECT_TRUE(request.contains("User-Agent: VB OpenUrl\r\n")) << request.toStdString();
+    EXPECT_TRUE(request.contains("Cache-Control: no-cache\r\n")) << request.toStdString();
 }
 
 } // namespace
