@@ -76,6 +76,8 @@ std::unique_ptr<Services> Services::createDefault(const QString& appTitle, const
         return std::make_unique<QtSerialPort>(SerialDeviceForPort, [clock] { return clock->now(); });
     };
     s->createTcpSocket = [] { return std::make_unique<QtTcpSocket>(); };
+    s->createChildProcess = [] { return std::make_unique<QtChildProcess>(); };
+    s->endIdentifiedProcess = EndIdentifiedProcess;
     s->openTextViewer = openInTextViewer;
     s->createPrinter = DefaultPrinter;
     s->http = std::make_unique<QtHttp>();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ChildProcess.h"
 #include "platform/Clock.h"
 #include "platform/DbEngine.h"
 #include "platform/Dialogs.h"
@@ -40,6 +41,9 @@ struct Services {
     // New devices. Tests replace these with fakes or point them at pseudo-terminals.
     SerialPortFactory createSerialPort;
     TcpSocketFactory createTcpSocket;
+    // Child processes (the reader bridges); ending a process recorded in an earlier run.
+    ChildProcessFactory createChildProcess;
+    std::function<bool(const QString& identity)> endIdentifiedProcess;
     // Opens a text file in the system's text viewer (Notepad on Windows); false when the viewer
     // could not be started. The file need not exist.
     std::function<bool(const QString& file)> openTextViewer;

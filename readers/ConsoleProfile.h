@@ -7,6 +7,10 @@
 
 enum class ReaderKind : int { Motorola, Mercury, RFID, SerialReader };
 
+// How a console's commands go on the wire: framed (native protocol), the bare command text
+// (to a bridge that frames them itself), or not at all (a receive-only link).
+enum class CommandForm { Framed, Bare, None };
+
 // One field of the tab "Reader" of a bridge console, with its setting.
 struct BridgeField {
     const char* control;
@@ -43,6 +47,15 @@ struct ConsoleProfile {
     bool booksZeroAlways;         // start number 0 escapes the debounce
     bool listsDebounced;          // " entprellt!" also in the booking list
     bool selectsLastBooking;      // the booking list selects its newest entry
+
+    // Commands.
+    CommandForm commandForm;
+    bool connectsFirst;      // writing a tag, the free command and the clock ask to connect first
+    bool sendsBridgeLetters; // polling and the clock are the bridge's letters "s" and "z"
+    bool bridgeGetsPort;     // the console's own port is the bridge's last argument
+    // The started bridge is recorded, a recorded one is ended when the console loads, and
+    // closing the console stops its bridge; otherwise the bridge outlives the window.
+    bool recordsBridge;
 
     // Window.
     bool colorsLinkEvents;  // the background follows the link state

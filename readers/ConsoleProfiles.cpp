@@ -31,6 +31,11 @@ const PerConsole<bool> LoopbackId      {false,              false,              
 const PerConsole<bool> BooksZero       {false,              true,               false,              false};
 const PerConsole<bool> ListsDebounced  {false,              true,               true,               false};
 const PerConsole<bool> SelectsLast     {true,               false,              false,              true};
+const PerConsole<CommandForm> Commands{CommandForm::Framed, CommandForm::Bare,  CommandForm::Framed, CommandForm::None};
+const PerConsole<bool> ConnectsFirst   {true,               false,              true,               false};
+const PerConsole<bool> BridgeLetters   {true,               false,              false,              false};
+const PerConsole<bool> BridgeGetsPort  {true,               false,              false,              false};
+const PerConsole<bool> RecordsBridge   {true,               false,              false,              false};
 const PerConsole<bool> ColorsLink      {true,               true,               true,               false};
 const PerConsole<bool> PollButton      {true,               false,              true,               false};
 const PerConsole<bool> ClearsBookings  {true,               false,              false,              false};
@@ -83,6 +88,11 @@ ConsoleProfile column(ReaderKind kind) {
         .booksZeroAlways = BooksZero[c],
         .listsDebounced = ListsDebounced[c],
         .selectsLastBooking = SelectsLast[c],
+        .commandForm = Commands[c],
+        .connectsFirst = ConnectsFirst[c],
+        .sendsBridgeLetters = BridgeLetters[c],
+        .bridgeGetsPort = BridgeGetsPort[c],
+        .recordsBridge = RecordsBridge[c],
         .colorsLinkEvents = ColorsLink[c],
         .hasPollButton = PollButton[c],
         .clearsBookingList = ClearsBookings[c],

@@ -5,6 +5,7 @@
 #include "core/modGlobal.h"
 #include "platform/RuntimeError.h"
 #include "platform/Services.h"
+#include "readers/ConsoleControls.h"
 #include "readers/InfoTextModel.h"
 #include "readers/MainWindowLink.h"
 #include "readers/TransponderData.h"
@@ -54,42 +55,13 @@ QIcon lampIcon(Lamp lamp) {
     return lamp == Lamp::Red ? red : lamp == Lamp::Yellow ? yellow : green;
 }
 
-QLineEdit* lineEdit(const char* name, const QString& toolTip = {}) {
-    auto* e = new QLineEdit;
-    e->setObjectName(QString::fromUtf8(name));
-    e->setToolTip(toolTip);
-    return e;
-}
-
-QPushButton* button(const char* name, const QString& caption, const QString& toolTip = {}) {
-    auto* b = new QPushButton(caption);
-    b->setObjectName(QString::fromUtf8(name));
-    b->setToolTip(toolTip);
-    return b;
-}
-
-// A button that shows a picture instead of a caption.
-QPushButton* pictureButton(const char* name, QStyle::StandardPixmap picture, const QString& toolTip) {
-    QPushButton* b = button(name, {}, toolTip);
-    b->setIcon(b->style()->standardIcon(picture));
-    b->setIconSize(QSize(20, 20));
-    b->setFixedSize(34, 30);
-    return b;
-}
-
-// "RCV:" and its box, as the tabs that show a reader's reply have it.
-QLineEdit* receivedBox(QGridLayout* grid, int row, int index) {
-    QLineEdit* box = lineEdit("edtRcvMsg");
-    box->setProperty("Index", index);
-    box->setReadOnly(true);
-    grid->addWidget(new QLabel(QStringLiteral("RCV:")), row, 0);
-    grid->addWidget(box, row, 1, 1, -1);
-    return box;
-}
-
 constexpr long PathFileAccessError = 75;
 
 } // namespace
+
+using ConsoleControls::button;
+using ConsoleControls::lineEdit;
+using ConsoleControls::pictureButton;
 
 ReaderConsole::ReaderConsole(ReaderKind kind, Services& services, MainWindowLink& mainWindow)
     : QWidget(nullptr), m_profile(ProfileOf(kind)), m_services(services), m_mainWindow(mainWindow),
@@ -180,13 +152,15 @@ QWidget* ReaderConsole::buildTabMeldungen() {
     links->addWidget(cmdConnect);
     links->addWidget(cmdDisconnect);
     if (m_profile.hasPollButton) {
-        // Polling is sent by the reader command protocol; the button shows the bridge's
-        // reporting state on frmMotorola until then.
         Command1 = button("Command1", QStringLiteral("Pollen starten"));
-        Command1->setEnabled(false);
         links->addWidget(Command1);
+        connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     }
     links->addStretch(1);
+    edtTransmit = lineEdit("edtTransmit", QStringLiteral("Befehl an den Reader, Enter sendet"));
+    links->addWidget(edtTransmit, 2);
+    connect(edtTransmit, &QLineEdit::returnPressed, this, [this] { edtTransmit_KeyPress(13); });
+    connect(edtRFIDKopf, &QLineEdit::textChanged, this, [this] { edtRFIDKopf_Change(); });
     grid->addLayout(links, 1, 0, 1, -1);
 
     m_telegrams = new InfoTextModel(this);
@@ -340,102 +314,6 @@ QWidget* ReaderConsole::buildTabBuchen() {
     return page;
 }
 
-QWidget* ReaderConsole::buildTabSchreiben() {
-    auto* page = new QWidget;
-    auto* grid = new QGridLayout(page);
-    cboAntenne = new QComboBox;
-    cboAntenne->setObjectName("cboAntenne");
-    edtWriteText = lineEdit("edtWriteText");
-    cmdSchreibeStatus = button("cmdSchreibeStatus", {}, QStringLiteral("grün: Schreiben läuft, rot: bereit"));
-    cmdSchreibeStatus->setFixedSize(28, 28);
-    cmdSchreibeStatus->setFocusPolicy(Qt::NoFocus);
-    grid->addWidget(new QLabel(QStringLiteral("Antenne:")), 0, 0);
-    grid->addWidget(cboAntenne, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Zeichenkette:")), 1, 0);
-    grid->addWidget(edtWriteText, 1, 1);
-    grid->addWidget(cmdSchreibeStatus, 1, 2);
-    edtRcvMsg[0] = receivedBox(grid, 2, 0);
-    grid->setRowStretch(3, 1);
-    grid->setColumnStretch(1, 1);
-    return page;
-}
-
-QWidget* ReaderConsole::buildTabAntennen() {
-    auto* page = new QWidget;
-    auto* grid = new QGridLayout(page);
-    grid->addWidget(new QLabel(QStringLiteral("Leistung")), 0, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Dämpf. dB")), 0, 3, 1, 2);
-    for (int i = 0; i < 4; ++i) {
-        chkAntAkt[i] = new QCheckBox(QStringLiteral("Antenne %1:").arg(i + 1));
-        chkAntAkt[i]->setObjectName("chkAntAkt");
-        sliAntenne[i] = new QSlider(Qt::Horizontal);
-        sliAntenne[i]->setObjectName("sliAntenne");
-        sliAntenne[i]->setRange(68, 132);
-        sliAntenne[i]->setSingleStep(1);
-        sliAntenne[i]->setPageStep(5);
-        edtAntDaempfung[i] =
-            lineEdit("edtAntDämpfung", QStringLiteral("0 dB bis 63,75 dB; Schrittweite 0,25 dB"));
-        edtAntDaempfung[i]->setMaximumWidth(70);
-        VScroll1[i] = new QScrollBar(Qt::Vertical);
-        VScroll1[i]->setObjectName("VScroll1");
-        VScroll1[i]->setRange(0, 255);
-        VScroll1[i]->setFixedHeight(26);
-        for (QObject* control :
-             {static_cast<QObject*>(chkAntAkt[i]), static_cast<QObject*>(sliAntenne[i]),
-              static_cast<QObject*>(edtAntDaempfung[i]), static_cast<QObject*>(VScroll1[i])})
-            control->setProperty("Index", i);
-        grid->addWidget(chkAntAkt[i], i + 1, 0, 1, 2);
-        grid->addWidget(sliAntenne[i], i + 1, 2);
-        grid->addWidget(edtAntDaempfung[i], i + 1, 3);
-        grid->addWidget(VScroll1[i], i + 1, 4);
-    }
-    edtRcvMsg[1] = receivedBox(grid, 5, 1);
-    grid->setRowStretch(6, 1);
-    grid->setColumnStretch(2, 1);
-    return page;
-}
-
-QWidget* ReaderConsole::buildTabUhrzeit() {
-    auto* page = new QWidget;
-    auto* grid = new QGridLayout(page);
-    edtReaderZeit = lineEdit("edtReaderZeit");
-    edtReaderZeit->setReadOnly(true);
-    grid->addWidget(new QLabel(QStringLiteral("Reader-Zeit:")), 0, 0);
-    grid->addWidget(edtReaderZeit, 0, 1);
-    edtRcvMsg[2] = receivedBox(grid, 1, 2);
-    grid->setRowStretch(2, 1);
-    grid->setColumnStretch(1, 1);
-    return page;
-}
-
-QWidget* ReaderConsole::buildTabBefehl() {
-    auto* page = new QWidget;
-    auto* grid = new QGridLayout(page);
-    edtRcvMsg[3] = receivedBox(grid, 0, 3);
-    grid->setRowStretch(1, 1);
-    grid->setColumnStretch(1, 1);
-    return page;
-}
-
-QWidget* ReaderConsole::buildTabReader() {
-    auto* page = new QWidget;
-    auto* form = new QFormLayout(page);
-    for (const BridgeField& field : m_profile.bridgeFields) {
-        QWidget* control = nullptr;
-        if (field.antennaChoice) {
-            auto* choice = new QComboBox;
-            choice->addItems({"1", "2", "3", "4"});
-            control = choice;
-        } else {
-            control = new QLineEdit;
-        }
-        control->setObjectName(QString::fromUtf8(field.control));
-        form->addRow(QString::fromUtf8(field.label), control);
-        m_bridgeFields[QString::fromUtf8(field.control)] = control;
-    }
-    return page;
-}
-
 QWidget* ReaderConsole::bridgeField(const QString& control) const {
     const auto it = m_bridgeFields.find(control);
     return it == m_bridgeFields.end() ? nullptr : it->second;
@@ -470,6 +348,7 @@ void ReaderConsole::resetControls() {
         edtAntDaempfung[i]->clear();
     }
     cboAntenne->clear();
+    resetCommandControls();
     setWritePending(false);
     // The inherited palette again: a reloaded console forgets the colour of its last link.
     setPalette(QPalette());
@@ -537,6 +416,7 @@ void ReaderConsole::Form_Load() {
     // 6. A loaded console books every start number anew.
     m_lastBook.clear();
     m_logPath = modGlobal::GetTempDir() + QStringLiteral("Reader.txt");
+    loadBridge();
     // 7.
     Skin::PaintGradient(*picBottom, QColor(255, 231, 162), QColor(255, 172, 66), 1);
     m_loaded = true;
@@ -547,6 +427,7 @@ void ReaderConsole::Form_Unload() {
     if (!m_loaded)
         return;
     onUnloading();
+    unloadBridge();
     saveSettings();
     closeLinkOnUnload();
     // Reads received before the window closed are still handled.

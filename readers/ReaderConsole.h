@@ -15,6 +15,7 @@
 #include <deque>
 #include <map>
 
+class BridgeLauncher;
 class InfoTextModel;
 class MainWindowLink;
 class QCheckBox;
@@ -100,6 +101,26 @@ public:
     void cmdImport_Click();
     void edtPruefRFID_KeyPress(int KeyAscii);
 
+    // Commands to the reader and the bridge program (tabs "Meldungen", "Schreiben", the
+    // antenna tab, "Uhrzeit", "Befehl" and "Reader"). Each sends at once and waits for nothing;
+    // replies are evaluated by the receive path of whatever tab is selected when they arrive.
+    void edtTransmit_KeyPress(int KeyAscii);
+    void Command1_Click();
+    void cmdBefehlSchreiben_Click();
+    void cmdGetSystemTime_Click();
+    void cmdUhrzeitSchreiben_Click();
+    void cmdAntLaden_Click();
+    void cmdAntSpeichern_Click();
+    void sliAntenne_Change(int Index);
+    void VScroll1_Change(int Index);
+    void cmdTransponderWrite_Click();
+    void edtRFIDKopf_Change();
+    void cmdMercuryStart_Click();
+    void cmdMercuryBeenden_Click();
+    // A bridge started from this console runs and its output is shown.
+    bool isBridgeRunning() const;
+    QStringList bridgeRows() const;
+
     // One received unit (a serial line, a telegram, a bridge line) through the whole receive
     // path. Units received while another is being handled wait their turn.
     void ProcessTelegram(const QString& unit);
@@ -165,6 +186,21 @@ public:
     QLineEdit* edtReaderZeit = nullptr;
     std::array<QLineEdit*, 4> edtRcvMsg{};
 
+    QLineEdit* edtTransmit = nullptr;
+    std::array<QLineEdit*, 4> edtTransMsg{};
+    QPushButton* cmdTransponderWrite = nullptr;
+    std::array<QLineEdit*, 4> lblAntDBM{};
+    QPushButton* cmdAntLaden = nullptr;
+    QPushButton* cmdAntSpeichern = nullptr;
+    QLineEdit* edtSystemZeit = nullptr;
+    QPushButton* cmdGetSystemTime = nullptr;
+    QPushButton* cmdUhrzeitSchreiben = nullptr;
+    QLineEdit* edtBefehl = nullptr;
+    QPushButton* cmdBefehlSchreiben = nullptr;
+    QPushButton* cmdMercuryStart = nullptr;   // only on the bridge consoles
+    QPushButton* cmdMercuryBeenden = nullptr; // only on the bridge consoles
+    QTableView* edtMercuryMessage = nullptr;  // only on the bridge consoles
+
     // The file dialog of this console; the name chosen last is offered again.
     FileDialogRequest CoDi1;
 
@@ -199,6 +235,10 @@ protected:
     // at the keyboard without reaching for the mouse.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    // The link as the commands use it: its socket state (7 connected) and sending on it.
+    virtual int linkState() const { return 0; }
+    virtual void sendOnLink(const QByteArray& data) { Q_UNUSED(data); }
+
     // The link ends with the window.
     virtual void closeLinkOnUnload() = 0;
     // Step hooks of the link-specific consoles.
@@ -226,6 +266,19 @@ private:
     void loadSettings();
     void saveSettings();
     void showCurrentAssignment();
+
+    // Commands and the bridge program.
+    QString SendCommand(const QString& command);
+    void askToConnect();
+    bool connectFirst();
+    void sendBridgeLetter(char letter);
+    void resetCommandControls();
+    QString bridgeCommandLine() const;
+    void RunConsoleCommand(const QString& commandLine);
+    void showBridgeRows(const QStringList& rows);
+    void showBridgeState(bool running);
+    void loadBridge();
+    void unloadBridge();
 
     void drainUnits();
     void handleQueuedUnits(bool all);
@@ -258,6 +311,8 @@ private:
     QElapsedTimer m_lastFollow;
     bool m_selectNewestBooking = false;
     std::map<QString, QWidget*> m_bridgeFields;
+    InfoTextModel* m_bridgeRows = nullptr;
+    BridgeLauncher* m_bridge = nullptr;
 
     // State of the receive path. m_lastID, m_rcvCount and m_lastStartnummer outlive an unload;
     // the debounce table starts empty on every load.

@@ -7,6 +7,8 @@
 #include "core/modGlobal.h"
 #include "platform/RuntimeError.h"
 #include "platform/Services.h"
+#include "readers/AntennaValues.h"
+#include "readers/CommandFrame.h"
 #include "readers/InfoTextModel.h"
 #include "readers/MainWindowLink.h"
 #include "readers/ReaderAdapters.h"
@@ -15,8 +17,8 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QCheckBox>
-#include <QLocale>
 #include <QScrollBar>
 #include <QSlider>
 #include <QTabWidget>
@@ -340,8 +342,9 @@ void ReaderConsole::confirmTagWrite(const QString& telegram) {
     } catch (const RuntimeError& e) {
         reportTrapped(e.number(), e.description());
     }
-    edtWriteText->setText(Convert::NumberText(Convert::Val(edtWriteText->text()) + 1));
+    edtWriteText->setText(CommandFrame::NextNumberText(edtWriteText->text()));
     m_services.beeper->Beep();
+    cmdTransponderWrite->setFocus();
     setWritePending(false);
     try {
         refreshAssignments();
@@ -351,25 +354,21 @@ void ReaderConsole::confirmTagWrite(const QString& telegram) {
 }
 
 void ReaderConsole::evaluateRegisterReplies(const QString& telegram) {
-    static const QStringList power{"6A", "6B", "6C", "6D"};
-    static const QStringList attenuation{"6E", "6F", "70", "71"};
     for (const QString& line : modGlobal::SplitString(telegram, QStringLiteral("\r"))) {
-        if (line.mid(3, 1) != QLatin1String("f"))
+        const auto reply = CommandFrame::ParseRegisterReply(line);
+        if (!reply)
             continue;
-        const QString reg = line.mid(5, 2);
-        const int value = static_cast<int>(Convert::Val(QStringLiteral("&H") + line.mid(7, 2)));
-        if (const auto i = power.indexOf(reg); i >= 0) {
-            sliAntenne[i]->setValue(value);
-            chkAntAkt[i]->setChecked(value != 0);
-        } else if (const auto j = attenuation.indexOf(reg); j >= 0) {
-            edtAntDaempfung[j]->setText(QLocale().toString(value / 4.0));
-            VScroll1[j]->setValue(value);
+        if (reply->power) {
+            sliAntenne[reply->antenna]->setValue(reply->value);
+            chkAntAkt[reply->antenna]->setChecked(reply->value != 0);
+        } else {
+            edtAntDaempfung[reply->antenna]->setText(AntennaValues::AttenuationText(reply->value));
+            VScroll1[reply->antenna]->setValue(reply->value);
         }
     }
 }
 
 void ReaderConsole::evaluateClockReply(const QString& telegram) {
-    if (telegram.contains(QLatin1String("ugt"), Qt::CaseInsensitive))
-        edtReaderZeit->setText(
-            TagReadTelegram::DateTimeText(TagReadTelegram::DecodeReadTimeHex(telegram.mid(7, 8))));
+    if (const auto clock = CommandFrame::ParseClockReply(telegram))
+        edtReaderZeit->setText(TagReadTelegram::DateTimeText(*clock));
 }

@@ -65,6 +65,14 @@ void TcpReaderConsole::closeLinkOnUnload() {
     m_socket->Close();
 }
 
+int TcpReaderConsole::linkState() const {
+    return m_socket->State();
+}
+
+void TcpReaderConsole::sendOnLink(const QByteArray& data) {
+    m_socket->SendData(data);
+}
+
 void TcpReaderConsole::Winsock1_Connect() {
     setStatusPanel(1, QStringLiteral("verbunden"));
     setLamp(Lamp::Green);

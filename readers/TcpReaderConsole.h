@@ -28,6 +28,8 @@ protected:
     TcpReaderConsole(ReaderKind kind, Services& services, MainWindowLink& mainWindow);
 
     void closeLinkOnUnload() override;
+    int linkState() const override;
+    void sendOnLink(const QByteArray& data) override;
     // Right after the connect request, and first thing when disconnecting.
     virtual void afterConnectRequest() {}
     virtual void beforeDisconnect() {}

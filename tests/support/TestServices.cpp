@@ -29,6 +29,9 @@ TestServices::TestServices(bool withDatabase) {
         serialPorts.push_back(port.get());
         return port;
     };
+    // Bridges are real child processes: the tests start a script of their own.
+    m_services->createChildProcess = [] { return std::make_unique<QtChildProcess>(); };
+    m_services->endIdentifiedProcess = EndIdentifiedProcess;
     m_services->openTextViewer = [this](const QString& file) {
         openedInTextViewer << file;
         return true;

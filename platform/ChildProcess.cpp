@@ -1,0 +1,117 @@
+#include "platform/ChildProcess.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <cerrno>
+
+#ifdef Q_OS_UNIX
+#include <signal.h>
+#endif
+
+struct QtChildProcess::Impl {
+    // Owned, except when the program outlives this object (see the destructor).
+    QProcess* process = nullptr;
+};
+
+QtChildProcess::QtChildProcess(QObject* parent) : ChildProcess(parent), d(std::make_unique<Impl>()) {}
+
+QtChildProcess::~QtChildProcess() {
+    QProcess* p = d->process;
+    if (!p)
+        return;
+    p->disconnect(this);
+    if (p->state() == QProcess::NotRunning) {
+        delete p;
+        return;
+    }
+    // Deleting a QProcess kills its program. The program keeps running instead; its output
+    // is discarded from now on, and the process object is given up with it.
+    p->closeReadChannel(QProcess::StandardOutput);
+    d->process = nullptr;
+}
+
+int QtChildProcess::Start(const QString& commandLine) {
+    QStringList args = QProcess::splitCommand(commandLine);
+    if (args.isEmpty())
+        return ENOENT;
+    const QString program = args.takeFirst();
+    // Tell a missing program from one that may not be run, as the system's start would.
+    const bool hasFolder = program.contains(QLatin1Char('/')) || program.contains(QLatin1Char('\\'));
+    const QString path = hasFolder ? program : QStandardPaths::findExecutable(program);
+    if (path.isEmpty() || !QFileInfo::exists(path))
+        return ENOENT;
+    if (QFileInfo(path).isDir() || !QFileInfo(path).isExecutable())
+        return EACCES;
+
+    auto* p = new QProcess;
+    p->setStandardInputFile(QProcess::nullDevice());
+    p->setStandardErrorFile(QProcess::nullDevice());
+    p->start(path, args, QIODevice::ReadOnly);
+    if (!p->waitForStarted(-1)) {
+        delete p;
+        return ENOEXEC;
+    }
+    delete d->process;
+    d->process = p;
+    connect(p, &QProcess::readyReadStandardOutput, this, &ChildProcess::OutputReady);
+    connect(p, &QProcess::finished, this, &ChildProcess::Finished);
+    connect(p, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::ReadError)
+            emit ReadFailed();
+    });
+    return 0;
+}
+
+bool QtChildProcess::IsRunning() const {
+    return d->process && d->process->state() != QProcess::NotRunning;
+}
+
+QByteArray QtChildProcess::ReadAvailable() {
+    return d->process ? d->process->readAllStandardOutput() : QByteArray();
+}
+
+void QtChildProcess::Terminate() {
+    if (IsRunning())
+        d->process->kill();
+}
+
+QString QtChildProcess::Identity() const {
+    return IsRunning() ? ProcessIdentity(d->process->processId()) : QString();
+}
+
+QString ProcessIdentity(qint64 pid) {
+#ifdef Q_OS_LINUX
+    // The process's start time (field 22 of its stat line, ticks since boot) never repeats
+    // for one number until the machine restarts.
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (pid <= 0 || !stat.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray line = stat.readAll();
+    const qsizetype nameEnd = line.lastIndexOf(')');
+    if (nameEnd < 0)
+        return {};
+    const QList<QByteArray> fields = line.mid(nameEnd + 2).split(' ');
+    constexpr int StartTimeAfterName = 19;
+    if (fields.size() <= StartTimeAfterName)
+        return {};
+    return QStringLiteral("%1/%2").arg(pid).arg(QString::fromLatin1(fields[StartTimeAfterName]));
+#else
+    Q_UNUSED(pid);
+    return {};
+#endif
+}
+
+bool EndIdentifiedProcess(const QString& identity) {
+    bool ok = false;
+    const qint64 pid = identity.section(QLatin1Char('/'), 0, 0).toLongLong(&ok);
+    if (!ok || pid <= 0 || identity.isEmpty() || ProcessIdentity(pid) != identity)
+        return false;
+#ifdef Q_OS_UNIX
+    return ::kill(static_cast<pid_t>(pid), SIGKILL) == 0;
+#else
+    return false;
+#endif
+}
