@@ -12,7 +12,7 @@ build=${CHRONIVO_BUILD_DIR:-"$here/build"}
 
 packages="cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6sql6-sqlite \
 libqt6serialport6 libsqlite3-dev libgl-dev libzip-dev zipcmp zipmerge ziptool libgtest-dev libbenchmark-dev socat xvfb xauth \
-python3 zip"
+python3 zip qt6-translations-l10n"
 
 missing=""
 for p in $packages; do

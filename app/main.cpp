@@ -1,4 +1,5 @@
 #include "platform/Services.h"
+#include "platform/Translations.h"
 #include "timing/frmChronivo.h"
 #include "Version.h"
 
@@ -11,6 +12,12 @@ int main(int argc, char** argv) {
                                             .arg(CHRONIVO_VERSION_MAJOR)
                                             .arg(CHRONIVO_VERSION_MINOR)
                                             .arg(CHRONIVO_VERSION_REVISION));
+
+    // Qt's own buttons and dialogs speak German like the rest of the program. Without the
+    // translation files the program still runs, with Qt's English texts.
+    if (!Translations::InstallGerman(app, QCoreApplication::applicationDirPath()))
+        qWarning("Qt's German translations (qtbase_de.qm) not found in %s",
+                 qPrintable(Translations::SearchFolders(QCoreApplication::applicationDirPath()).join(", ")));
 
     // The one Services object of the program; every window gets it from here.
     auto services = Services::createDefault(CHRONIVO_APP_TITLE, QCoreApplication::applicationFilePath());

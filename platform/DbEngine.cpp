@@ -1,5 +1,6 @@
 #include "platform/DbEngine.h"
 
+#include "platform/EngineErrors.h"
 #include "platform/RuntimeError.h"
 
 #include <QFileInfo>
@@ -18,15 +19,7 @@ namespace {
 std::atomic<int> g_connectionCounter{0};
 
 RuntimeError engineError(const QSqlError& error) {
-    const QString native = error.nativeErrorCode();
-    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-    // SQLite's extended codes for UNIQUE and PRIMARY KEY violations, and the plain constraint
-    // code some builds report with the message only.
-    if (native == "2067" || native == "1555" || text.contains("UNIQUE constraint", Qt::CaseInsensitive))
-        return RuntimeError(RuntimeError::DuplicateKey,
-                            "Die Änderungen wurden nicht durchgeführt, da sie doppelte Werte im Index, "
-                            "Primärschlüssel oder in der Beziehung erzeugen würden.");
-    return RuntimeError(RuntimeError::EngineError, text);
+    return EngineErrors::fromSql(error);
 }
 
 QVariant storedValue(const QVariant& value) {
@@ -192,6 +185,36 @@ long Database::ExecuteSql(const QString& sql, const QVariantMap& parameters) {
     for (auto it = parameters.begin(); it != parameters.end(); ++it)
         lower.insert(it.key().toLower(), it.value());
     return execute(ParsedSql::parse(sql), lower);
+}
+
+void Database::CheckWritableAndSound() {
+    ensureOpen();
+    QSqlQuery q(m_db);
+    if (!q.exec("PRAGMA quick_check"))
+        throw engineError(q.lastError());
+    if (!q.next() || q.value(0).toString() != QLatin1String("ok"))
+        throw RuntimeError(RuntimeError::UnrecognizedFormat,
+                           QStringLiteral("Die Datenbankdatei '%1' ist beschädigt (Prüfung beim Start "
+                                          "fehlgeschlagen).")
+                               .arg(m_path));
+    q.finish();
+    // A real write of the header page, rolled back: a read-only file refuses the write lock,
+    // a read-only folder refuses the journal the first change needs.
+    const auto cannotWrite = [this](const QSqlError& error) {
+        const RuntimeError cause = engineError(error);
+        return RuntimeError(cause.number(),
+                            QStringLiteral("Die Datenbank '%1' kann nicht geschrieben werden: %2")
+                                .arg(m_path, cause.description()));
+    };
+    if (!q.exec("BEGIN IMMEDIATE"))
+        throw cannotWrite(q.lastError());
+    const auto rollback = qScopeGuard([this] { QSqlQuery(m_db).exec("ROLLBACK"); });
+    if (!q.exec("PRAGMA user_version") || !q.next())
+        throw cannotWrite(q.lastError());
+    const qint64 version = q.value(0).toLongLong();
+    q.finish();
+    if (!q.exec(QStringLiteral("PRAGMA user_version = %1").arg(version)))
+        throw cannotWrite(q.lastError());
 }
 
 void Database::Close() {

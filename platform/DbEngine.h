@@ -47,6 +47,11 @@ public:
     // Runs an action statement given as text; returns rows affected. For grid write-back.
     long ExecuteSql(const QString& sql, const QVariantMap& parameters = {});
 
+    // Start-up's check of the local database: it passes the engine's quick check and can be
+    // written (file and folder). RuntimeError with a German description otherwise; nothing
+    // in the file changes.
+    void CheckWritableAndSound();
+
     void Close();
 
     // Used by the workspace for its transactions.

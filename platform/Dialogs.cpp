@@ -29,10 +29,18 @@ QString toQtFileFilter(const QString& classicFilter) {
     return out.join(";;");
 }
 
+QString DialogText(const QString& classicText) {
+    QString text = classicText;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
 int QtDialogs::MsgBox(const QString& prompt, int style, const QString& title) {
     QMessageBox box(parentWindow());
     box.setWindowTitle(title.isEmpty() ? m_appTitle : title);
-    box.setText(prompt);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(DialogText(prompt));
     const int icon = style & 0x70;
     box.setIcon(icon == MsgBoxStyle::Critical      ? QMessageBox::Critical
                 : icon == MsgBoxStyle::Question    ? QMessageBox::Question
@@ -75,7 +83,7 @@ int QtDialogs::MsgBox(const QString& prompt, int style, const QString& title) {
 QString QtDialogs::InputBox(const QString& prompt, const QString& title, const QString& defaultText) {
     QInputDialog dialog(parentWindow());
     dialog.setWindowTitle(title.isEmpty() ? m_appTitle : title);
-    dialog.setLabelText(prompt);
+    dialog.setLabelText(DialogText(prompt));
     dialog.setTextValue(defaultText);
     dialog.setOkButtonText(QStringLiteral("OK"));
     dialog.setCancelButtonText(QStringLiteral("Abbrechen"));

@@ -67,5 +67,8 @@ private:
     QString m_appTitle;
 };
 
+// A prompt as the classic boxes show it: CR or CR LF starts a new line.
+QString DialogText(const QString& classicText);
+
 // The classic "|"-separated filter turned into Qt's ";;"-separated one.
 QString toQtFileFilter(const QString& classicFilter);

@@ -15,15 +15,26 @@ QString DefaultPath(const QDate& today) {
     return SystemFormats::DefaultDrivePath("C:\\Chronivo" + date + ".log");
 }
 
+namespace {
+
+// The system's reason alone ("No space left on device") does not tell the timekeeper that
+// the backup is what failed, nor which file.
+void reportFailure(Dialogs& dialogs, const QString& path, const QString& reason) {
+    dialogs.MsgBox("Zusatzsicherung: Die Datei \"" + path + "\" konnte nicht geschrieben werden!\r" + reason,
+                   64);
+}
+
+} // namespace
+
 void AppendLogLine(Dialogs& dialogs, const QString& path, const QString& text) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        dialogs.MsgBox(file.errorString(), 64);
+        reportFailure(dialogs, path, file.errorString());
         return;
     }
     const QByteArray line = Cp1252::Encode(text) + "\r\n";
     if (file.write(line) != line.size() || !file.flush())
-        dialogs.MsgBox(file.errorString(), 64);
+        reportFailure(dialogs, path, file.errorString());
     file.close();
 }
 

@@ -321,6 +321,15 @@ void frmChronivo::Form_Load() {
         local.gsDbPath = m_services.programFolder + "/Chronvo.mdb";
         local.gwsLocal = &m_services.dbEngine->Workspaces(0);
         local.gdbLocal = local.gwsLocal->OpenDatabase(local.gsDbPath, false, false, ConnectString);
+        // A file that cannot take results is reported now, before the race, not at the first
+        // finisher; the load stops as for a missing file.
+        try {
+            local.gdbLocal->CheckWritableAndSound();
+        } catch (const RuntimeError&) {
+            local.gdbLocal->Close();
+            local.gdbLocal.reset();
+            throw;
+        }
         // 4. The race program's database, when direct booking is on.
         if (DirectBooking::isOn(settings)) {
             const QString path = settings.GetSetting(Section, DirectBooking::KeyPath, "");

@@ -42,6 +42,30 @@ TEST(BackupFile, LinesAreAppendedInTheCodePageWithCrLf) {
     EXPECT_EQ(dialogs.shown().front().style, 64);
 }
 
+TEST(BackupFile, AFailedLineNamesTheBackupFileAndSaysItWasNotWritten) {
+    QTemporaryDir dir;
+    FakeDialogs dialogs;
+    const QString missingFolder = dir.filePath("fehlt/backup.log");
+    BackupLog::AppendLogLine(dialogs, missingFolder, "x");
+#ifdef Q_OS_LINUX
+    // A full disk: the file opens, the line does not fit.
+    BackupLog::AppendLogLine(dialogs, "/dev/full", "x");
+#endif
+    for (const auto& shown : dialogs.shown()) {
+        EXPECT_TRUE(shown.text.startsWith("Zusatzsicherung: Die Datei \""));
+        EXPECT_TRUE(shown.text.contains("\" konnte nicht geschrieben werden!\r")) << shown.text.toStdString();
+        EXPECT_EQ(shown.style, 64);
+    }
+    ASSERT_GE(dialogs.shown().size(), 1u);
+    EXPECT_TRUE(dialogs.shown()[0].text.contains(missingFolder));
+#ifdef Q_OS_LINUX
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_TRUE(dialogs.shown()[1].text.contains("/dev/full"));
+    // The system's reason comes in German too.
+    EXPECT_FALSE(dialogs.shown()[1].text.contains("No space left")) << dialogs.shown()[1].text.toStdString();
+#endif
+}
+
 TEST(BackupFile, TheDefaultNameCarriesTheDateAndIsAFileInTheHomeFolder) {
     const QFileInfo info(BackupLog::DefaultPath(QDate(2026, 12, 7)));
 #ifndef Q_OS_WIN
