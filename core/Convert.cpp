@@ -1,5 +1,7 @@
 #include "core/Convert.h"
 
+#include "platform/RuntimeError.h"
+
 #include <QByteArray>
 #include <QRegularExpression>
 
@@ -132,6 +134,15 @@ qint64 ValLong(const QString& text) {
     const qint64 rounded = RoundHalfEven(Val(text));
     return std::clamp<qint64>(rounded, std::numeric_limits<qint32>::min(),
                               std::numeric_limits<qint32>::max());
+}
+
+qint64 WholeNumber(const QString& text, qint64 min, qint64 max) {
+    if (!IsNumeric(text))
+        throw RuntimeError(RuntimeError::TypeMismatch, "Typen unverträglich");
+    const qint64 value = RoundHalfEven(Val(text));
+    if (value < min || value > max)
+        throw RuntimeError(6, "Überlauf");
+    return value;
 }
 
 qint64 RoundHalfEven(double value) {

@@ -28,6 +28,11 @@ QString NumberText(double value);
 // Val rounded half to even and clamped to the 32-bit signed range.
 qint64 ValLong(const QString& text);
 
+// Typed text as a whole number within [min, max], the way a number box must hold it: text
+// that is no number raises RuntimeError 13 "Typen unverträglich", a value outside the range
+// (after banker's rounding) raises 6 "Überlauf".
+qint64 WholeNumber(const QString& text, qint64 min, qint64 max);
+
 // Banker's rounding: 2.5 gives 2, 3.5 gives 4, -2.5 gives -2. Values beyond the 64-bit range
 // are clamped; NaN gives 0.
 qint64 RoundHalfEven(double value);

@@ -2,6 +2,11 @@
 
 #include <QApplication>
 #include <QThread>
+#include <QTimer>
+
+void Clock::waitAsync(int ms, QObject* context, std::function<void()> then) {
+    QTimer::singleShot(std::max(ms, 0), context, std::move(then));
+}
 
 void SystemClock::Sleep(int ms) {
     if (ms > 0)

@@ -457,12 +457,7 @@ bool ReaderConsole::eventFilter(QObject* watched, QEvent* event) {
 }
 
 qint64 ReaderConsole::wholeNumber(const QString& text, qint64 min, qint64 max) {
-    if (!Convert::IsNumeric(text))
-        throw RuntimeError(RuntimeError::TypeMismatch, "Typen unverträglich");
-    const qint64 value = Convert::RoundHalfEven(Convert::Val(text));
-    if (value < min || value > max)
-        throw RuntimeError(6, "Überlauf");
-    return value;
+    return Convert::WholeNumber(text, min, max);
 }
 
 // ----- link state shown --------------------------------------------------------------------

@@ -261,6 +261,7 @@ void frmChronivo::buildMenus() {
     connect(mnuPrefsGridFont, &QAction::triggered, this, &frmChronivo::mnuPrefsGridFont_Click);
     buildRunMenu();
     buildReaderMenu();
+    buildWaveMenu();
     buildAboutMenu();
 }
 

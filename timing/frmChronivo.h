@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 #include <QVariantMap>
@@ -15,6 +16,7 @@
 #include <vector>
 
 class DataControl;
+class frmStartRun;
 class Database;
 class SerialPort;
 class QAction;
@@ -105,6 +107,18 @@ public:
     // Start times by start number on or off: stored for the next start and shown in the
     // window's layout, whether the user ticks the box or a handler sets it.
     void chkLaufNrStartzeit_Click();
+    // ----- wave-start editor, wave stamping, automatic starter, device settings -------------
+    // (frmChronivo_Waves.cpp)
+    QAction* mnuSetStartTimeStartnummern = nullptr;
+    QAction* mnuComSettings = nullptr;
+    void buildWaveMenu();
+    void mnuSetStartTimeStartnummern_Click();
+    void lblInfo_DblClick();
+    void cmdSetStartZeit_Click(int Index);
+    void cmdAutoStart_Click();
+    void mnuComSettings_Click();
+    // The automatic starter while it is open; it exists at most once.
+    QPointer<frmStartRun> m_frmStartRun;
     // Clocks: race clock (1000 ms), system clock and wave buttons (250 ms), board feed (100 ms).
     void Timer1_Timer();
     void Timer2_Timer();

@@ -1,93 +1,97 @@
 #include "timing/frmChronivo.h"
 
-#include "core/Convert.h"
+#include "platform/RuntimeError.h"
 #include "platform/Services.h"
+#include "timing/WaveTable.h"
+#include "timing/frmSettings.h"
+#include "timing/frmSettingsStartZeit.h"
+#include "timing/frmStartRun.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
-
-#include <algorithm>
 
 namespace {
 
-constexpr const char* WaveSection = "StartZeiten";
+// Turns double clicks on a widget into a call.
+class DoubleClickFilter final : public QObject {
+public:
+    DoubleClickFilter(QObject* parent, std::function<void()> onDoubleClick)
+        : QObject(parent), m_onDoubleClick(std::move(onDoubleClick)) {}
 
-QString waveRow(const SettingsStore& settings, int i) {
-    return settings.GetSetting(WaveSection, QString::number(i), "");
-}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            m_onDoubleClick();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
 
-// A wave table has a few hundred rows at most; a damaged or hostile count must neither hang
-// the load nor overflow the loop counter, so nothing beyond this bound is read.
-constexpr qint64 MaxWaveRows = 1000;
-
-int waveRows(const SettingsStore& settings) {
-    const qint64 rows = Convert::ValLong(settings.GetSetting(WaveSection, "Rows", "0"));
-    return static_cast<int>(std::clamp<qint64>(rows, 0, MaxWaveRows));
-}
+private:
+    std::function<void()> m_onDoubleClick;
+};
 
 } // namespace
 
-void frmChronivo::LoadStartZeitenArray() {
-    const SettingsStore& settings = *m_services.settings;
-    const int rows = waveRows(settings);
-    for (int i = 1; i <= rows; ++i) {
-        const QString text = waveRow(settings, i) + ";";
-        QString field;
-        int fieldNo = 0;
-        qint64 first = 0;
-        qint64 last = 0;
-        for (const QChar c : text) {
-            if (c != ';') {
-                field += c;
-                continue;
-            }
-            ++fieldNo;
-            if (fieldNo == 1) {
-                first = Convert::ValLong(field);
-            } else if (fieldNo == 2) {
-                last = Convert::ValLong(field);
-            } else if (fieldNo == 3) {
-                // Start numbers outside the table's range have no wave start.
-                for (qint64 n = std::max<qint64>(first, 0); n <= std::min<qint64>(last, 10000); ++n)
-                    StartZeit[static_cast<size_t>(n)] = field;
-            }
-            field.clear();
-        }
+void frmChronivo::buildWaveMenu() {
+    if (auto* lauf = findChild<QMenu*>("mnuLauf")) {
+        mnuSetStartTimeStartnummern = new QAction("St&artzeit der Startnummern einstellen", lauf);
+        lauf->insertAction(mnuLaufBeenden, mnuSetStartTimeStartnummern);
     }
+    if (auto* prefs = findChild<QMenu*>("mnuPrefs")) {
+        prefs->addSeparator();
+        mnuComSettings = prefs->addAction("E&xterne Geräte einstellen");
+    }
+    if (mnuSetStartTimeStartnummern) {
+        mnuSetStartTimeStartnummern->setObjectName("mnuSetStartTimeStartnummern");
+        connect(mnuSetStartTimeStartnummern, &QAction::triggered, this,
+                &frmChronivo::mnuSetStartTimeStartnummern_Click);
+    }
+    if (mnuComSettings) {
+        mnuComSettings->setObjectName("mnuComSettings");
+        connect(mnuComSettings, &QAction::triggered, this, &frmChronivo::mnuComSettings_Click);
+    }
+    lblInfo->installEventFilter(new DoubleClickFilter(lblInfo, [this] { lblInfo_DblClick(); }));
+    lblInfo->setToolTip("Doppelklick öffnet die Startzeit-Tabelle");
+    for (int i = 0; i < static_cast<int>(cmdSetStartZeit.size()); ++i)
+        connect(cmdSetStartZeit[i], &QPushButton::clicked, this, [this, i] { cmdSetStartZeit_Click(i); });
+    connect(cmdAutoStart, &QPushButton::clicked, this, &frmChronivo::cmdAutoStart_Click);
+}
+
+void frmChronivo::LoadStartZeitenArray() {
+    WaveTable::FillStartZeit(WaveTable::Rows(*m_services.settings), StartZeit);
 }
 
 void frmChronivo::BuildStartZeitButtons() {
-    const SettingsStore& settings = *m_services.settings;
     for (int i = 0; i < 10; ++i) {
         cmdSetStartZeit[i]->hide();
         cmdSetStartZeit[i]->setText("");
         cmdSetStartZeit[i]->setProperty("Tag", QString());
         edtImZiel[i]->hide();
     }
-    const int rows = waveRows(settings);
-    for (int i = 1; i <= rows; ++i) {
-        const int p = i - 1;
-        QStringList fields = waveRow(settings, i).split(';');
-        while (fields.size() < 4)
-            fields << QString();
-        const QString caption =
-            fields[3] + " startet " + fields[2] + " (" + fields[0] + "-" + fields[1] + ")";
+    const QStringList rows = WaveTable::Rows(*m_services.settings);
+    for (int p = 0; p < rows.size(); ++p) {
+        const WaveTable::Fields f = WaveTable::SplitRow(rows[p]);
+        const QString caption = f.bezeichnung + " startet " + f.zeit + " (" + f.von + "-" + f.bis + ")";
         bool matched = false;
         for (int b = 0; b < 10; ++b) {
-            if (cmdSetStartZeit[b]->property("Tag").toString() == fields[3]) {
+            if (cmdSetStartZeit[b]->property("Tag").toString() == f.bezeichnung) {
                 cmdSetStartZeit[b]->setText(caption);
                 matched = true;
             }
         }
+        // Rows beyond the tenth still give start times, but there is no button for them.
         if (!matched && p < 10) {
             cmdSetStartZeit[p]->setStyleSheet("background-color: #FF8080;");
             cmdSetStartZeit[p]->show();
             cmdSetStartZeit[p]->setText(caption);
-            cmdSetStartZeit[p]->setProperty("Tag", fields[3]);
+            cmdSetStartZeit[p]->setProperty("Tag", f.bezeichnung);
             edtImZiel[p]->show();
-            edtImZiel[p]->setProperty("Tag", fields[2]);
+            edtImZiel[p]->setProperty("Tag", f.zeit);
         }
     }
 }
@@ -101,4 +105,53 @@ void frmChronivo::chkLaufNrStartzeit_Click() {
     lblStartTimeOut->setVisible(!on);
     sspWertungTimeOut->setVisible(!on);
     lblInfo->setVisible(on);
+}
+
+void frmChronivo::mnuSetStartTimeStartnummern_Click() {
+    {
+        frmSettingsStartZeit editor(m_services, this);
+        editor.exec();
+    }
+    LoadStartZeitenArray();
+    BuildStartZeitButtons();
+}
+
+void frmChronivo::lblInfo_DblClick() {
+    mnuSetStartTimeStartnummern_Click();
+}
+
+void frmChronivo::cmdSetStartZeit_Click(int Index) {
+    if (Index < 0 || Index >= static_cast<int>(cmdSetStartZeit.size()))
+        return;
+    const QString time = m_services.clock->now().time().toString("hh:mm:ss");
+    const QString name = cmdSetStartZeit[Index]->property("Tag").toString();
+    if (m_services.dialogs->MsgBox("Zeit: " + time + " auf Lauf: " + name + " schreiben?", 36) !=
+        MsgBoxResult::Yes)
+        return;
+    SettingsStore& settings = *m_services.settings;
+    const QStringList rows = WaveTable::Rows(settings);
+    const QStringList stamped = WaveTable::StampWave(rows, name, time);
+    for (int i = 0; i < rows.size(); ++i)
+        if (stamped[i] != rows[i])
+            settings.SaveSetting(WaveTable::Section, QString::number(i + 1), stamped[i]);
+    BuildStartZeitButtons();
+    LoadStartZeitenArray();
+}
+
+void frmChronivo::cmdAutoStart_Click() {
+    chkLaufNrStartzeit->setChecked(true);
+    if (!m_frmStartRun) {
+        m_frmStartRun = new frmStartRun(
+            m_services, [this] { cmdStart_Click(); }, this);
+        m_frmStartRun->Form_Load();
+    }
+    m_frmStartRun->show();
+    m_frmStartRun->raise();
+    m_frmStartRun->activateWindow();
+}
+
+void frmChronivo::mnuComSettings_Click() {
+    frmSettings settings(m_services, this);
+    settings.Form_Load();
+    settings.exec();
 }

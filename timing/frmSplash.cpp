@@ -1,35 +1,69 @@
 #include "timing/frmSplash.h"
 
 #include "core/Skin.h"
+#include "core/modFade.h"
 #include "core/modGlobal.h"
 #include "platform/Services.h"
 #include "Version.h"
 
 #include <QLabel>
+#include <QPainter>
 #include <QShowEvent>
 #include <QTimer>
-#include <QVBoxLayout>
+
+namespace {
+
+constexpr int PictureWidth = 480;
+constexpr int PictureHeight = 270;
+
+// The splash artwork: the program's colours with its stopwatch, drawn rather than shipped.
+QPixmap splashPicture() {
+    QPixmap pm(PictureWidth, PictureHeight);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient g(0, 0, 0, PictureHeight);
+    g.setColorAt(0, QColor(255, 231, 162));
+    g.setColorAt(1, QColor(255, 172, 66));
+    p.fillRect(pm.rect(), g);
+    // A chequered finish line along the bottom edge.
+    constexpr int square = 10;
+    for (int x = 0; x < PictureWidth; x += square)
+        for (int row = 0; row < 2; ++row)
+            p.fillRect(x, PictureHeight - 2 * square + row * square, square, square,
+                       ((x / square) + row) % 2 ? Qt::white : Qt::black);
+    p.drawPixmap(24, 40, Skin::ProgramIconPixmap(144));
+    return pm;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, int x, int y, int w, int h, int pointSize, bool bold) {
+    auto* l = new QLabel(parent);
+    l->setObjectName(name);
+    l->setGeometry(x, y, w, h);
+    QFont f = l->font();
+    f.setPointSize(pointSize);
+    f.setBold(bold);
+    l->setFont(f);
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, QColor(60, 35, 10));
+    l->setPalette(pal);
+    return l;
+}
+
+} // namespace
 
 frmSplash::frmSplash(Services& services, QWidget* parent) : QDialog(parent), m_services(services) {
+    setObjectName("frmSplash");
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setModal(true);
     Skin::MarkProgramWindow(*this);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(30, 24, 30, 24);
-    lblProductName = new QLabel(this);
-    lblProductName->setObjectName("lblProductName");
-    QFont title = lblProductName->font();
-    title.setPointSize(22);
-    title.setBold(true);
-    lblProductName->setFont(title);
-    lblVersion = new QLabel(this);
-    lblVersion->setObjectName("lblVersion");
-    lblBeschraenkung = new QLabel(this);
-    lblBeschraenkung->setObjectName("lblBeschraenkung");
-    lblFiletime = new QLabel(this);
-    lblFiletime->setObjectName("lblFiletime");
-    for (QLabel* l : {lblProductName, lblVersion, lblBeschraenkung, lblFiletime})
-        layout->addWidget(l);
+    Picture1 = new QLabel(this);
+    Picture1->setObjectName("Picture1");
+    Picture1->setPixmap(splashPicture());
+    Picture1->setGeometry(12, 12, PictureWidth, PictureHeight);
+    lblProductName = makeLabel(this, "lblProductName", 190, 56, 280, 44, 24, true);
+    lblBeschraenkung = makeLabel(this, "lblBeschraenkung", 192, 104, 280, 24, 11, false);
+    lblVersion = makeLabel(this, "lblVersion", 192, 150, 280, 22, 10, true);
+    lblFiletime = makeLabel(this, "lblFiletime", 192, 174, 280, 22, 9, false);
 }
 
 void frmSplash::Form_Load() {
@@ -41,11 +75,14 @@ void frmSplash::Form_Load() {
     lblBeschraenkung->setText("Zeitnahme für Laufveranstaltungen");
     lblFiletime->setText(
         modGlobal::GetFileModifiedDate(m_services.programFile).toString("dd.MM.yyyy hh:mm:ss"));
+    // The picture fills the window; the window around it is white.
+    Picture1->move(0, 0);
+    Picture1->lower();
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
     setAutoFillBackground(true);
-    adjustSize();
+    setFixedSize(Picture1->size());
     m_services.settings->SaveSetting("LastUser", "AppPath", m_services.programFolder);
     Skin::ApplyFormSkin(*this);
 }
@@ -60,7 +97,6 @@ void frmSplash::showEvent(QShowEvent* event) {
 }
 
 void frmSplash::Form_Activate() {
-    repaint();
-    m_services.clock->Sleep(HoldMs);
-    accept();
+    modFade::FormFader* fader = modFade::FadeOutForm(*this, HoldMs, *m_services.clock);
+    connect(fader, &modFade::FormFader::finished, this, &QDialog::accept);
 }

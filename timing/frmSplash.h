@@ -5,8 +5,9 @@
 class QLabel;
 struct Services;
 
-// The start-up splash: title, version and the program file's date, held for a moment and
-// then closed; the main window's load waits for it.
+// The start-up splash: title, version and the program file's date over the program's picture,
+// held for a moment and then faded out; the main window's load waits for it to close, while
+// the clock, the ports and the sockets go on.
 class frmSplash final : public QDialog {
     Q_OBJECT
 public:
@@ -18,6 +19,7 @@ public:
     // How long the splash stays fully visible.
     static constexpr int HoldMs = 2500;
 
+    QLabel* Picture1;
     QLabel* lblProductName;
     QLabel* lblVersion;
     QLabel* lblBeschraenkung;

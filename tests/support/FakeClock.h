@@ -4,7 +4,10 @@
 
 #include "platform/Clock.h"
 
-// A clock the test sets; Sleep lets the time pass at once.
+#include <QTimer>
+
+// A clock the test sets; Sleep and waitAsync let the time pass at once (waitAsync still
+// runs its continuation from the event loop, as a real wait would).
 class FakeClock final : public Clock {
 public:
     explicit FakeClock(QDateTime start = QDateTime(QDate(2026, 5, 17), QTime(10, 0, 0, 0)))
@@ -14,6 +17,12 @@ public:
     void Sleep(int ms) override {
         m_slept += ms;
         m_now = m_now.addMSecs(ms);
+    }
+
+    void waitAsync(int ms, QObject* context, std::function<void()> then) override {
+        m_slept += ms;
+        m_now = m_now.addMSecs(ms);
+        QTimer::singleShot(0, context, std::move(then));
     }
 
     void set(const QDateTime& t) { m_now = t; }

@@ -22,6 +22,8 @@ void FakeSerialPort::openPort() {
     parseSettings(Settings());
     if (failOpen)
         throw RuntimeError(8002, "Ungültige Anschlussnummer");
+    if (heldPorts.contains(CommPort()))
+        throw RuntimeError(8005, "Anschluss bereits geöffnet");
     m_open = true;
     ++opens;
 }

@@ -2,6 +2,8 @@
 
 #include "platform/SerialPort.h"
 
+#include <QList>
+
 // A port without hardware: the test sets the modem lines and feeds input, and reads what
 // the program wrote. Line changes raise the same events as a real port.
 class FakeSerialPort final : public SerialPort {
@@ -31,6 +33,8 @@ public:
     void unplug() { deviceLost(); }
     QByteArray written;
     bool failOpen = false;
+    // Port numbers that some other program holds: opening them fails.
+    QList<int> heldPorts;
     int opens = 0;
 
 protected:

@@ -1,0 +1,281 @@
+#include "timing/frmSettingsStartZeit.h"
+
+#include "core/Convert.h"
+#include "core/Skin.h"
+#include "platform/RuntimeError.h"
+#include "platform/Services.h"
+#include "timing/WaveTable.h"
+
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QShowEvent>
+#include <QTableWidget>
+
+namespace {
+
+constexpr int ColVon = 0;
+constexpr int ColBis = 1;
+constexpr int ColZeit = 2;
+constexpr int ColBezeichnung = 3;
+// A wave-table file is a few kilobytes; more than this is not read.
+constexpr qint64 MaxFileBytes = 1 << 20;
+constexpr const char* FileFilter = "Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*";
+
+} // namespace
+
+frmSettingsStartZeit::frmSettingsStartZeit(Services& services, QWidget* parent)
+    : QDialog(parent), m_services(services) {
+    setObjectName("frmSettingsStartZeit");
+    setWindowTitle("Laufnummern/Startzeit Zuordnung");
+    setModal(true);
+    Skin::MarkProgramWindow(*this);
+
+    struct Field {
+        const char* caption;
+        const char* name;
+        QLineEdit** edit;
+    };
+    const Field fields[] = {{"Start Nr. von:", "textNoFrom", &textNoFrom},
+                            {"Start Nr bis:", "textNoTo", &textNoTo},
+                            {"Start Nr. Intervall:", "textNoIntervall", &textNoIntervall},
+                            {"Start Zeit:", "textTime", &textTime},
+                            {"Intervall Sek.:", "textTimeIntervall", &textTimeIntervall}};
+    int y = 16;
+    for (const Field& f : fields) {
+        auto* label = new QLabel(f.caption, this);
+        label->setGeometry(12, y + 3, 120, 20);
+        *f.edit = new QLineEdit(this);
+        (*f.edit)->setObjectName(f.name);
+        (*f.edit)->setGeometry(134, y, 96, 26);
+        y += 36;
+    }
+    cmdIntervall = new QPushButton("&Anlegen", this);
+    cmdIntervall->setObjectName("cmdIntervall");
+    cmdIntervall->setGeometry(134, y + 4, 96, 30);
+
+    auto* frame = new QGroupBox("Einstellungen", this);
+    frame->setObjectName("fraEinstellungen");
+    frame->setGeometry(244, 6, 404, 354);
+    dbgEinstellungen = new QTableWidget(0, 4, frame);
+    dbgEinstellungen->setObjectName("dbgEinstellungen");
+    dbgEinstellungen->setGeometry(8, 22, 388, 322);
+    dbgEinstellungen->setHorizontalHeaderLabels({"von", "bis", "Zeit", "Bezeichnung"});
+    dbgEinstellungen->horizontalHeader()->setStretchLastSection(true);
+    dbgEinstellungen->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    dbgEinstellungen->verticalHeader()->setDefaultSectionSize(dbgEinstellungen->fontMetrics().height() + 8);
+    dbgEinstellungen->setColumnWidth(ColVon, 70);
+    dbgEinstellungen->setColumnWidth(ColBis, 70);
+    dbgEinstellungen->setColumnWidth(ColZeit, 80);
+    connect(dbgEinstellungen, &QTableWidget::itemChanged, this, [this] {
+        if (!m_fillingGrid)
+            ensureNewRow();
+    });
+
+    struct Button {
+        const char* caption;
+        const char* name;
+        QPushButton** button;
+    };
+    const Button buttons[] = {{"Import", "cmdImport", &cmdImport},
+                              {"Export", "cmdExport", &cmdExport},
+                              {"&Speichern", "cmdSave", &cmdSave},
+                              {"&Löschen", "cmdDelete", &cmdDelete},
+                              {"&Beenden", "cmdCancel", &cmdCancel}};
+    int x = 12;
+    for (const Button& b : buttons) {
+        *b.button = new QPushButton(b.caption, this);
+        (*b.button)->setObjectName(b.name);
+        (*b.button)->setGeometry(x, 372, 118, 32);
+        x += 127;
+    }
+    setFixedSize(660, 416);
+
+    connect(cmdIntervall, &QPushButton::clicked, this, &frmSettingsStartZeit::cmdIntervall_Click);
+    connect(cmdImport, &QPushButton::clicked, this, &frmSettingsStartZeit::cmdImport_Click);
+    connect(cmdExport, &QPushButton::clicked, this, &frmSettingsStartZeit::cmdExport_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &frmSettingsStartZeit::cmdSave_Click);
+    connect(cmdDelete, &QPushButton::clicked, this, &frmSettingsStartZeit::cmdDelete_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmSettingsStartZeit::cmdCancel_Click);
+    ensureNewRow();
+}
+
+void frmSettingsStartZeit::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Once per opening: coming back from a file dialog must not throw away generated rows.
+    if (!m_activated) {
+        m_activated = true;
+        Form_Activate();
+    }
+}
+
+void frmSettingsStartZeit::Form_Activate() {
+    textTime->setText(m_services.clock->now().time().toString("hh:mm:00"));
+    LoadStartTimes();
+}
+
+void frmSettingsStartZeit::LoadStartTimes() {
+    m_fillingGrid = true;
+    dbgEinstellungen->setRowCount(0);
+    for (const QString& row : WaveTable::Rows(*m_services.settings))
+        addGridRow(row);
+    m_fillingGrid = false;
+    ensureNewRow();
+}
+
+void frmSettingsStartZeit::addGridRow(const QString& rowText) {
+    const WaveTable::Fields f = WaveTable::SplitRow(rowText);
+    const int r = dbgEinstellungen->rowCount();
+    dbgEinstellungen->insertRow(r);
+    int c = 0;
+    for (const QString& text : {f.von, f.bis, f.zeit, f.bezeichnung})
+        dbgEinstellungen->setItem(r, c++, new QTableWidgetItem(text));
+}
+
+void frmSettingsStartZeit::ensureNewRow() {
+    const int rows = dbgEinstellungen->rowCount();
+    if (rows > 0) {
+        bool empty = true;
+        for (int c = 0; c < dbgEinstellungen->columnCount(); ++c)
+            empty = empty && cell(rows - 1, c).isEmpty();
+        if (empty)
+            return;
+    }
+    m_fillingGrid = true;
+    addGridRow(QString());
+    m_fillingGrid = false;
+}
+
+QString frmSettingsStartZeit::cell(int row, int column) const {
+    const QTableWidgetItem* item = dbgEinstellungen->item(row, column);
+    return item ? item->text() : QString();
+}
+
+void frmSettingsStartZeit::setCell(int row, int column, const QString& text) {
+    while (dbgEinstellungen->rowCount() <= row)
+        addGridRow(QString());
+    if (QTableWidgetItem* item = dbgEinstellungen->item(row, column))
+        item->setText(text);
+    else
+        dbgEinstellungen->setItem(row, column, new QTableWidgetItem(text));
+}
+
+QStringList frmSettingsStartZeit::gridRows() const {
+    QStringList rows;
+    for (int r = 0; r < dbgEinstellungen->rowCount(); ++r) {
+        QStringList f;
+        for (int c = 0; c < 4; ++c)
+            f << cell(r, c);
+        if (f.join(QString()).isEmpty())
+            continue;
+        rows << f.join(';');
+    }
+    return rows;
+}
+
+void frmSettingsStartZeit::showError(long number, const QString& description) {
+    m_services.dialogs->MsgBox(QStringLiteral("Fehler: %1 - %2").arg(number).arg(description), 16);
+}
+
+void frmSettingsStartZeit::cmdIntervall_Click() {
+    try {
+        const WaveTable::GenerateCheck check = WaveTable::Generate(
+            textNoFrom->text(), textNoTo->text(), textNoIntervall->text(), textTime->text(),
+            textTimeIntervall->text(), [this](const WaveTable::GeneratedRow& g) {
+                // Each wave goes into the empty row at the end; loaded rows are never overwritten.
+                const int r = dbgEinstellungen->rowCount() - 1;
+                setCell(r, ColVon, QString::number(g.von));
+                setCell(r, ColBis, QString::number(g.bis));
+                setCell(r, ColZeit, g.zeit);
+                ensureNewRow();
+            });
+        if (check == WaveTable::GenerateCheck::FieldsWrong)
+            m_services.dialogs->MsgBox("Bitte Felder überprüfen!!!!", 64);
+        else if (check == WaveTable::GenerateCheck::TimeInvalid)
+            m_services.dialogs->MsgBox("Kein gültiges Datum!!!\rBitte Datumsformat überprüfen!!!", 64);
+    } catch (const RuntimeError& e) {
+        showError(e.number(), e.description());
+    }
+}
+
+void frmSettingsStartZeit::cmdSave_Click() {
+    QStringList rows;
+    for (int r = 0; r < dbgEinstellungen->rowCount(); ++r) {
+        // A ";" typed into a cell would shift every later field of the row.
+        auto field = [&](int c) { return cell(r, c).remove(';'); };
+        if (!Convert::IsValidTimeText(field(ColZeit)))
+            continue;
+        rows << WaveTable::JoinRow(field(ColVon), field(ColBis), field(ColZeit), field(ColBezeichnung));
+    }
+    WaveTable::SaveRows(*m_services.settings, rows);
+    m_services.dialogs->MsgBox(QStringLiteral("%1 Datensätze gespeichert!").arg(rows.size()), 64);
+    LoadStartTimes();
+}
+
+void frmSettingsStartZeit::cmdImport_Click() {
+    try {
+        codi1.title = "Import";
+        codi1.filter = FileFilter;
+        if (!m_services.dialogs->ShowOpen(codi1) || codi1.fileName.trimmed().isEmpty())
+            return;
+        QFile file(codi1.fileName);
+        if (!file.open(QIODevice::ReadOnly))
+            throw RuntimeError(53, "Datei nicht gefunden");
+        int skipped = 0;
+        const QStringList lines = WaveTable::ReadTableFile(file.read(MaxFileBytes), &skipped);
+        SettingsStore& settings = *m_services.settings;
+        QStringList rows;
+        if (WaveTable::RowCount(settings) > 0 &&
+            m_services.dialogs->MsgBox("Daten anhängen?", MsgBoxStyle::YesNo | MsgBoxStyle::Question) ==
+                MsgBoxResult::Yes)
+            rows = WaveTable::Rows(settings);
+        const int room = WaveTable::MaxRows - static_cast<int>(rows.size());
+        skipped += std::max<int>(0, static_cast<int>(lines.size()) - room);
+        rows += lines.mid(0, std::max(room, 0));
+        WaveTable::SaveRows(settings, rows);
+        QString message = "Daten geladen!";
+        if (skipped > 0)
+            message +=
+                QStringLiteral("\r%1 Zeilen ohne gültige Startzeit wurden nicht übernommen!").arg(skipped);
+        m_services.dialogs->MsgBox(message, 64);
+        LoadStartTimes();
+    } catch (const RuntimeError& e) {
+        showError(e.number(), e.description());
+    }
+}
+
+void frmSettingsStartZeit::cmdExport_Click() {
+    try {
+        codi1.title = "Export";
+        codi1.filter = FileFilter;
+        if (!m_services.dialogs->ShowSave(codi1) || codi1.fileName.trimmed().isEmpty())
+            return;
+        QSaveFile file(codi1.fileName);
+        if (!file.open(QIODevice::WriteOnly) ||
+            file.write(WaveTable::TableFileContent(WaveTable::Rows(*m_services.settings))) < 0 ||
+            !file.commit())
+            throw RuntimeError(75, "Fehler beim Zugriff auf Pfad/Datei: " + codi1.fileName);
+        m_services.dialogs->MsgBox("Daten gespeichert!", 64);
+    } catch (const RuntimeError& e) {
+        showError(e.number(), e.description());
+    }
+}
+
+void frmSettingsStartZeit::cmdDelete_Click() {
+    if (m_services.dialogs->MsgBox("Daten wirklich löschen?", MsgBoxStyle::YesNo | MsgBoxStyle::Question) !=
+        MsgBoxResult::Yes)
+        return;
+    SettingsStore& settings = *m_services.settings;
+    settings.DeleteSection(WaveTable::Section);
+    settings.SaveSetting(WaveTable::Section, "Rows", "0");
+    settings.SaveSetting("frmChronivo", "LaufNrStartzeit", "False");
+    LoadStartTimes();
+}
+
+void frmSettingsStartZeit::cmdCancel_Click() {
+    accept();
+}
