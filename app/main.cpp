@@ -1,3 +1,4 @@
+#include "core/Skin.h"
 #include "platform/Services.h"
 #include "platform/Translations.h"
 #include "timing/frmChronivo.h"
@@ -18,6 +19,9 @@ int main(int argc, char** argv) {
     if (!Translations::InstallGerman(app, QCoreApplication::applicationDirPath()))
         qWarning("Qt's German translations (qtbase_de.qm) not found in %s",
                  qPrintable(Translations::SearchFolders(QCoreApplication::applicationDirPath()).join(", ")));
+
+    // Dialogs and message boxes show the program's icon too.
+    QApplication::setWindowIcon(Skin::ProgramIcon());
 
     // The one Services object of the program; every window gets it from here.
     auto services = Services::createDefault(CHRONIVO_APP_TITLE, QCoreApplication::applicationFilePath());

@@ -5,7 +5,7 @@
 #include <QTimer>
 
 void Clock::waitAsync(int ms, QObject* context, std::function<void()> then) {
-    QTimer::singleShot(std::max(ms, 0), context, std::move(then));
+    QTimer::singleShot(std::max(ms, 0), Qt::PreciseTimer, context, std::move(then));
 }
 
 void SystemClock::Sleep(int ms) {
