@@ -64,7 +64,7 @@ struct ConsoleOnly final : MainWindowLink {
     std::map<int, SteadyClock::time_point>& booked;
     explicit ConsoleOnly(std::map<int, SteadyClock::time_point>& b) : booked(b) {}
     bool isResultButtonEnabled() const override { return true; }
-    bool handOverStartnummer(const QString& n) override {
+    bool handOverStartnummer(const QString& n, const QDateTime& /*arrivedAt*/) override {
         booked.emplace(n.toInt(), SteadyClock::now());
         return true;
     }
@@ -334,12 +334,12 @@ int main(int argc, char** argv) {
 
     QElapsedTimer guard;
     guard.start();
-    while (!(reader.done() && console->telegramRows().size() >= reader.sent()) &&
+    while (!(reader.done() && console->telegramCount() >= reader.sent()) &&
            guard.elapsed() < (options.seconds + 30) * 1000)
         app.processEvents(QEventLoop::AllEvents, 5);
     tick.stop();
 
-    const long handled = console->telegramRows().size();
+    const long handled = console->telegramCount();
     std::vector<double> fromArrival;
     std::vector<double> fromSend;
     for (const auto& [tag, at] : booked) {

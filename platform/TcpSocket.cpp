@@ -9,13 +9,18 @@
 #else
 #include <sys/socket.h>
 #endif
-
-namespace {
-constexpr qint64 ReadPortion = 1024;
-} // namespace
+#ifdef Q_OS_LINUX
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <unistd.h>
+#endif
 
 struct QtTcpSocket::Impl {
     QTcpSocket socket;
+    // A second descriptor of the connection, kept while it is up. Qt reports a reset by the
+    // peer as an ordinary close and drops its descriptor before it says so; this one still
+    // shows whether the peer closed (a FIN) or reset the connection.
+    int watch = -1;
     bool errorState = false;
     bool noDelay = false;
     bool lingerOn = false;
@@ -25,6 +30,31 @@ struct QtTcpSocket::Impl {
 };
 
 namespace {
+
+void closeWatch(int& watch) {
+#ifdef Q_OS_LINUX
+    if (watch >= 0)
+        ::close(watch);
+#endif
+    watch = -1;
+}
+
+// After Qt saw the connection end: true when the peer reset it rather than closing it.
+bool wasReset(int watch) {
+#ifdef Q_OS_LINUX
+    if (watch < 0)
+        return false;
+    tcp_info info{};
+    socklen_t size = sizeof info;
+    if (::getsockopt(watch, IPPROTO_TCP, TCP_INFO, &info, &size) != 0)
+        return false;
+    // A FIN leaves the connection half open until we close it; a reset ends it at once.
+    return info.tcpi_state == TCP_CLOSE;
+#else
+    Q_UNUSED(watch);
+    return false;
+#endif
+}
 
 std::pair<int, QString> classicError(QAbstractSocket::SocketError e) {
     switch (e) {
@@ -44,22 +74,39 @@ std::pair<int, QString> classicError(QAbstractSocket::SocketError e) {
 } // namespace
 
 QtTcpSocket::QtTcpSocket(QObject* parent) : TcpSocket(parent), d(std::make_unique<Impl>()) {
-    // A peer that sends faster than its data is handled (a reader at a mass finish) gets its
-    // data taken in portions, one data-arrival event each, so that the user-interface thread
-    // runs its other events in between instead of freezing until the backlog is gone.
-    d->socket.setReadBufferSize(ReadPortion);
+    // Everything the peer sent is taken as soon as it is there, however much it is, so a
+    // receiver can time data by its arrival; a receiver that needs long for it handles it in
+    // portions of its own.
     connect(&d->socket, &QTcpSocket::connected, this, [this] {
+#ifdef Q_OS_LINUX
+        closeWatch(d->watch);
+        d->watch = ::dup(static_cast<int>(d->socket.socketDescriptor()));
+#endif
         applyOptions();
         emit Connected();
+    });
+    connect(&d->socket, &QTcpSocket::stateChanged, this, [this](QAbstractSocket::SocketState state) {
+        // The watch must not keep a connection open that Qt has closed.
+        if (state == QAbstractSocket::UnconnectedState)
+            closeWatch(d->watch);
     });
     connect(&d->socket, &QTcpSocket::readyRead, this,
             [this] { emit DataArrival(static_cast<int>(d->socket.bytesAvailable())); });
     connect(&d->socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
-        // The peer closing the link is a close, not an error.
+        // The peer closing the link is a close, not an error; a reset by the peer is one.
         if (e == QAbstractSocket::RemoteHostClosedError) {
-            emit Closed();
+            const bool reset = wasReset(d->watch);
+            closeWatch(d->watch);
+            if (!reset) {
+                emit Closed();
+                return;
+            }
+            d->errorState = true;
+            emit Error(SocketError::ConnectionReset,
+                       QStringLiteral("The connection is reset by remote side"));
             return;
         }
+        closeWatch(d->watch);
         d->errorState = true;
         const auto [number, text] = classicError(e);
         emit Error(number, text);
@@ -67,6 +114,7 @@ QtTcpSocket::QtTcpSocket(QObject* parent) : TcpSocket(parent), d(std::make_uniqu
 }
 
 QtTcpSocket::~QtTcpSocket() {
+    closeWatch(d->watch);
     d->socket.blockSignals(true);
     d->socket.abort();
 }
@@ -105,6 +153,7 @@ void QtTcpSocket::Close() {
     // first; the close itself still never waits for the peer.
     if (d->socket.state() == QAbstractSocket::ConnectedState)
         d->socket.flush();
+    closeWatch(d->watch);
     // Closing is immediate: a board or reader that is gone must not hold the window.
     d->socket.abort();
 }

@@ -38,7 +38,7 @@ struct ConsoleProfile {
     const char* defaultKopf;
 
     // Receiving.
-    LineAssembler::Ending lineEnding; // NativeCr also means: the ID drops the telegram's CR
+    LineAssembler::Ending lineEnding; // NativeCr: native frames, and the ID drops the frame's CR
     ReaderAdapters::Kind adapter;
     bool logsBuiltTelegram;       // the adapted telegram goes to the log after the adapter lines
     bool logsSeparator;           // 44 hyphens before each unit

@@ -21,8 +21,8 @@ const PerConsole<const char*> PortLabel{"Port:",            "Port:",            
 const PerConsole<const char*> PortTip  {"",                 "",                 "",                 "Portnummer 1..."};
 const PerConsole<const char*> Addr     {"",                 "",                 "",                 "9600,N,8,1"};
 const PerConsole<const char*> Port     {"0",                "0",                "0",                "1"};
-const PerConsole<const char*> Kopf     {"22",               "22",               "22",               "0"};
-const PerConsole<Ending> LineEnd       {Ending::CrLf,       Ending::AnyLine,    Ending::NativeCr,   Ending::Cr};
+const PerConsole<const char*> Kopf     {"22",               "22",               "22",               "21"};
+const PerConsole<Ending> LineEnd       {Ending::AnyLine,    Ending::AnyLine,    Ending::NativeCr,   Ending::AnyLine};
 const PerConsole<Adapter> Adapt        {Adapter::Pairs6,    Adapter::Pairs12,   Adapter::Native,    Adapter::Format26};
 const PerConsole<bool> LogsTelegram    {false,              true,               false,              true};
 const PerConsole<bool> LogsSeparator   {true,               false,              false,              false};

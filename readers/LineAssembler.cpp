@@ -1,42 +1,146 @@
 #include "readers/LineAssembler.h"
 
-QStringList LineAssembler::feed(const QString& chunk) {
-    m_buffer += chunk;
-    if (m_ending == Ending::AnyLine)
-        return feedAnyLine();
-    const QString terminator = m_ending == Ending::CrLf ? QStringLiteral("\r\n") : QStringLiteral("\r");
-    const bool keepTerminator = m_ending == Ending::NativeCr;
-    QStringList units;
-    qsizetype start = 0;
-    for (;;) {
-        const qsizetype end = m_buffer.indexOf(terminator, start);
-        if (end < 0)
-            break;
-        qsizetype from = start;
-        // With CR as the line end, the LF that many devices send after it belongs to no unit.
-        if (m_ending != Ending::CrLf && from < end && m_buffer.at(from) == QLatin1Char('\n'))
-            ++from;
-        const qsizetype length = end - from + (keepTerminator ? terminator.size() : 0);
-        units << m_buffer.mid(from, length);
-        start = end + terminator.size();
-    }
-    if (start > 0)
-        m_buffer.remove(0, start);
-    return units;
+namespace {
+
+bool isLineEnd(QChar c) {
+    return c == QLatin1Char('\r') || c == QLatin1Char('\n');
 }
 
-QStringList LineAssembler::feedAnyLine() {
-    QStringList units;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < m_buffer.size(); ++i) {
-        const QChar c = m_buffer.at(i);
-        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
+int hexDigit(QChar c) {
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    return -1;
+}
+
+enum class Frame { Complete, Incomplete, Invalid };
+
+// Whether a frame starts at `at` ("S" already seen there). A complete frame sets `payloadEnd`
+// to the index of its line end and `end` behind that line end. A line end inside the payload
+// makes the frame invalid at once, so a cut telegram followed by its CR is dropped without
+// waiting for more text.
+Frame checkFrame(const QString& text, qsizetype at, qsizetype& payloadEnd, qsizetype& end) {
+    const qsizetype size = text.size();
+    int length = 0;
+    for (qsizetype i = at + 1; i < at + 3; ++i) {
+        if (i >= size)
+            return Frame::Incomplete;
+        const int digit = hexDigit(text.at(i));
+        if (digit < 0)
+            return Frame::Invalid;
+        length = length * 16 + digit;
+    }
+    payloadEnd = at + 3 + length;
+    for (qsizetype i = at + 3; i < payloadEnd && i < size; ++i)
+        if (isLineEnd(text.at(i)))
+            return Frame::Invalid;
+    if (payloadEnd >= size)
+        return Frame::Incomplete;
+    if (!isLineEnd(text.at(payloadEnd)))
+        return Frame::Invalid;
+    end = payloadEnd + 1;
+    if (text.at(payloadEnd) == QLatin1Char('\r') && end < size && text.at(end) == QLatin1Char('\n'))
+        ++end;
+    return Frame::Complete;
+}
+
+} // namespace
+
+LineAssembler::Fed LineAssembler::feed(QStringView chunk, qint64 nowMs) {
+    Fed fed;
+    if (!m_buffer.isEmpty() && nowMs - m_lastArrival > StaleMs) {
+        drop(fed, Drop::Stale, m_buffer);
+        m_buffer.clear();
+    }
+    if (m_skippingLine && nowMs - m_lastArrival > StaleMs)
+        m_skippingLine = false;
+    m_lastArrival = nowMs;
+    const qsizetype scanFrom = m_buffer.size();
+    m_buffer += chunk;
+    if (m_ending == Ending::NativeCr)
+        feedFrames(fed);
+    else
+        feedLines(fed, scanFrom);
+    return fed;
+}
+
+void LineAssembler::clear() {
+    m_buffer.clear();
+    m_skippingLine = false;
+}
+
+void LineAssembler::feedFrames(Fed& fed) {
+    // What waits here is at most one unfinished frame (under 260 characters), so looking at it
+    // again with every chunk keeps the work proportional to the chunk.
+    const qsizetype size = m_buffer.size();
+    qsizetype pos = 0;
+    qsizetype junkFrom = -1;
+    qsizetype keepFrom = size;
+    const auto flushJunk = [&](qsizetype to) {
+        if (junkFrom >= 0)
+            drop(fed, Drop::Junk, QStringView(m_buffer).mid(junkFrom, to - junkFrom));
+        junkFrom = -1;
+    };
+    while (pos < size) {
+        const QChar c = m_buffer.at(pos);
+        if (c == QLatin1Char('S')) {
+            qsizetype payloadEnd = 0;
+            qsizetype end = 0;
+            const Frame frame = checkFrame(m_buffer, pos, payloadEnd, end);
+            if (frame == Frame::Complete) {
+                flushJunk(pos);
+                fed.units << m_buffer.mid(pos, payloadEnd - pos) + QLatin1Char('\r');
+                pos = end;
+                continue;
+            }
+            if (frame == Frame::Incomplete) {
+                keepFrom = pos;
+                break;
+            }
+        } else if (junkFrom < 0 && isLineEnd(c)) {
+            // A line end between frames (the LF of LF CR, an empty line) is no junk.
+            ++pos;
             continue;
-        // An empty line carries no read; the LF of a CR LF split over two chunks is one.
-        if (i > start)
-            units << m_buffer.mid(start, i - start);
+        }
+        if (junkFrom < 0)
+            junkFrom = pos;
+        ++pos;
+    }
+    flushJunk(keepFrom);
+    m_buffer.remove(0, keepFrom);
+}
+
+void LineAssembler::feedLines(Fed& fed, qsizetype scanFrom) {
+    // Only the new text is searched: what waited had no line end.
+    qsizetype start = 0;
+    for (qsizetype i = scanFrom; i < m_buffer.size(); ++i) {
+        if (!isLineEnd(m_buffer.at(i)))
+            continue;
+        if (m_skippingLine) {
+            m_skippingLine = false;
+        } else if (i - start > MaxPending) {
+            drop(fed, Drop::Overlong, QStringView(m_buffer).mid(start, i - start));
+        } else if (i > start) {
+            fed.units << m_buffer.mid(start, i - start);
+        }
         start = i + 1;
     }
+    if (m_skippingLine) {
+        m_buffer.clear();
+        return;
+    }
     m_buffer.remove(0, start);
-    return units;
+    if (m_buffer.size() > MaxPending) {
+        drop(fed, Drop::Overlong, m_buffer);
+        m_buffer.clear();
+        m_skippingLine = true;
+    }
+}
+
+void LineAssembler::drop(Fed& fed, Drop why, QStringView text) {
+    fed.dropped.push_back({why, text.size(), text.left(SampleChars).toString()});
 }

@@ -73,6 +73,10 @@ ReaderConsole::ReaderConsole(ReaderKind kind, Services& services, MainWindowLink
     m_followTimer = new QTimer(this);
     m_followTimer->setSingleShot(true);
     connect(m_followTimer, &QTimer::timeout, this, &ReaderConsole::followNewest);
+    m_drainTimer = new QTimer(this);
+    m_drainTimer->setSingleShot(true);
+    m_drainTimer->setInterval(0);
+    connect(m_drainTimer, &QTimer::timeout, this, &ReaderConsole::drainUnits);
     resize(680, 540);
 }
 
@@ -426,6 +430,8 @@ void ReaderConsole::Form_Unload() {
     unloadBridge();
     saveSettings();
     closeLinkOnUnload();
+    // Reads received before the window closed are still handled.
+    handleQueuedUnits(true);
     resetReceive();
     m_loaded = false;
 }
@@ -500,7 +506,7 @@ void ReaderConsole::setWritePending(bool pending) {
 }
 
 void ReaderConsole::log(const QString& text) {
-    modGlobal::WriteLog(m_logPath, text, m_services.clock->now());
+    modGlobal::WriteLog(m_logPath, OneShownLine(text), m_services.clock->now());
 }
 
 void ReaderConsole::reportTrapped(long number, const QString& description) {
@@ -519,6 +525,10 @@ void ReaderConsole::cmdClear_Click(int Index) {
 
 QStringList ReaderConsole::telegramRows() const {
     return m_telegrams->rows();
+}
+
+int ReaderConsole::telegramCount() const {
+    return m_telegrams->count();
 }
 
 QStringList ReaderConsole::bookingLines() const {
@@ -544,8 +554,8 @@ void ReaderConsole::cmdExportReaderdata_Click() {
     if (!m_services.dialogs->ShowSave(CoDi1) || CoDi1.fileName.trimmed().isEmpty())
         return;
     QByteArray text;
-    for (const QString& row : m_telegrams->rows())
-        text += (withoutLineEnd(row) + QStringLiteral("\r\n")).toLatin1();
+    for (int row = 0; row < m_telegrams->count(); ++row)
+        text += (m_telegrams->text(row) + QStringLiteral("\r\n")).toLatin1();
     QFile file(CoDi1.fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size())
         m_services.dialogs->MsgBox(QStringLiteral("Fehler: %1 - Fehler beim Zugriff auf Pfad/Datei: %2")

@@ -33,8 +33,15 @@ class TransponderData;
 struct Services;
 
 // A native telegram keeps its CR as the last character; log lines and exported rows go
-// without it, as they end with a line end of their own.
+// without it (and without any other line end at its end), as they end with a line end of
+// their own.
 QString withoutLineEnd(const QString& unit);
+
+// A received text as the log, the grid and the booking list show it: one line (inner line
+// ends written as <CR> and <LF>), and cut after MaxShownChars with a note of its length, so
+// that garbage from a link can neither break the log into fake lines nor flood it.
+QString OneShownLine(const QString& text);
+inline constexpr qsizetype MaxShownChars = 300;
 
 // The link state a console shows as its window icon.
 enum class Lamp { Red, Yellow, Green };
@@ -130,6 +137,7 @@ public:
     const DebounceTable& debounceTable() const { return m_lastBook; }
     const QString& logPath() const { return m_logPath; }
     QStringList telegramRows() const;
+    int telegramCount() const;
     QStringList bookingLines() const;
     // The entry of the booking list that is selected, -1 for none.
     int selectedBooking() const;
@@ -206,9 +214,10 @@ protected:
     static qint64 wholeNumber(const QString& text, qint64 min, qint64 max);
     MainWindowLink& mainWindow() { return m_mainWindow; }
 
-    // Text that arrived on the link in one receive event: complete units are handled in
-    // order, the rest waits for the next event.
-    void receiveText(const QString& chunk);
+    // Text that arrived on the link in one receive event at `arrivedAt` (the console's clock
+    // now when invalid): complete units are handled in order, the rest waits for the next
+    // event. Each read is timed by this moment, however long the units before it take.
+    void receiveText(const QString& chunk, const QDateTime& arrivedAt = QDateTime());
     // Forgets a unit left half-received when the link ends or starts anew.
     void resetReceive();
 
@@ -240,6 +249,7 @@ private:
     struct Unit {
         QString text;
         quint64 event;
+        QDateTime arrivedAt;
     };
 
     void buildControls();
@@ -271,6 +281,7 @@ private:
     void unloadBridge();
 
     void drainUnits();
+    void handleQueuedUnits(bool all);
     void handleUnit(const QString& unit);
     // Both return false when the read was not handled and its tag must be able to book again.
     bool tabAction(int tab, const QString& telegram, const QString& id);
@@ -312,6 +323,12 @@ private:
     qint32 m_lastStartnummer = 0;
     LineAssembler m_assembler;
     std::deque<Unit> m_units;
+    // Units are handled in slices of DrainSliceMs, so a burst of reads lets the window and
+    // the link run in between: new data is then taken and timed as it arrives.
+    static constexpr int DrainSliceMs = 20;
+    QTimer* m_drainTimer = nullptr;
+    // When the bytes of the unit being handled arrived.
+    QDateTime m_arrivedAt;
     quint64 m_event = 0;
     quint64 m_unitEvent = 0;
     bool m_draining = false;

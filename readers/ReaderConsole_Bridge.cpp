@@ -126,8 +126,9 @@ void ReaderConsole::RunConsoleCommand(const QString& commandLine) {
 }
 
 void ReaderConsole::showBridgeRows(const QStringList& rows) {
+    const qint64 now = m_services.clock->now().toMSecsSinceEpoch();
     for (const QString& row : rows)
-        m_bridgeRows->append(row);
+        m_bridgeRows->append(row, now);
     m_bridgeRows->show();
     edtMercuryMessage->setCurrentIndex(m_bridgeRows->index(m_bridgeRows->rowCount() - 1, 0));
 }

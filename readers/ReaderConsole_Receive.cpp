@@ -37,18 +37,57 @@ const QString& separatorLine() {
 } // namespace
 
 QString withoutLineEnd(const QString& unit) {
-    return unit.endsWith(QLatin1Char('\r')) ? unit.left(unit.size() - 1) : unit;
+    qsizetype size = unit.size();
+    while (size > 0 && (unit.at(size - 1) == QLatin1Char('\r') || unit.at(size - 1) == QLatin1Char('\n')))
+        --size;
+    return unit.left(size);
 }
 
-void ReaderConsole::receiveText(const QString& chunk) {
+QString OneShownLine(const QString& text) {
+    const QString whole = withoutLineEnd(text);
+    QString line = whole.left(MaxShownChars);
+    line.replace(QLatin1Char('\r'), QLatin1String("<CR>")).replace(QLatin1Char('\n'), QLatin1String("<LF>"));
+    if (whole.size() > MaxShownChars)
+        line += QStringLiteral(" ... (gekürzt, %1 Zeichen)").arg(whole.size());
+    return line;
+}
+
+namespace {
+
+QString droppedText(const LineAssembler::Dropped& d) {
+    QString why;
+    switch (d.why) {
+    case LineAssembler::Drop::Junk:
+        why = QStringLiteral("Empfangene Zeichen ohne gültigen Telegrammrahmen verworfen");
+        break;
+    case LineAssembler::Drop::Stale:
+        why = QStringLiteral("Unvollständiges Telegramm verworfen (kein Zeilenende innerhalb 1 s)");
+        break;
+    case LineAssembler::Drop::Overlong:
+        why = QStringLiteral("Zu lange Zeile ohne Zeilenende verworfen");
+        break;
+    }
+    QString sample = OneShownLine(d.start);
+    if (d.length > d.start.size())
+        sample += QStringLiteral(" ...");
+    return why + QStringLiteral(" (%1 Zeichen): ").arg(d.length) + sample;
+}
+
+} // namespace
+
+void ReaderConsole::receiveText(const QString& chunk, const QDateTime& arrivedAt) {
+    const QDateTime at = arrivedAt.isValid() ? arrivedAt : m_services.clock->now();
     const quint64 event = ++m_event;
-    for (const QString& unit : m_assembler.feed(chunk))
-        m_units.push_back({unit, event});
+    const LineAssembler::Fed fed = m_assembler.feed(chunk, at.toMSecsSinceEpoch());
+    for (const LineAssembler::Dropped& d : fed.dropped)
+        log(droppedText(d));
+    for (const QString& unit : fed.units)
+        m_units.push_back({unit, event, at});
     drainUnits();
 }
 
 void ReaderConsole::ProcessTelegram(const QString& unit) {
-    m_units.push_back({unit, ++m_event});
+    m_units.push_back({unit, ++m_event, m_services.clock->now()});
     drainUnits();
 }
 
@@ -57,19 +96,30 @@ void ReaderConsole::resetReceive() {
 }
 
 void ReaderConsole::drainUnits() {
+    handleQueuedUnits(false);
+}
+
+void ReaderConsole::handleQueuedUnits(bool all) {
     // A handler further down (the main window's result taking, a message box) may let the
     // next receive event run before this one is done; its units then queue behind ours, so
     // every unit is handled once and in the order it arrived.
     if (m_draining)
         return;
     m_draining = true;
+    QElapsedTimer slice;
+    slice.start();
     while (!m_units.empty()) {
+        if (!all && slice.elapsed() >= DrainSliceMs) {
+            m_drainTimer->start();
+            break;
+        }
         const Unit unit = std::move(m_units.front());
         m_units.pop_front();
         if (unit.event != m_unitEvent) {
             m_unitEvent = unit.event;
             m_readTime = modGlobal::ZeroDate();
         }
+        m_arrivedAt = unit.arrivedAt;
         try {
             handleUnit(unit.text);
         } catch (const RuntimeError& e) {
@@ -123,7 +173,8 @@ void ReaderConsole::handleUnit(const QString& unit) {
     }
 
     // 2. A tag read counts at its antenna and sets the read time.
-    if (TagReadTelegram::IsTagRead(s)) {
+    const bool tagRead = TagReadTelegram::IsTagRead(s);
+    if (tagRead) {
         const int antenna = TagReadTelegram::AntennaOf(s);
         if (antenna >= 1 && antenna <= 4)
             setStatusPanel(antenna + 3, QString::number(Convert::ValLong(statusPanel(antenna + 3)) + 1));
@@ -137,13 +188,18 @@ void ReaderConsole::handleUnit(const QString& unit) {
     const std::optional<QString> id =
         cutsId ? TagReadTelegram::CutTransponderId(s, edtRFIDKopf->text(),
                                                    m_profile.lineEnding == LineAssembler::Ending::NativeCr)
-               : std::optional<QString>(s);
-    m_telegrams->append(s);
-    if (!id) {
+               : std::optional<QString>(withoutLineEnd(s));
+    m_telegrams->append(OneShownLine(s), m_arrivedAt.toMSecsSinceEpoch());
+    if (tab == TabBuchen && !tagRead) {
+        // Junk or a reader reply is no runner: booking it would take a place.
+        log(QStringLiteral("Kein Transponder-Telegramm, nicht gebucht: ") + s);
+        return;
+    }
+    if (!id || (cutsId && id->isEmpty())) {
         // No ID to look up: the read stays in the log and is not booked.
         const QString text = QStringLiteral("Telegramm ohne Transponder-ID (anz. Kopfzeichen prüfen), "
                                             "nicht gebucht: ") +
-                             withoutLineEnd(s);
+                             s;
         log(text);
         if (tab == TabBuchen)
             addBookingLine(text);
@@ -233,10 +289,12 @@ bool ReaderConsole::book(const QString& id) {
         addBookingLine(head + refused);
     } else {
         const double debounce = Convert::Val(edtEntprellung->text());
-        const qint32 now = TagReadTelegram::VbTimeToNetTime(m_services.clock->now());
+        // The read is timed by its arrival, also for the debounce: a burst handled late must
+        // neither shift times nor let a repeat through.
+        const qint32 now = TagReadTelegram::VbTimeToNetTime(m_arrivedAt);
         // 4.-6.
         if (m_lastBook.isDue(startnummer, debounce, now, m_profile.booksZeroAlways)) {
-            if (!m_mainWindow.handOverStartnummer(n)) {
+            if (!m_mainWindow.handOverStartnummer(n, m_arrivedAt)) {
                 // The main window has shown why; the runner must not be debounced away.
                 const QString text = head + QStringLiteral(" nicht gebucht: Wertung fehlgeschlagen!");
                 log(text);
@@ -247,7 +305,7 @@ bool ReaderConsole::book(const QString& id) {
                                  QStringLiteral(" gebucht!");
             addBookingLine(text);
             log(text);
-            m_lastBook.markBooked(startnummer, TagReadTelegram::VbTimeToNetTime(m_services.clock->now()));
+            m_lastBook.markBooked(startnummer, now);
         } else {
             const QString text = head + QStringLiteral(" entprellt!");
             log(text);
@@ -262,7 +320,7 @@ bool ReaderConsole::book(const QString& id) {
 }
 
 void ReaderConsole::addBookingLine(const QString& text) {
-    m_bookings->append(text);
+    m_bookings->append(OneShownLine(text), m_arrivedAt.toMSecsSinceEpoch());
 }
 
 void ReaderConsole::confirmTagWrite(const QString& telegram) {

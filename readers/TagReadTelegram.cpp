@@ -89,7 +89,11 @@ std::optional<QString> CutTransponderId(const QString& telegram, const QString& 
     if (count < 0 || length < 0)
         return std::nullopt;
     const QString body = endsWithCr ? telegram.left(telegram.size() - 1) : telegram;
-    return body.right(static_cast<qsizetype>(count));
+    // A line end is never part of a tag's ID (a telegram ended by LF CR keeps its LF here).
+    QString id = body.right(static_cast<qsizetype>(count));
+    id.remove(QLatin1Char('\r'));
+    id.remove(QLatin1Char('\n'));
+    return id;
 }
 
 } // namespace TagReadTelegram

@@ -44,8 +44,9 @@ QDateTime ReadTimeOf(const QString& telegram);
 
 // The transponder ID: the telegram without its first k characters (k the header length as
 // typed), and without its last character (the CR) when the telegram is a native one. The count
-// is Len - k (- 1), rounded half to even. Nothing when the header length is no number or the
-// telegram is shorter than the header: such a telegram has no ID.
+// is Len - k (- 1), rounded half to even; line-end characters are taken out of the ID. Nothing
+// when the header length is no number or the telegram is shorter than the header: such a
+// telegram has no ID.
 std::optional<QString> CutTransponderId(const QString& telegram, const QString& headerLength,
                                         bool endsWithCr);
 

@@ -110,7 +110,7 @@ void frmSerialReader::MSComm1_OnComm() {
     switch (event) {
     case CommEvent::Receive:
         try {
-            receiveText(withoutOuterSpaces(QString::fromLatin1(m_port->Input())));
+            receiveText(withoutOuterSpaces(QString::fromLatin1(m_port->Input())), m_port->EventTime());
         } catch (const RuntimeError&) {
             // The port closed before its data was taken; there is nothing left to read.
         }

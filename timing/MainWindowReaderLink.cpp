@@ -16,9 +16,9 @@ bool MainWindowReaderLink::isResultButtonEnabled() const {
     return m_main.cmdWertung->isEnabled();
 }
 
-bool MainWindowReaderLink::handOverStartnummer(const QString& startnummer) {
+bool MainWindowReaderLink::handOverStartnummer(const QString& startnummer, const QDateTime& arrivedAt) {
     m_main.edtStartnummer->setText(startnummer);
-    m_main.edtStartnummer_KeyPress(13);
+    m_main.edtStartnummer_EnterSeenAt(arrivedAt);
     return !m_main.lastResultFailed();
 }
 

@@ -20,7 +20,7 @@ public:
     ~MainWindowReaderLink() override;
 
     bool isResultButtonEnabled() const override;
-    bool handOverStartnummer(const QString& startnummer) override;
+    bool handOverStartnummer(const QString& startnummer, const QDateTime& arrivedAt) override;
     bool isEndingProgram() const override;
 
     ReaderConsole* console(ReaderKind kind) const;

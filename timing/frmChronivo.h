@@ -74,11 +74,13 @@ public:
 
     // Taking a result. Another source of start numbers (a reader console) hands one over by
     // testing cmdWertung->isEnabled(), writing the number into edtStartnummer and calling
-    // edtStartnummer_KeyPress(13); the window takes its own time stamp then. Failures are
+    // edtStartnummer_EnterSeenAt with the moment its read arrived, which the result is timed
+    // by (as Enter in the field, which takes the window's own time stamp). Failures are
     // shown in the window's error box and never thrown back to the caller; afterwards
     // lastResultFailed() tells the caller that no result was stored.
     void cmdWertung_Click();
     void edtStartnummer_KeyPress(int KeyAscii);
+    void edtStartnummer_EnterSeenAt(const QDateTime& seenAt);
     bool lastResultFailed() const { return m_lastResultFailed; }
     void edtStartnummer_Change();
     void edtImZiel_Change(int Index);
@@ -330,7 +332,7 @@ public:
     SYSTEMTIME m_stRunStart{};
     QHash<QString, SYSTEMTIME> m_stampedRunStarts; // by run number text, this program run only
     SYSTEMTIME m_stCapture{};                      // moment of the last result
-    QDateTime m_contactSeenAt;                     // moment of the contact edge being handled, if any
+    QDateTime m_eventSeenAt;                       // moment of the contact edge or reader read being handled
     bool m_lastResultFailed = false;               // the last hand-over stored no result
     SYSTEMTIME m_stGrossStart{};                   // start the last result's gross time runs from
     SYSTEMTIME m_stNetStart{};                     // start the last result's net time runs from

@@ -51,8 +51,9 @@ bool frmChronivo::takeResultShowingErrors() {
 
 bool frmChronivo::TakeResult() {
     // 1. The moment of the result, before anything that could take time. A contact edge
-    // brings the moment its line changed, which may lie a little before this handler runs.
-    const QDateTime seenAt = std::exchange(m_contactSeenAt, QDateTime());
+    // brings the moment its line changed, a reader read the moment its bytes arrived; either
+    // may lie before this handler runs.
+    const QDateTime seenAt = std::exchange(m_eventSeenAt, QDateTime());
     m_stCapture = SystemTimeFromDateTime(seenAt.isValid() ? seenAt : m_services.clock->now());
 
     SettingsStore& settings = *m_services.settings;
@@ -170,6 +171,12 @@ void frmChronivo::edtStartnummer_KeyPress(int KeyAscii) {
     edtStartnummer->setText("");
 }
 
+void frmChronivo::edtStartnummer_EnterSeenAt(const QDateTime& seenAt) {
+    m_eventSeenAt = seenAt;
+    edtStartnummer_KeyPress(13);
+    m_eventSeenAt = QDateTime();
+}
+
 void frmChronivo::edtStartnummer_Change() {
     const QString text = edtStartnummer->text();
     if (!text.isEmpty() && (!Convert::IsNumeric(text) || Convert::Val(text) > 32000))
@@ -254,9 +261,9 @@ void frmChronivo::handleModemEvent(SerialPort& port, std::array<bool, 3>& latche
     if ((port.*line)() && !*latch) {
         *latch = true;
         if (takesResults) {
-            m_contactSeenAt = port.EventTime();
+            m_eventSeenAt = port.EventTime();
             cmdWertung_Click();
-            m_contactSeenAt = QDateTime();
+            m_eventSeenAt = QDateTime();
         }
     }
     if (!(port.*line)() && *latch)

@@ -87,6 +87,9 @@ frmSettings::frmSettings(Services& services, QWidget* parent) : QDialog(parent),
     cmdCancel->setObjectName("cmdCancel");
     cmdCancel->setGeometry(168, 418, 144, 32);
     setFixedSize(324, 462);
+    // Enter in a field stores nothing; only a click or the button's key does.
+    for (QPushButton* b : {cmdSave, cmdCancel})
+        b->setAutoDefault(false);
 
     connect(cmdSave, &QPushButton::clicked, this, &frmSettings::cmdSave_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmSettings::cmdCancel_Click);

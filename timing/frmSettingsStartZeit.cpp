@@ -94,6 +94,9 @@ frmSettingsStartZeit::frmSettingsStartZeit(Services& services, QWidget* parent)
         x += 127;
     }
     setFixedSize(660, 416);
+    // Enter in a field or the grid presses no button; only a click or the button's key does.
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->setAutoDefault(false);
 
     connect(cmdIntervall, &QPushButton::clicked, this, &frmSettingsStartZeit::cmdIntervall_Click);
     connect(cmdImport, &QPushButton::clicked, this, &frmSettingsStartZeit::cmdImport_Click);

@@ -1,6 +1,7 @@
 #include "timing/frmStartRun.h"
 
 #include "core/Convert.h"
+#include "core/modChronivo.h"
 #include "core/Skin.h"
 #include "platform/RuntimeError.h"
 #include "platform/Services.h"
@@ -188,7 +189,6 @@ void frmStartRun::cmdStart_Click() {
 
 void frmStartRun::Timer2_Timer() {
     const QDateTime now = m_services.clock->now();
-    m_stTime = SystemTimeFromDateTime(now);
     const WaveCountdown::Tick tick = m_countdown.tick(now.time());
     if (!m_countdown.running() && !tick.finished)
         return;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/modChronivo.h"
 #include "timing/WaveCountdown.h"
 
 #include <QWidget>
@@ -65,7 +64,6 @@ private:
     WaveCountdown m_countdown;
     std::vector<StarterRow> m_list;
     qint32 m_remaining = 0;
-    SYSTEMTIME m_stTime{};
     quint32 m_lDisplayColor = 0x80FF80;
     bool m_unloaded = false;
 };

@@ -31,18 +31,25 @@ struct FakeMainWindow final : MainWindowLink {
     bool running = true;
     bool ending = false;
     QStringList handedOver;
+    // When each handed-over read arrived at the console.
+    QList<QDateTime> arrivals;
+    // Runs at every hand-over, before it is recorded (e.g. to let the clock move on).
+    std::function<void()> onHandOver;
     // Set to make the next hand-overs fail as a refused result would.
     bool failHandOver = false;
     // Set to make the main window report that it could not store the result.
     bool refuseHandOver = false;
 
     bool isResultButtonEnabled() const override { return running; }
-    bool handOverStartnummer(const QString& startnummer) override {
+    bool handOverStartnummer(const QString& startnummer, const QDateTime& arrivedAt) override {
+        if (onHandOver)
+            onHandOver();
         if (failHandOver)
             throw RuntimeError(RuntimeError::EngineError, "Datenbank gesperrt");
         if (refuseHandOver)
             return false;
         handedOver << startnummer;
+        arrivals << arrivedAt;
         return true;
     }
     bool isEndingProgram() const override { return ending; }

@@ -49,17 +49,22 @@ private:
         }
         m_pending.clear(); // bare text is no command of this reader
     }
+    // A reply framed as the reader frames it: its length counts the characters after it.
+    static QByteArray reply(const QString& payload) {
+        const QString length = QStringLiteral("%1").arg(payload.size(), 2, 16, QLatin1Char('0')).toUpper();
+        return ("S" + length + payload + "\r").toLatin1();
+    }
     void answer(const QString& command) {
         if (command.startsWith("F0") && registers.count(command.mid(2))) {
             const QString value =
                 QStringLiteral("%1").arg(registers[command.mid(2)], 2, 16, QLatin1Char('0'));
-            server.send(("S05f0" + command.mid(2) + value.toUpper() + "\r").toLatin1());
+            server.send(reply("f0" + command.mid(2) + value.toUpper()));
         } else if (command.startsWith("P0") && command.size() == 6) {
             registers[command.mid(2, 2)] = command.mid(4, 2).toInt(nullptr, 16);
         } else if (command.startsWith("UPT0")) {
             clockHex = command.mid(4);
         } else if (command == "UGT0") {
-            server.send(("S0Bugt0" + clockHex + "\r").toLatin1());
+            server.send(reply("ugt0" + clockHex));
         } else if (command.startsWith("W0")) {
             server.send(nativeTelegram(command.mid(13).toInt(), command.mid(2, 1).toInt()));
         }
@@ -191,7 +196,7 @@ TEST_F(Commands, SettingTheClockSendsThePcTimeAndReadsTheReadersClockBack) {
     EXPECT_EQ(wireAfter(), "S0CUPT0C0615669\rS04UGT0\r");
     ASSERT_TRUE(waitUntil([&] { return !c.edtReaderZeit->text().isEmpty(); }));
     EXPECT_EQ(c.edtReaderZeit->text(), "01.01.2026 12:00:00");
-    EXPECT_EQ(c.edtRcvMsg[2]->text(), "S0Bugt0C0615669\r");
+    EXPECT_EQ(c.edtRcvMsg[2]->text(), "S0Cugt0C0615669\r");
 }
 
 TEST_F(Commands, TheBridgeConsolesSendTheClockBareOrAsTheLetterZ) {

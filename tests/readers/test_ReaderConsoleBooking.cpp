@@ -153,15 +153,16 @@ TEST_F(Booking, EachConsoleFollowsItsOwnBookingRules) {
 TEST_F(Booking, BridgeLinesAreBookedWhateverTheChunking) {
     ReaderConsole& c = open(ReaderKind::Motorola);
     link(c);
-    // Lines 123, 124 and the start of 125 in one event: 125 waits for its line end.
+    // Lines 123, 124 and the start of 125 in one event: 125 waits for its line end, which
+    // may come as CR, LF or CR LF, also split.
     reader.send(motorolaLine("230100000000") + motorolaLine("240100000000") + "2501");
     ASSERT_TRUE(waitUntil([&] { return main.handedOver.size() == 2; }));
     waitUntil([] { return false; }, 50);
-    reader.send("00000000000000000000\r");
-    waitUntil([] { return false; }, 50);
     EXPECT_EQ(main.handedOver.size(), 2);
-    reader.send("\n");
+    reader.send("00000000000000000000\r");
     ASSERT_TRUE(waitUntil([&] { return main.handedOver.size() == 3; }));
+    reader.send("\n");
+    waitUntil([] { return false; }, 50);
     EXPECT_EQ(main.handedOver, (QStringList{"123", "124", "125"}));
 
     // A repeat is logged; every unit is preceded by the separator line.

@@ -37,7 +37,8 @@ TEST_F(Window, LoadingShowsTheStoredSettingsOrTheDefaultsOfEachConsole) {
     ReaderConsole& serial = open(ReaderKind::SerialReader);
     EXPECT_EQ(serial.edtRFIDIpAddr->text(), "9600,N,8,1");
     EXPECT_EQ(serial.edtRFIDIpPort->text(), "1");
-    EXPECT_EQ(serial.edtRFIDKopf->text(), "0");
+    // The serial console's default header leaves the whole 26-digit ID field as the ID.
+    EXPECT_EQ(serial.edtRFIDKopf->text(), "21");
 
     ReaderConsole& mercury = open(ReaderKind::Mercury);
     ASSERT_EQ(mercury.tabRDIF->count(), 9);

@@ -73,6 +73,9 @@ TEST(TagReadTelegram, TheIdCutDropsTheHeaderAndTheNativeCr) {
     EXPECT_EQ(CutTransponderId(built, "0", false).value(), built);
     const QString native = built + "\r";
     EXPECT_EQ(CutTransponderId(native, "22", true).value(), "0000000000000000000000123");
+    // Line ends are never part of an ID, whatever way round the reader sends them.
+    EXPECT_EQ(CutTransponderId(built + "\n\r", "22", true).value(), "0000000000000000000000123");
+    EXPECT_EQ(CutTransponderId(built + "\r\n", "21", true).value(), "00000000000000000000000123");
     // A fractional count rounds half to even: 47 - 21.5 = 25.5 gives 26.
     EXPECT_EQ(CutTransponderId(built, "21.5", false).value().size(), 26);
     // No ID where the telegram is shorter than its header, or the header length is no number.

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTableWidget>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -281,6 +282,17 @@ TEST_F(WaveEditor, DeleteAsksAndThenClearsTheTableAndSwitchesStartTimesByNumberO
     EXPECT_FALSE(t.settings().GetBool("frmChronivo", "LaufNrStartzeit", true));
     EXPECT_TRUE(e.gridRows().isEmpty());
     EXPECT_EQ(t.dialogs().shown()[0].text, "Daten wirklich löschen?");
+}
+
+// Enter in a field is no click on the dialog's first button (Import would open a file dialog).
+TEST_F(WaveEditor, EnterInAFieldPressesNoButton) {
+    e.show();
+    e.activateWindow();
+    e.textNoFrom->setFocus();
+    QTest::keyClick(e.textNoFrom, Qt::Key_Return);
+    QTest::keyClick(e.textTime, Qt::Key_Enter);
+    EXPECT_TRUE(t.dialogs().shown().empty());
+    EXPECT_TRUE(e.isVisible());
 }
 
 } // namespace

@@ -404,13 +404,28 @@ TEST_F(Result, TheHandOverTellsTheReaderWhenNoResultWasStored) {
     startRunAt(10, 0, 0);
     MainWindowReaderLink link(*w);
     at(10, 5, 0);
-    EXPECT_TRUE(link.handOverStartnummer("5"));
+    EXPECT_TRUE(link.handOverStartnummer("5", QDateTime()));
     EXPECT_EQ(rows().RecordCount(), 1);
     auto db = t->services().local.gdbLocal;
     db->Close();
-    EXPECT_FALSE(link.handOverStartnummer("6"));
+    EXPECT_FALSE(link.handOverStartnummer("6", QDateTime()));
     EXPECT_EQ(t->dialogs().countContaining("Fehler: "), 1);
     EXPECT_EQ(w->edtStartnummer->text(), "");
+}
+
+TEST_F(Result, AReadHandedOverIsTimedByItsArrivalNotByWhenTheWindowGetsToIt) {
+    start();
+    startRunAt(10, 0, 0);
+    MainWindowReaderLink link(*w);
+    // The read arrived at 10:05:00.250; the window gets to it 20 s later (a burst before it).
+    at(10, 5, 20);
+    EXPECT_TRUE(link.handOverStartnummer("5", QDateTime(t->clock().now().date(), QTime(10, 5, 0, 250))));
+    // Without an arrival moment the window's own time counts.
+    EXPECT_TRUE(link.handOverStartnummer("6", QDateTime()));
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 2);
+    EXPECT_EQ(field(rs, 0, "Millisekunden").toLongLong(), 300250);
+    EXPECT_EQ(field(rs, 1, "Millisekunden").toLongLong(), 320000);
 }
 
 TEST_F(Result, InSinglePassThroughTheHandOverTellsTheReaderWhenNoResultWasStored) {
@@ -422,7 +437,7 @@ TEST_F(Result, InSinglePassThroughTheHandOverTellsTheReaderWhenNoResultWasStored
     MainWindowReaderLink link(*w);
     t->services().local.gdbLocal->Close();
     at(9, 5, 0);
-    EXPECT_FALSE(link.handOverStartnummer("6"));
+    EXPECT_FALSE(link.handOverStartnummer("6", QDateTime()));
     EXPECT_EQ(t->dialogs().countContaining("Fehler: "), 1);
     // The run stays open for the result to be taken again.
     EXPECT_TRUE(w->cmdWertung->isEnabled());
