@@ -65,7 +65,14 @@ frmChronivo::frmChronivo(Services& services, QWidget* parent) : QMainWindow(pare
     ApplyExpertModeLayout();
 }
 
-frmChronivo::~frmChronivo() = default;
+frmChronivo::~frmChronivo() {
+    // The base class closes the window when it is destroyed, which moves the focus and makes
+    // the line edits finish editing; by then this class's members are gone. No signal may reach
+    // its handlers from here on.
+    disconnect(qApp, nullptr, this, nullptr);
+    for (QObject* child : findChildren<QObject*>())
+        disconnect(child, nullptr, this, nullptr);
+}
 
 void frmChronivo::buildControls() {
     auto* central = new QWidget(this);
