@@ -58,7 +58,15 @@ bool isControlOf(const QWidget* w, const QWidget& window) {
 
 void setColor(QWidget* w, QPalette::ColorRole role, const QColor& c) {
     QPalette pal = w->palette();
-    pal.setColor(role, c);
+    const bool text = role == QPalette::WindowText || role == QPalette::ButtonText || role == QPalette::Text;
+    if (text) {
+        // A disabled control keeps its greyed text, so a button that cannot be pressed
+        // (Start while the run is going) never looks as if it could.
+        pal.setColor(QPalette::Active, role, c);
+        pal.setColor(QPalette::Inactive, role, c);
+    } else {
+        pal.setColor(role, c);
+    }
     w->setPalette(pal);
 }
 
@@ -199,7 +207,7 @@ void ApplyFormSkin(QWidget& window) {
     // text colour it had unless its kind sets one.
     QHash<QWidget*, QColor> ownText;
     for (QWidget* w : controls)
-        ownText.insert(w, w->palette().color(QPalette::WindowText));
+        ownText.insert(w, w->palette().color(QPalette::Active, QPalette::WindowText));
 
     for (QWidget* w : controls) {
         auto* button = qobject_cast<QAbstractButton*>(w);
