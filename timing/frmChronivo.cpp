@@ -13,6 +13,7 @@
 #include "results/ResultEntry.h"
 #include "timing/frmSplash.h"
 #include "timing/Twips.h"
+#include "timing/WrapButton.h"
 #include "Version.h"
 
 #include <QAction>
@@ -110,7 +111,7 @@ void frmChronivo::buildControls() {
     cmdAutoStart = new QPushButton("&Countdown starten", central);
     cmdAutoStart->setObjectName("cmdAutoStart");
     cmdAutoStart->setGeometry(500, 68, 125, 30);
-    cmdDurchlauf = new QPushButton("Lauf starten", central);
+    cmdDurchlauf = new WrapButton("Lauf starten", central);
     cmdDurchlauf->setObjectName("cmdDurchlauf");
     cmdDurchlauf->hide();
     chkLaufNrStartzeit = new QCheckBox("Startnummern-Startzeit Zuordnung aktiv", central);
@@ -131,7 +132,7 @@ void frmChronivo::buildControls() {
     edtStartdauer->setToolTip("Startdauer in Minuten für die Nettozeitmessung");
     edtStartdauer->setGeometry(8, 100, 150, 24);
     edtStartdauer->hide();
-    cmdWertung = new QPushButton("&Stoppen", central);
+    cmdWertung = new WrapButton("&Stoppen", central);
     cmdWertung->setObjectName("cmdWertung");
     cmdWertung->setToolTip("Eine Wertung anlegen");
     QFont stop = cmdWertung->font();
@@ -167,7 +168,8 @@ void frmChronivo::buildControls() {
     cmdEnde->setObjectName("cmdEnde");
 
     for (int i = 0; i < 10; ++i) {
-        cmdSetStartZeit[i] = new QPushButton(central);
+        // A wave's caption holds its name, time and numbers, too long for one line.
+        cmdSetStartZeit[i] = new WrapButton(central);
         cmdSetStartZeit[i]->setObjectName(QStringLiteral("cmdSetStartZeit_%1").arg(i));
         cmdSetStartZeit[i]->setGeometry(640, 68 + i * 40, 160, 34);
         cmdSetStartZeit[i]->hide();

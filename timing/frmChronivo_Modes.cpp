@@ -10,7 +10,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableView>
+
+#include <algorithm>
 
 namespace {
 
@@ -24,6 +27,35 @@ QString boolText(bool value) {
 quint32 toOleColor(const QColor& c) {
     return static_cast<quint32>(c.red()) | static_cast<quint32>(c.green()) << 8 |
            static_cast<quint32>(c.blue()) << 16;
+}
+
+// The widest text each column of the two grids can hold: places, start numbers up to 10000,
+// clock texts and millisecond counts of a long day.
+const QStringList ResultSamples = {"9999",     "10000",    "00:00:00", "99999999",
+                                   "99999999", "00:00:00", "00:00:00"};
+const QStringList CountSamples = {"10000", "999"};
+
+// A column as wide as its heading and its widest text, in the grid's present font.
+void fitColumn(QTableView& grid, int column, const QStringList& samples) {
+    QHeaderView* header = grid.horizontalHeader();
+    const int cellMargin =
+        2 * (grid.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &grid) + 1) + 4;
+    int width = std::max(header->sectionSizeHint(column),
+                         static_cast<QAbstractItemView&>(grid).sizeHintForColumn(column));
+    if (column < samples.size())
+        width = std::max(width, grid.fontMetrics().horizontalAdvance(samples[column]) + cellMargin);
+    header->resizeSection(column, width);
+}
+
+// Rows keep their designed height, and grow with a larger font so that no cell is cut.
+void fitRowHeight(QTableView& grid) {
+    grid.verticalHeader()->setDefaultSectionSize(std::max(px(239) + 4, grid.fontMetrics().height() + 4));
+}
+
+void fitAllColumns(QTableView& grid, const QStringList& samples) {
+    for (int c = 0; c < grid.horizontalHeader()->count(); ++c)
+        fitColumn(grid, c, samples);
+    fitRowHeight(grid);
 }
 
 } // namespace
@@ -102,6 +134,8 @@ void frmChronivo::mnuPrefsGridFont_Click() {
     // The row styles of the result grid take the new name, size and weight too.
     dbgZeiten->setFont(font);
     applyRowStyleFonts(font);
+    // Widths made for the old font would cut the cells of a larger one.
+    fitAllColumns(*dbgZeiten, ResultSamples);
     SettingsStore& settings = *m_services.settings;
     settings.SaveSetting(Section, "dbgZeiten.Font.Name", font.family());
     settings.SaveSetting(Section, "dbgZeiten.Font.Size", QString::number(font.pointSizeF()));
@@ -126,6 +160,12 @@ void frmChronivo::ApplyExpertModeLayout() {
     cmdDurchlauf->setGeometry(8, top, 150, px(buttonTwips));
     dbgZeiten->setGeometry(166, 146, 330, px(gridTwips));
     dbgStartnummern->setGeometry(502, 146, 123, px(gridTwips));
+    // The grid's caption and, at its right end, the run shown: the run caption takes the room
+    // its widest text needs, the grid's caption the rest, so neither is cut nor overlaps.
+    const QRect grid = dbgZeiten->geometry();
+    const int runWidth = lblZeitenCaption->fontMetrics().horizontalAdvance("Lauf 10") + 4;
+    lblZeitenCaption->setGeometry(grid.right() + 1 - runWidth, 126, runWidth, 18);
+    lblZeitenTitle->setGeometry(grid.left(), 126, grid.width() - runWidth - 4, 18);
     // The end button keeps its place in both layouts.
     cmdEnde->setGeometry(8, 146 + px(fullGridTwips) - 34, 150, 34);
     layoutCorrectionButtons();
@@ -147,12 +187,16 @@ void frmChronivo::LoadGridColWidths() {
     QHeaderView* header = dbgZeiten->horizontalHeader();
     for (int i = 0; i < header->count(); ++i) {
         const QString stored = settings.GetSetting(Section, QStringLiteral("ColWith%1").arg(i), "");
-        if (stored.isEmpty())
-            continue;
         const qint64 twips = Convert::ValLong(stored);
+        // Where the user stored no width, the column fits its heading and its values.
         if (twips > 0)
             header->resizeSection(i, px(static_cast<int>(twips)));
+        else
+            fitColumn(*dbgZeiten, i, ResultSamples);
     }
+    // The count grid's widths are never stored: they follow its font.
+    fitAllColumns(*dbgStartnummern, CountSamples);
+    fitRowHeight(*dbgZeiten);
 }
 
 void frmChronivo::SaveFormLayout() {
