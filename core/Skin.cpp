@@ -56,17 +56,12 @@ bool isControlOf(const QWidget* w, const QWidget& window) {
     return true;
 }
 
+// The colour of a control that can be used; a disabled control keeps the style's greyed
+// colours, so that a button that cannot be pressed does not look as if it could.
 void setColor(QWidget* w, QPalette::ColorRole role, const QColor& c) {
     QPalette pal = w->palette();
-    const bool text = role == QPalette::WindowText || role == QPalette::ButtonText || role == QPalette::Text;
-    if (text) {
-        // A disabled control keeps its greyed text, so a button that cannot be pressed
-        // (Start while the run is going) never looks as if it could.
-        pal.setColor(QPalette::Active, role, c);
-        pal.setColor(QPalette::Inactive, role, c);
-    } else {
-        pal.setColor(role, c);
-    }
+    pal.setColor(QPalette::Active, role, c);
+    pal.setColor(QPalette::Inactive, role, c);
     w->setPalette(pal);
 }
 
@@ -204,7 +199,8 @@ void ApplyFormSkin(QWidget& window) {
         if (isControlOf(w, window) && !tagged(w))
             controls << w;
     // A frame's title colour would pass on to what the frame holds; every control keeps the
-    // text colour it had unless its kind sets one.
+    // text colour it had unless its kind sets one. Its usable colour is kept: a control that
+    // is disabled now must not come out grey once it is enabled.
     QHash<QWidget*, QColor> ownText;
     for (QWidget* w : controls)
         ownText.insert(w, w->palette().color(QPalette::Active, QPalette::WindowText));

@@ -54,6 +54,10 @@ WHERE ID = :iID AND Laufnummer = :iLaufnummer AND Millisekunden = :iStartMillsek
 -- query: pS_Check_StartNr
 SELECT COUNT(*) AS Anzahl FROM Chronvo WHERE Laufnummer = :iLaufnummer AND Startnummer = :iStartNr;
 
+-- query: pS_StartNrExists
+-- 1 when the run already has a row of the start number; stops at the first one found.
+SELECT EXISTS (SELECT 1 FROM Chronvo WHERE Laufnummer = :iLaufnummer AND Startnummer = :iStartNr) AS Vorhanden;
+
 -- query: pS_GetWertung
 SELECT Millisekunden, Starttime, Platzierung, Startnummer, ID FROM Chronvo
 WHERE Laufnummer = :iLaufnummer AND Startnummer = :iStartNr

@@ -3,6 +3,7 @@
 #include "platform/EngineErrors.h"
 #include "platform/RuntimeError.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QSqlError>
@@ -13,6 +14,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -20,6 +23,13 @@ std::atomic<int> g_connectionCounter{0};
 
 RuntimeError engineError(const QSqlError& error) {
     return EngineErrors::fromSql(error);
+}
+
+// Another connection holds the lock (SQLite's busy code, plain or extended).
+bool isBusy(const QSqlError& error) {
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok && (code & 0xFF) == 5;
 }
 
 QVariant storedValue(const QVariant& value) {
@@ -89,7 +99,9 @@ Database::Database(Workspace* workspace, QString path, QString connect, bool rea
     m_db.setDatabaseName(
         QStringLiteral("file:%1?mode=%2")
             .arg(QString::fromUtf8(QUrl::toPercentEncoding(m_path, "/\\:")), readOnly ? "ro" : "rw"));
-    m_db.setConnectOptions("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000");
+    // A lock held by another writer is waited for a short bounded time, then reported: the
+    // window's thread must never hang for seconds on a result.
+    m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
 }
 
 Database::~Database() {
@@ -103,7 +115,9 @@ void Database::ensureOpen() const {
 
 void Database::loadStoredQueries() {
     QSqlQuery q(m_db);
-    if (!q.exec("select Name, Sql from StoredQueries"))
+    if (!q.exec("select Name, Sql from StoredQueries") && isBusy(q.lastError()))
+        throw engineError(q.lastError()); // another program is writing: not a wrong file
+    if (!q.isActive())
         throw RuntimeError(RuntimeError::UnrecognizedFormat,
                            QStringLiteral("Nicht erkanntes Datenbankformat '%1'.").arg(m_path));
     while (q.next())
@@ -187,6 +201,59 @@ long Database::ExecuteSql(const QString& sql, const QVariantMap& parameters) {
     return execute(ParsedSql::parse(sql), lower);
 }
 
+Database::ChangeStamp Database::changeStamp() {
+    ensureOpen();
+    QSqlQuery q(m_db);
+    if (!q.exec("select total_changes(), data_version from pragma_data_version") || !q.next())
+        throw engineError(q.lastError());
+    return {q.value(0).toLongLong(), q.value(1).toLongLong()};
+}
+
+void Database::BeginWrite() {
+    ensureOpen();
+    if (m_workspace && m_workspace->inTransaction())
+        return;
+    if (m_ownWrite)
+        throw RuntimeError(RuntimeError::EngineError, "Transaktion ist bereits geöffnet.");
+    // SQLite's own wait backs off to 100 ms between tries, so a writer that takes results
+    // back to back keeps the lock at every try and starves this one. Trying again every
+    // millisecond finds the moment between two of its transactions.
+    QSqlQuery q(m_db);
+    q.exec("PRAGMA busy_timeout = 0");
+    QElapsedTimer waited;
+    waited.start();
+    bool begun = false;
+    while (!(begun = q.exec("BEGIN IMMEDIATE")) && isBusy(q.lastError()) && waited.elapsed() < BusyTimeoutMs)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const QSqlError error = q.lastError();
+    q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(BusyTimeoutMs));
+    if (!begun)
+        throw engineError(error);
+    m_ownWrite = true;
+}
+
+void Database::CommitWrite() {
+    if (!m_ownWrite)
+        return;
+    QSqlQuery q(m_db);
+    if (!q.exec("COMMIT")) {
+        const QSqlError error = q.lastError();
+        // A commit that could not finish (another connection still reading when the lock
+        // times out) leaves the transaction open: undo it, so nothing half-stored stays.
+        RollbackWrite();
+        throw engineError(error);
+    }
+    m_ownWrite = false;
+}
+
+void Database::RollbackWrite() noexcept {
+    if (!m_ownWrite)
+        return;
+    m_ownWrite = false;
+    QSqlQuery q(m_db);
+    q.exec("ROLLBACK");
+}
+
 void Database::CheckWritableAndSound() {
     ensureOpen();
     QSqlQuery q(m_db);
@@ -220,6 +287,8 @@ void Database::CheckWritableAndSound() {
 void Database::Close() {
     if (!m_open && !QSqlDatabase::contains(m_connectionName))
         return;
+    if (m_open)
+        RollbackWrite();
     m_open = false;
     if (m_workspace)
         m_workspace->forget(this);
@@ -275,7 +344,7 @@ std::shared_ptr<Database> Workspace::OpenDatabase(const QString& path, bool /*ex
     if (!db->m_db.open())
         throw RuntimeError(RuntimeError::CannotOpenDatabase,
                            QStringLiteral("Datei '%1' kann nicht geöffnet werden: %2")
-                               .arg(path, db->m_db.lastError().text()));
+                               .arg(path, engineError(db->m_db.lastError()).description()));
     db->m_open = true;
     QSqlQuery pragma(db->m_db);
     // A result the database accepted must survive a crash or power cut, and a plain copy of

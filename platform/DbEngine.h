@@ -47,6 +47,29 @@ public:
     // Runs an action statement given as text; returns rows affected. For grid write-back.
     long ExecuteSql(const QString& sql, const QVariantMap& parameters = {});
 
+    // Where the file's contents stand: it moves on with every row this connection changes
+    // and with every commit of another connection (a second program instance). Equal
+    // stamps mean nothing was written in between, so a count taken then still holds.
+    struct ChangeStamp {
+        qint64 ownChanges = -1;
+        qint64 dataVersion = -1;
+        bool operator==(const ChangeStamp&) const = default;
+    };
+    ChangeStamp changeStamp();
+
+    // Starts a write transaction that holds the file's write lock from its first statement
+    // on (BEGIN IMMEDIATE), so that a read and the write that depends on it cannot
+    // interleave with another writer. While another connection holds the lock the call waits
+    // at most BusyTimeoutMs and then raises RuntimeError. Inside a workspace transaction
+    // nothing is started: the statements join it.
+    void BeginWrite();
+    void CommitWrite();
+    // Never raises: it runs on the way out of a failure.
+    void RollbackWrite() noexcept;
+
+    // How long any statement waits for a lock another connection holds before it fails.
+    static constexpr int BusyTimeoutMs = 1000;
+
     // Start-up's check of the local database: it passes the engine's quick check and can be
     // written (file and folder). RuntimeError with a German description otherwise; nothing
     // in the file changes.
@@ -73,6 +96,7 @@ private:
     QString m_connectionName;
     QSqlDatabase m_db;
     bool m_open = false;
+    bool m_ownWrite = false;                               // a BeginWrite of our own is open
     QHash<QString, std::pair<QString, QString>> m_queries; // lower-case name -> (name, SQL)
     // Statements prepared once and run again with new values: taking a result runs the same
     // few statements every time, and preparing them anew would cost more than running them.

@@ -3,6 +3,8 @@
 #include "platform/DbEngine.h"
 #include "platform/RuntimeError.h"
 
+#include <algorithm>
+
 namespace {
 
 // Pages kept at once: the view in sight plus some scrolling, whatever the run's length.
@@ -23,10 +25,11 @@ QString DataControl::DatabaseName() const {
     return m_db ? m_db->Name() : QString();
 }
 
-void DataControl::setRecordSource(const QString& sql, const QVariantMap& parameters,
-                                  const QString& countSql) {
+void DataControl::setRecordSource(const QString& sql, const QVariantMap& parameters, const QString& countSql,
+                                  const QString& reverseSql) {
     m_sql = withoutTrailingSemicolon(sql);
     m_countSql = countSql.isEmpty() ? "SELECT COUNT(*) FROM (" + m_sql + ")" : countSql;
+    m_reverseSql = withoutTrailingSemicolon(reverseSql);
     m_parameters = parameters;
 }
 
@@ -38,9 +41,33 @@ void DataControl::Refresh() {
         Recordset shape = m_db->OpenRecordset(m_sql + " LIMIT 0", m_parameters);
         names = shape.FieldNames();
     }
+    // Taken before the count: a commit landing in between makes the stamp look older than
+    // the count, which only costs one more full count later.
+    const Database::ChangeStamp stamp = m_db->changeStamp();
     Recordset counted = m_db->OpenRecordset(m_countSql, m_parameters);
     const int count = counted.RecordCount() > 0 ? counted.Fields(0).toInt() : 0;
 
+    resetRows(names, count);
+    m_counted = true;
+    m_countedSql = m_sql;
+    m_countedParameters = m_parameters;
+    m_countedAt = stamp;
+}
+
+void DataControl::RefreshAdded(int added, const Database::ChangeStamp& before,
+                               const Database::ChangeStamp& after) {
+    if (!m_db)
+        throw RuntimeError::ObjectNotSet();
+    if (!m_counted || m_namesOf != m_sql || m_countedSql != m_sql || m_countedParameters != m_parameters ||
+        !(m_countedAt == before)) {
+        Refresh();
+        return;
+    }
+    resetRows(m_fieldNames, m_count + added);
+    m_countedAt = after;
+}
+
+void DataControl::resetRows(const QStringList& names, int count) {
     beginResetModel();
     m_fieldNames = names;
     m_namesOf = m_sql;
@@ -52,19 +79,34 @@ void DataControl::Refresh() {
     endResetModel();
 }
 
+QVector<DataControl::Row> DataControl::readPage(int p) const {
+    const qint64 first = qint64(p) * PageSize;
+    const qint64 end = std::min<qint64>(first + PageSize, m_count);
+    QVariantMap parameters = m_parameters;
+    if (!m_reverseSql.isEmpty() && first >= m_count / 2 && end > first) {
+        // From the end: the offset is the rows after this page, small for the newest rows.
+        parameters.insert("pageSize", end - first);
+        parameters.insert("pageOffset", m_count - end);
+        QVector<Row> rows =
+            m_db->OpenRecordset(m_reverseSql + " LIMIT :pageSize OFFSET :pageOffset", parameters).rows();
+        std::reverse(rows.begin(), rows.end());
+        return rows;
+    }
+    parameters.insert("pageSize", PageSize);
+    parameters.insert("pageOffset", first);
+    return m_db->OpenRecordset(m_sql + " LIMIT :pageSize OFFSET :pageOffset", parameters).rows();
+}
+
 const QVector<DataControl::Row>& DataControl::page(int p) const {
     const auto it = m_pages.constFind(p);
     if (it != m_pages.constEnd())
         return *it;
     if (!m_db)
         throw RuntimeError::ObjectNotSet();
-    QVariantMap parameters = m_parameters;
-    parameters.insert("pageSize", PageSize);
-    parameters.insert("pageOffset", qint64(p) * PageSize);
-    Recordset rs = m_db->OpenRecordset(m_sql + " LIMIT :pageSize OFFSET :pageOffset", parameters);
+    QVector<Row> rows = readPage(p);
     if (m_pages.size() >= MaxPages)
         m_pages.clear();
-    return *m_pages.insert(p, rs.rows());
+    return *m_pages.insert(p, std::move(rows));
 }
 
 const DataControl::Row* DataControl::row(int r) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/DbEngine.h"
 #include "platform/Recordset.h"
 
 #include <QAbstractTableModel>
@@ -16,18 +17,21 @@
 #include <memory>
 #include <vector>
 
-class Database;
-
 // A record source bound to a grid: the SQL text (typed text only ever goes in as bound
 // values), the database it reads, and a refresh that reads it anew.
 //
 // A refresh counts the rows and forgets what it had read; rows are then read in pages of
-// PageSize when the grid (or a caller) asks for them. So a refresh after one more result
-// costs a count and the page in view, not a re-read of every row of a long run, and what
-// the grid shows is always what the database held at the last refresh.
+// PageSize when the grid (or a caller) asks for them, and what the grid shows is always what
+// the database held at the last refresh. After a result of our own the caller may say how
+// many rows it added (RefreshAdded), which spares counting the run again; the count is
+// taken anew whenever anything else may have written in between. So a refresh after one
+// more result costs the page in view, whatever the run's length.
 //
 // Record sources are SELECT texts with their own ORDER BY and without LIMIT: the pages are
-// cut by appending LIMIT and OFFSET.
+// cut by appending LIMIT and OFFSET. A source may come with the same query in reverse order
+// (every ORDER BY term turned round, ties broken by a unique key so that both orders are
+// exact mirrors); pages in the second half of the rows are then read from the end, so the
+// newest rows cost the same in a long run as in a short one.
 class DataControl final : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -54,15 +58,20 @@ public:
     QString DatabaseName() const;
 
     // countSql, when given, counts the rows of sql with the same parameters more cheaply
-    // than counting over sql itself.
-    void setRecordSource(const QString& sql, const QVariantMap& parameters = {},
-                         const QString& countSql = {});
+    // than counting over sql itself; reverseSql is sql in mirrored order (see above).
+    void setRecordSource(const QString& sql, const QVariantMap& parameters = {}, const QString& countSql = {},
+                         const QString& reverseSql = {});
     const QString& RecordSource() const { return m_sql; }
     const QVariantMap& RecordSourceParameters() const { return m_parameters; }
 
     // Reads the record source again. Raises RuntimeError when the query fails; the rows
     // shown before stay then.
     void Refresh();
+    // Reads the record source again after a write of our own that added `added` rows to it
+    // and took the database from stamp `before` to `after`. When the record source and the
+    // database are as at the last count, the count moves on by `added` without a query;
+    // otherwise this is a full Refresh.
+    void RefreshAdded(int added, const Database::ChangeStamp& before, const Database::ChangeStamp& after);
 
     int RecordCount() const { return m_count; }
     // Every row of the record source as it was at the last refresh, read in one go: for
@@ -115,6 +124,8 @@ private:
     using Row = QVector<QVariant>;
     const Row* row(int r) const;
     const QVector<Row>& page(int p) const;
+    QVector<Row> readPage(int p) const;
+    void resetRows(const QStringList& names, int count);
     int sourceField(int column) const;
     void mapColumns();
     QString styleOf(int r) const;
@@ -122,7 +133,13 @@ private:
     std::shared_ptr<Database> m_db;
     QString m_sql;
     QString m_countSql;
+    QString m_reverseSql;
     QVariantMap m_parameters;
+    // What the count in m_count belongs to: the source and the database as they were then.
+    bool m_counted = false;
+    QString m_countedSql;
+    QVariantMap m_countedParameters;
+    Database::ChangeStamp m_countedAt;
     QString m_namesOf; // record source whose field names are in m_fieldNames
     QStringList m_fieldNames;
     int m_count = 0;

@@ -69,4 +69,26 @@ void Insert(Database& db, const Row& row) {
     qd.Close();
 }
 
+Stored InsertNext(Database& db, Row row) {
+    db.BeginWrite();
+    try {
+        Stored stored;
+        stored.before = db.changeStamp();
+        QueryDef exists = db.QueryDefs("pS_StartNrExists");
+        exists.setParameter("iLaufnummer", row.laufnummer);
+        exists.setParameter("iStartNr", row.startnummer);
+        Recordset rs = exists.OpenRecordset();
+        stored.firstOfStartnummer = rs.RecordCount() == 0 || rs.Fields(0).toInt() == 0;
+        row.platzierung = NextPlace(db, row.laufnummer);
+        Insert(db, row);
+        stored.after = db.changeStamp();
+        db.CommitWrite();
+        stored.platzierung = row.platzierung;
+        return stored;
+    } catch (...) {
+        db.RollbackWrite();
+        throw;
+    }
+}
+
 } // namespace ResultEntry

@@ -1,11 +1,10 @@
 #pragma once
 
 #include "core/modChronivo.h"
+#include "platform/DbEngine.h"
 
 #include <QString>
 #include <QtGlobal>
-
-class Database;
 
 // One result row as the insert query takes it, and the arithmetic that turns a start and a
 // capture into its gross and net fields.
@@ -50,5 +49,19 @@ qint32 NextPlace(Database& db, qint32 laufnummer);
 
 // Inserts the row through the stored insert query, failing on error. Raises RuntimeError.
 void Insert(Database& db, const Row& row);
+
+// What storing a new result did, so the views can follow without counting the run again.
+struct Stored {
+    qint32 platzierung = 0;
+    bool firstOfStartnummer = false; // the run had no row of this start number before
+    Database::ChangeStamp before;    // the database right before the insert
+    Database::ChangeStamp after;     // and right after it
+};
+
+// Stores the row as the next result of its run: the next place is read and the row
+// inserted in one write transaction that holds the write lock throughout, so two writers on
+// one file never hand out the same place. The row's own place is ignored. Raises
+// RuntimeError (nothing stored) when the lock cannot be had in time or a statement fails.
+Stored InsertNext(Database& db, Row row);
 
 } // namespace ResultEntry

@@ -9,12 +9,13 @@ class DataControl;
 // per start number, the grid's columns and the colouring of a row's start number.
 namespace ResultViews {
 
-// A record source: SQL text, the values bound into it, and a query that counts its rows
-// without reading them.
+// A record source: SQL text, the values bound into it, a query that counts its rows
+// without reading them, and the same rows in mirrored order for reading from the end.
 struct Source {
     QString sql;
     QVariantMap parameters;
     QString countSql;
+    QString reverseSql;
 };
 
 // Gives the data control the record source.

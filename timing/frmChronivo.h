@@ -36,6 +36,9 @@ class ReaderConsole;
 enum class ReaderKind : int;
 struct Services;
 class TcpSocket;
+namespace ResultEntry {
+struct Stored;
+}
 
 // The main timing window. It lives for the whole program run; closing it ends the program.
 // Its handlers are named after control and event; tests call them directly.
@@ -87,8 +90,12 @@ public:
     void MSComm1_OnComm();
     void MSComm2_OnComm();
 
-    // Result views.
+    // Result views. RefreshResultViews reads both grids anew and counts their rows again:
+    // the call after any change other than one new result (corrections, deletions, moves,
+    // imports). After one new result of our own refreshAfterNewResult keeps the counts up to
+    // date without counting the run again.
     void RefreshResultViews();
+    void refreshAfterNewResult(const ResultEntry::Stored& stored);
     void edtViewStartnummer_KeyPress(int KeyAscii);
     void dbgStartnummern_Click();
     void dbgStartnummern_DblClick();

@@ -7,6 +7,7 @@
 #include "platform/Services.h"
 #include "results/DataControl.h"
 #include "results/GridPrinter.h"
+#include "results/ResultEntry.h"
 #include "results/ResultViews.h"
 
 #include <QAction>
@@ -186,6 +187,17 @@ void frmChronivo::RefreshResultViews() {
     NoRedraw quiet(dbgZeiten);
     Data1->Refresh();
     Data2->Refresh();
+    dbgZeiten->scrollToBottom();
+}
+
+void frmChronivo::refreshAfterNewResult(const ResultEntry::Stored& stored) {
+    setRecordSources();
+    NoRedraw quiet(dbgZeiten);
+    // The new row is in the result grid's source either way: the run's list, or in split-time
+    // mode the rows of the very start number just timed. It adds a line to the count grid only
+    // when its start number had no row in the run yet.
+    Data1->RefreshAdded(1, stored.before, stored.after);
+    Data2->RefreshAdded(stored.firstOfStartnummer ? 1 : 0, stored.before, stored.after);
     dbgZeiten->scrollToBottom();
 }
 

@@ -128,18 +128,18 @@ bool frmChronivo::TakeResult() {
     ResultEntry::Row row;
     row.laufnummer = lauf;
     row.startnummer = sn;
-    row.platzierung = ResultEntry::NextPlace(db, lauf);
     row.systemtime = lblSysTimeOut->text();
     row.starttime = m_sStartTime;
     row.times = ResultEntry::ComputeTimes(gross, net);
-    ResultEntry::Insert(db, row);
+    const ResultEntry::Stored stored = ResultEntry::InsertNext(db, row);
+    row.platzierung = stored.platzierung;
 
     // The row is stored. What follows must not lose it: a failed refresh is reported after
     // the other steps have run.
     std::optional<RuntimeError> refreshFailure;
     // 9.
     try {
-        RefreshResultViews();
+        refreshAfterNewResult(stored);
     } catch (const RuntimeError& e) {
         refreshFailure = e;
     }

@@ -91,4 +91,87 @@ TEST_F(Paging, TheCountGridCountsRowsPerStartNumber) {
     EXPECT_EQ(counts.rowTexts(2), (QStringList{"4", "2"}));
 }
 
+// Rows in the second half are read from the end of the run; they must be exactly the rows
+// the forward order puts there, also where places were given twice.
+TEST_F(Paging, RowsReadFromTheEndStandWhereTheSourceOrderPutsThem) {
+    for (int i = 0; i < 300; ++i)
+        insert(1, 1 + (i * 7) % 150, 1000 + i); // every place twice, out of order
+    insert(2, 1, 1);
+    show(ResultViews::ResultList(1));
+    ASSERT_EQ(data.RecordCount(), 300);
+    const Recordset expected =
+        db->OpenRecordset("select ID from Chronvo where Laufnummer = 1 order by Platzierung, ID");
+    for (int r = 299; r >= 0; --r)
+        ASSERT_EQ(data.value(r, "ID"), expected.rows()[r][0]) << r;
+
+    // The count grid from the end: the group without a start number sorts first.
+    db->ExecuteSql("insert into Chronvo (Laufnummer, Platzierung) values (1, 151)");
+    DataControl counts;
+    counts.setDatabase(db);
+    ResultViews::BindCountColumns(counts);
+    ResultViews::Apply(counts, ResultViews::CountPerStartnummer(1));
+    counts.Refresh();
+    ASSERT_EQ(counts.RecordCount(), 301);
+    EXPECT_EQ(counts.rowTexts(300), (QStringList{"1299", "1"}));
+    EXPECT_EQ(counts.rowTexts(200), (QStringList{"1199", "1"}));
+    EXPECT_EQ(counts.rowTexts(0), (QStringList{"", "1"}));
+}
+
+struct Counting : Paging {
+    DataControl counts;
+    void SetUp() override {
+        Paging::SetUp();
+        counts.setDatabase(db);
+        ResultViews::BindCountColumns(counts);
+        for (int p = 1; p <= 130; ++p)
+            insert(1, p, p % 10);
+        show(ResultViews::ResultList(1));
+        ResultViews::Apply(counts, ResultViews::CountPerStartnummer(1));
+        counts.Refresh();
+    }
+    ResultEntry::Stored storeAndFollow(qint32 startnummer) {
+        ResultEntry::Row row;
+        row.startnummer = startnummer;
+        row.times = ResultEntry::ComputeTimes(500, 500);
+        const ResultEntry::Stored stored = ResultEntry::InsertNext(*db, row);
+        data.RefreshAdded(1, stored.before, stored.after);
+        counts.RefreshAdded(stored.firstOfStartnummer ? 1 : 0, stored.before, stored.after);
+        return stored;
+    }
+};
+
+TEST_F(Counting, NewResultsMoveTheCountsOn) {
+    ASSERT_EQ(counts.RecordCount(), 10);
+    EXPECT_EQ(storeAndFollow(4).platzierung, 131);
+    storeAndFollow(77);
+    storeAndFollow(77);
+    EXPECT_EQ(data.RecordCount(), 133);
+    EXPECT_EQ(data.value(132, "Platzierung").toInt(), 133);
+    EXPECT_EQ(data.value(132, "Startnummer").toInt(), 77);
+    ASSERT_EQ(counts.RecordCount(), 11);
+    EXPECT_EQ(counts.rowTexts(10), (QStringList{"77", "2"}));
+}
+
+TEST_F(Counting, RowsWrittenBesideTheNewResultAreCountedAgain) {
+    // Another program on the same file.
+    Workspace other;
+    auto second = other.OpenDatabase(t.dbPath(), false, false, ";PWD=7rosenhag");
+    second->ExecuteSql("insert into Chronvo (Laufnummer, Platzierung, Startnummer) values (1, 131, 500)");
+    storeAndFollow(501);
+    EXPECT_EQ(data.RecordCount(), 132);
+    EXPECT_EQ(counts.RecordCount(), 12);
+
+    // This program, past the views.
+    db->ExecuteSql("delete from Chronvo where Startnummer = 3");
+    storeAndFollow(502);
+    EXPECT_EQ(data.RecordCount(), 120);
+    EXPECT_EQ(counts.RecordCount(), 12);
+    EXPECT_EQ(data.value(119, "Startnummer").toInt(), 502);
+
+    // Another source than the one counted.
+    ResultViews::Apply(data, ResultViews::Filter(1, "502"));
+    storeAndFollow(502);
+    EXPECT_EQ(data.RecordCount(), 2);
+}
+
 } // namespace

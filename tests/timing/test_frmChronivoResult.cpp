@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
 #include <QTest>
@@ -324,6 +325,33 @@ TEST_F(Result, AFailingInsertIsReportedAndTheWindowGoesOn) {
     t->services().local.gdbLocal->ExecuteSql("alter table Weg rename to Chronvo");
     enter("3");
     EXPECT_EQ(rows().RecordCount(), 1);
+}
+
+TEST_F(Result, AnotherWriterHoldingTheDatabaseIsReportedSoonAndTheNextResultGoesOn) {
+    start();
+    startRunAt(10, 0, 0);
+    at(10, 0, 5);
+    enter("3");
+    Workspace other;
+    auto holder = other.OpenDatabase(t->dbPath(), false, false, frmChronivo::ConnectString);
+    holder->BeginWrite();
+    QElapsedTimer waited;
+    waited.start();
+    enter("4");
+    EXPECT_LT(waited.elapsed(), 3 * Database::BusyTimeoutMs);
+    ASSERT_EQ(t->dialogs().messages().size(), 1);
+    EXPECT_TRUE(t->dialogs().messages().first().startsWith("Fehler: "));
+    holder->ExecuteSql("insert into Chronvo (Laufnummer, Platzierung, Startnummer) values (1, 2, 900)");
+    holder->CommitWrite();
+
+    enter("5");
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 3);
+    EXPECT_EQ(field(rs, 2, "Startnummer").toInt(), 5);
+    EXPECT_EQ(field(rs, 2, "Platzierung").toInt(), 3);
+    // The grids count the other writer's row too.
+    EXPECT_EQ(w->Data1->RecordCount(), 3);
+    EXPECT_EQ(w->Data2->RecordCount(), 3);
 }
 
 TEST_F(Result, TheBackupLineFollowsTheStoredRowAndItsFailureKeepsTheRow) {
