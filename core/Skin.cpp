@@ -56,9 +56,12 @@ bool isControlOf(const QWidget* w, const QWidget& window) {
     return true;
 }
 
+// The colour of a control that can be used; a disabled control keeps the style's greyed
+// colours, so that a button that cannot be pressed does not look as if it could.
 void setColor(QWidget* w, QPalette::ColorRole role, const QColor& c) {
     QPalette pal = w->palette();
-    pal.setColor(role, c);
+    pal.setColor(QPalette::Active, role, c);
+    pal.setColor(QPalette::Inactive, role, c);
     w->setPalette(pal);
 }
 
