@@ -199,10 +199,11 @@ void ApplyFormSkin(QWidget& window) {
         if (isControlOf(w, window) && !tagged(w))
             controls << w;
     // A frame's title colour would pass on to what the frame holds; every control keeps the
-    // text colour it had unless its kind sets one.
+    // text colour it had unless its kind sets one. Its usable colour is kept: a control that
+    // is disabled now must not come out grey once it is enabled.
     QHash<QWidget*, QColor> ownText;
     for (QWidget* w : controls)
-        ownText.insert(w, w->palette().color(QPalette::WindowText));
+        ownText.insert(w, w->palette().color(QPalette::Active, QPalette::WindowText));
 
     for (QWidget* w : controls) {
         auto* button = qobject_cast<QAbstractButton*>(w);
