@@ -66,7 +66,11 @@ frmChronivo::frmChronivo(Services& services, QWidget* parent) : QMainWindow(pare
     ApplyExpertModeLayout();
 }
 
-frmChronivo::~frmChronivo() = default;
+frmChronivo::~frmChronivo() {
+    // The application outlives this window: its focus signal must not reach handlers that
+    // look at controls already destroyed while the window is taken apart.
+    disconnect(qApp, nullptr, this, nullptr);
+}
 
 void frmChronivo::buildControls() {
     auto* central = new QWidget(this);
