@@ -56,9 +56,12 @@ bool isControlOf(const QWidget* w, const QWidget& window) {
     return true;
 }
 
+// The colour of a control that can be used; a disabled control keeps the style's greyed
+// colours, so that a button that cannot be pressed does not look as if it could.
 void setColor(QWidget* w, QPalette::ColorRole role, const QColor& c) {
     QPalette pal = w->palette();
-    pal.setColor(role, c);
+    pal.setColor(QPalette::Active, role, c);
+    pal.setColor(QPalette::Inactive, role, c);
     w->setPalette(pal);
 }
 
@@ -196,10 +199,11 @@ void ApplyFormSkin(QWidget& window) {
         if (isControlOf(w, window) && !tagged(w))
             controls << w;
     // A frame's title colour would pass on to what the frame holds; every control keeps the
-    // text colour it had unless its kind sets one.
+    // text colour it had unless its kind sets one. Its usable colour is kept: a control that
+    // is disabled now must not come out grey once it is enabled.
     QHash<QWidget*, QColor> ownText;
     for (QWidget* w : controls)
-        ownText.insert(w, w->palette().color(QPalette::WindowText));
+        ownText.insert(w, w->palette().color(QPalette::Active, QPalette::WindowText));
 
     for (QWidget* w : controls) {
         auto* button = qobject_cast<QAbstractButton*>(w);

@@ -18,7 +18,11 @@ VALUES (:iLaufnummer, :iPlatzierung, :iStartnummer, :iSystemtime, :iStartTime,
                 WHEN abs(:iSekunden - CAST(:iSekunden AS INTEGER)) = 0.5 THEN CAST(:iSekunden AS INTEGER) % 2
                 ELSE 0 END
         ELSE :iSekunden END,
-        :iWertungstime, :iMillisekunden, :iZeitNetto, :iMillisekNetto);
+        :iWertungstime, :iMillisekunden,
+        -- A row given no net time (read from a time file, typed in without one) takes its
+        -- gross time as net, so that an export of the run does not stop at it.
+        COALESCE(NULLIF(:iZeitNetto, ''), :iWertungstime),
+        COALESCE(NULLIF(:iMillisekNetto, ''), :iMillisekunden));
 
 -- query: pD_Platzierung
 DELETE FROM Chronvo WHERE Laufnummer = :iLaufnummer AND Platzierung = :iPlatzierung;

@@ -344,7 +344,7 @@ std::shared_ptr<Database> Workspace::OpenDatabase(const QString& path, bool /*ex
     if (!db->m_db.open())
         throw RuntimeError(RuntimeError::CannotOpenDatabase,
                            QStringLiteral("Datei '%1' kann nicht geöffnet werden: %2")
-                               .arg(path, db->m_db.lastError().text()));
+                               .arg(path, engineError(db->m_db.lastError()).description()));
     db->m_open = true;
     QSqlQuery pragma(db->m_db);
     // A result the database accepted must survive a crash or power cut, and a plain copy of

@@ -22,8 +22,10 @@ enum class Frame { Complete, Incomplete, Invalid };
 // Whether a frame starts at `at` ("S" already seen there). A complete frame sets `payloadEnd`
 // to the index of its line end and `end` behind that line end. A line end inside the payload
 // makes the frame invalid at once, so a cut telegram followed by its CR is dropped without
-// waiting for more text.
-Frame checkFrame(const QString& text, qsizetype at, qsizetype& payloadEnd, qsizetype& end) {
+// waiting for more text. `lineEnd` is the first line end at or after at + 3 (or the size): the
+// caller moves it only forward, so garbage full of frame starts costs no more than the rest.
+Frame checkFrame(const QString& text, qsizetype at, qsizetype lineEnd, qsizetype& payloadEnd,
+                 qsizetype& end) {
     const qsizetype size = text.size();
     int length = 0;
     for (qsizetype i = at + 1; i < at + 3; ++i) {
@@ -35,9 +37,8 @@ Frame checkFrame(const QString& text, qsizetype at, qsizetype& payloadEnd, qsize
         length = length * 16 + digit;
     }
     payloadEnd = at + 3 + length;
-    for (qsizetype i = at + 3; i < payloadEnd && i < size; ++i)
-        if (isLineEnd(text.at(i)))
-            return Frame::Invalid;
+    if (lineEnd < payloadEnd && lineEnd < size)
+        return Frame::Invalid;
     if (payloadEnd >= size)
         return Frame::Incomplete;
     if (!isLineEnd(text.at(payloadEnd)))
@@ -80,6 +81,7 @@ void LineAssembler::feedFrames(Fed& fed) {
     qsizetype pos = 0;
     qsizetype junkFrom = -1;
     qsizetype keepFrom = size;
+    qsizetype lineEnd = 0;
     const auto flushJunk = [&](qsizetype to) {
         if (junkFrom >= 0)
             drop(fed, Drop::Junk, QStringView(m_buffer).mid(junkFrom, to - junkFrom));
@@ -88,9 +90,13 @@ void LineAssembler::feedFrames(Fed& fed) {
     while (pos < size) {
         const QChar c = m_buffer.at(pos);
         if (c == QLatin1Char('S')) {
+            if (lineEnd < pos + 3)
+                lineEnd = pos + 3;
+            while (lineEnd < size && !isLineEnd(m_buffer.at(lineEnd)))
+                ++lineEnd;
             qsizetype payloadEnd = 0;
             qsizetype end = 0;
-            const Frame frame = checkFrame(m_buffer, pos, payloadEnd, end);
+            const Frame frame = checkFrame(m_buffer, pos, lineEnd, payloadEnd, end);
             if (frame == Frame::Complete) {
                 flushJunk(pos);
                 fed.units << m_buffer.mid(pos, payloadEnd - pos) + QLatin1Char('\r');

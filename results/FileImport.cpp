@@ -1,5 +1,6 @@
 #include "results/FileImport.h"
 
+#include "core/Convert.h"
 #include "platform/DbEngine.h"
 #include "platform/RuntimeError.h"
 #include "results/Cp1252.h"
@@ -87,7 +88,12 @@ void InsertRead(Database& db, qint32 lauf, qint32 place, const QString& systemti
     qd.Close();
 }
 
-void SetStartnummer(Database& db, qint32 lauf, qint32 place, qint32 startnummer) {
+void SetStartnummer(Database& db, qint32 lauf, qint32 place, const QString& line) {
+    QVariant startnummer = line;
+    if (line.trimmed().isEmpty())
+        startnummer = 0;
+    else if (Convert::IsNumeric(line))
+        startnummer = static_cast<qint32>(Convert::ValLong(line));
     QueryDef qd = db.QueryDefs("pU_Startnummer");
     qd.setParameter("iLaufnummer", lauf);
     qd.setParameter("iPlatzierung", place);

@@ -48,8 +48,12 @@ QTime ReadTimeOfDay(const QString& hex8);
 void InsertRead(Database& db, qint32 lauf, qint32 place, const QString& systemtime, const QString& starttime,
                 qint64 grossSeconds, qint32 startnummer);
 
-// Sets the start number of the row at that place of the run. Raises RuntimeError.
-void SetStartnummer(Database& db, qint32 lauf, qint32 place, qint32 startnummer);
+// Sets the start number of the row at that place of the run to a line of a start-number file:
+// a number as its value, an empty line as 0 (no start number). Any other text goes to the
+// engine as it stands and is refused there, so that a heading or a typing error stops the
+// import with the engine's error instead of wiping the start number of its place. Raises
+// RuntimeError.
+void SetStartnummer(Database& db, qint32 lauf, qint32 place, const QString& line);
 
 // Runs body in one transaction of the workspace, so that many rows cost one commit. When the
 // body raises, the rows it wrote before stay (committed) and the error goes on to the caller;

@@ -134,7 +134,13 @@ GenerateCheck Generate(const QString& from, const QString& to, const QString& pe
 QStringList ReadTableFile(const QByteArray& content, int* skipped) {
     QStringList rows;
     int bad = 0;
-    QList<QByteArray> lines = content.split('\n');
+    // A table saved by a spreadsheet or editor as UTF-8 starts with a byte order mark, which
+    // would glue itself to the first start number and cost that wave its start times.
+    QByteArray bytes = content;
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    const bool isUtf8 = QString::fromUtf8(bytes).toUtf8() == bytes;
+    QList<QByteArray> lines = bytes.split('\n');
     // Text after the last line end is a line; an empty piece after it is not.
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
@@ -143,7 +149,8 @@ QStringList ReadTableFile(const QByteArray& content, int* skipped) {
             line.chop(1);
         if (line.isEmpty())
             continue;
-        const QString text = QString::fromLatin1(line);
+        // The program's own export has one byte per character; UTF-8 is read as such.
+        const QString text = isUtf8 ? QString::fromUtf8(line) : QString::fromLatin1(line);
         if (rows.size() < MaxRows && Convert::IsValidTimeText(SplitRow(text).zeit))
             rows << text;
         else

@@ -12,6 +12,7 @@
 #include "results/DirectBooking.h"
 #include "results/ResultEntry.h"
 #include "timing/frmSplash.h"
+#include "timing/ElidedLabel.h"
 #include "timing/Twips.h"
 #include "timing/WrapButton.h"
 #include "Version.h"
@@ -197,7 +198,8 @@ void frmChronivo::buildControls() {
     sscLogDatei->setToolTip("Sobald eine Wertung erfasst wird, wird diese in die Backup Datei geschrieben! "
                             "Nicht zum Import in Vek. Lauf geeignet!");
     sscLogDatei->setGeometry(8, 6, 130, 20);
-    lblLogdatei = new QLabel(picBottom);
+    // A long path is shortened in the middle, its ends kept, and shown whole as the tip.
+    lblLogdatei = new ElidedLabel(picBottom);
     lblLogdatei->setObjectName("lblLogdatei");
     lblLogdatei->setGeometry(140, 6, 480, 20);
 

@@ -264,15 +264,21 @@ void frmChronivo::mnuDelTable_Click() {
                                    20) != MsgBoxResult::Yes)
         return;
     try {
-        // The first passes of net-time pass-through go with the results, for every run.
-        m_services.settings->DeleteSection(FirstPassSection);
         QueryDef qd = localDatabase().QueryDefs("pD_Chronvo");
         qd.setParameter("iLaufnummer", lauf);
         qd.Execute(dbFailOnError);
         const long deleted = qd.RecordsAffected();
         qd.Close();
+        // The first passes of net-time pass-through go with the results, for every run.
+        m_services.settings->DeleteSection(FirstPassSection);
         if (deleted > 0)
             m_services.dialogs->MsgBox(QString::number(deleted) + " Einträge gelöscht !", 64);
+    } catch (const RuntimeError& e) {
+        // Nothing was deleted: a running run keeps its start time, its first passes and goes on.
+        showError(e.number(), e.description());
+        return;
+    }
+    try {
         Data1->Refresh();
         ResultViews::Apply(*Data2, ResultViews::CountPerStartnummer(lauf));
         Data2->Refresh();

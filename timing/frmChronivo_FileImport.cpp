@@ -210,11 +210,10 @@ void frmChronivo::mnuLoadStartnummern_Click() {
         try {
             FileImport::CommitEachWritten(*m_services.local.gwsLocal, db, [&] {
                 for (qsizetype i = 0; i < lines.size(); ++i) {
-                    // A negative number leaves its place as it is; text that is no number is 0.
+                    // A negative number leaves its place as it is.
                     if (Convert::Val(lines[i]) < 0)
                         continue;
-                    FileImport::SetStartnummer(db, lauf, static_cast<qint32>(i + 1),
-                                               static_cast<qint32>(Convert::ValLong(lines[i])));
+                    FileImport::SetStartnummer(db, lauf, static_cast<qint32>(i + 1), lines[i]);
                 }
             });
         } catch (const RuntimeError& e) {

@@ -76,7 +76,7 @@ void frmChronivo::buildFilesArea() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
     layout->addWidget(
-        new QLabel(QString::fromUtf8("Schnellspeicherung der Import-Datei für Vek. Lauf:"), fraFastSave));
+        new QLabel(QString::fromUtf8("Schnellspeicherung der Import-Datei für Vek. Lauf"), fraFastSave));
     cmdFastSave =
         new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton), "Speichern", fraFastSave);
     cmdFastSave->setObjectName("cmdFastSave");

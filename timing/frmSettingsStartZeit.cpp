@@ -60,10 +60,10 @@ frmSettingsStartZeit::frmSettingsStartZeit(Services& services, QWidget* parent)
 
     auto* frame = new QGroupBox("Einstellungen", this);
     frame->setObjectName("fraEinstellungen");
-    frame->setGeometry(244, 6, 404, 354);
+    frame->setGeometry(244, 6, 484, 354);
     dbgEinstellungen = new QTableWidget(0, 4, frame);
     dbgEinstellungen->setObjectName("dbgEinstellungen");
-    dbgEinstellungen->setGeometry(8, 22, 388, 322);
+    dbgEinstellungen->setGeometry(8, 22, 468, 322);
     dbgEinstellungen->setHorizontalHeaderLabels({"von", "bis", "Zeit", "Bezeichnung"});
     dbgEinstellungen->horizontalHeader()->setStretchLastSection(true);
     dbgEinstellungen->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -90,10 +90,10 @@ frmSettingsStartZeit::frmSettingsStartZeit(Services& services, QWidget* parent)
     for (const Button& b : buttons) {
         *b.button = new QPushButton(b.caption, this);
         (*b.button)->setObjectName(b.name);
-        (*b.button)->setGeometry(x, 372, 118, 32);
-        x += 127;
+        (*b.button)->setGeometry(x, 372, 134, 32);
+        x += 143;
     }
-    setFixedSize(660, 416);
+    setFixedSize(740, 416);
     // Enter in a field or the grid presses no button; only a click or the button's key does.
     for (QPushButton* b : findChildren<QPushButton*>())
         b->setAutoDefault(false);

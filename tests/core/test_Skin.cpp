@@ -5,6 +5,7 @@
 #include "timing/frmSplash.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -58,6 +59,37 @@ TEST(Skin, ControlsTakeTheLookOfTheirKindAndTaggedOnesKeepTheirs) {
     Skin::ApplyFormSkin(window);
     EXPECT_EQ(inFrame->palette().color(QPalette::WindowText), labelText);
     EXPECT_EQ(windowColor(kept), QColor(Qt::black));
+}
+
+TEST(Skin, ADisabledControlStillLooksDisabled) {
+    QWidget window;
+    auto* button = new QPushButton("&Start", &window);
+    auto* check = new QCheckBox("Externer Sensor", &window);
+    auto* label = new QLabel("Systemzeit:", &window);
+    for (QWidget* w :
+         {static_cast<QWidget*>(button), static_cast<QWidget*>(check), static_cast<QWidget*>(label)})
+        w->setEnabled(false);
+    Skin::ApplyFormSkin(window);
+    for (QWidget* w :
+         {static_cast<QWidget*>(button), static_cast<QWidget*>(check), static_cast<QWidget*>(label)}) {
+        const QPalette& pal = w->palette();
+        for (QPalette::ColorRole role : {QPalette::ButtonText, QPalette::WindowText})
+            EXPECT_NE(pal.color(QPalette::Disabled, role), pal.color(QPalette::Active, role))
+                << w->metaObject()->className() << " role " << role;
+    }
+    // What a person sees: the disabled caption is drawn lighter than the same caption enabled.
+    auto darkest = [](QWidget* w) {
+        const QImage img = w->grab().toImage();
+        int least = 255;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                least = std::min(least, qGray(img.pixel(x, y)));
+        return least;
+    };
+    button->resize(100, 30);
+    const int disabled = darkest(button);
+    button->setEnabled(true);
+    EXPECT_LT(darkest(button) + 40, disabled);
 }
 
 TEST(Skin, EscPressesTheCloseButtonWhereThereIsOne) {

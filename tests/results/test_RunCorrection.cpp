@@ -143,12 +143,13 @@ TEST_F(CorrectionDb, ARowTypedInMakesRoomAtATakenPlaceAndIsOneUnit) {
     EXPECT_EQ(run[5].section('|', 0, 1), "6|15");
     EXPECT_EQ(rows(2).size(), 1);
 
-    // A free place moves nothing; empty net fields stay empty, a start number 0 is kept.
+    // A free place moves nothing; empty net fields take the gross time (so the run can still
+    // be exported), a start number 0 is kept.
     out = RunCorrection::InsertAtPlace(ws, *db, 1, {"9", "0", "00:00:20", "20500", "", ""}, "");
     EXPECT_FALSE(out.placeTaken);
     EXPECT_EQ(out.moved, 0);
     run = rows(1);
-    EXPECT_EQ(run.last(), "9|0|20500|20|00:00:20|||"); // 20.5 s to the even 20
+    EXPECT_EQ(run.last(), "9|0|20500|20|00:00:20|20500|00:00:20|"); // 20.5 s to the even 20
     EXPECT_EQ(run.size(), 7);
 
     // A start number the engine refuses rolls the move back with the row.

@@ -64,6 +64,20 @@ QStringList clippedTexts(QWidget& window) {
     return clipped;
 }
 
+// Buttons that cannot be pressed but are drawn like those that can.
+QStringList disabledLookingEnabled(QWidget& window) {
+    QStringList wrong;
+    for (QAbstractButton* b : window.findChildren<QAbstractButton*>()) {
+        if (!b->isVisibleTo(&window) || b->isEnabled() || b->text().isEmpty())
+            continue;
+        const QPalette& pal = b->palette();
+        if (pal.color(QPalette::Disabled, QPalette::ButtonText) ==
+            pal.color(QPalette::Active, QPalette::ButtonText))
+            wrong << b->objectName() + " \"" + b->text() + "\"";
+    }
+    return wrong;
+}
+
 // Columns narrower than their heading or their widest cell.
 QStringList narrowColumns(QTableView& grid) {
     QStringList narrow;
@@ -98,6 +112,9 @@ struct Layout : MainWindowTest {
     }
     void expectNothingClipped(const QString& state) {
         shot(state);
+        const QStringList looksEnabled = disabledLookingEnabled(*w);
+        EXPECT_TRUE(looksEnabled.isEmpty()) << state.toStdString() << ": disabled but drawn as enabled:\n"
+                                            << looksEnabled.join("\n").toStdString();
         const QStringList clipped = clippedTexts(*w);
         EXPECT_TRUE(clipped.isEmpty()) << state.toStdString() << ":\n" << clipped.join("\n").toStdString();
         for (QTableView* grid : {w->dbgZeiten, w->dbgStartnummern}) {
@@ -118,6 +135,16 @@ struct Layout : MainWindowTest {
 TEST_F(Layout, NotRunning) {
     start();
     expectNothingClipped("not-running");
+}
+
+TEST_F(Layout, ALongBackupPathIsShortenedNotCut) {
+    const QString longPath =
+        t->path("Zeitnahme/Stadtlauf 2026/Sicherungen der Zieleinläufe/backup-hauptlauf.log");
+    t->settings().SaveSetting(S, "LogDatei", longPath);
+    start();
+    EXPECT_EQ(w->lblLogdatei->text(), longPath);
+    EXPECT_FALSE(w->cmdWertung->isEnabled());
+    expectNothingClipped("long-backup-path");
 }
 
 TEST_F(Layout, RunningWithResults) {

@@ -88,8 +88,11 @@ TEST_F(RunSelection, ATypedRunOrAChosenItemSwitchesOnceWithOneWarning) {
     EXPECT_EQ(w->runText(), "4");
     EXPECT_EQ(w->cboLaufnummer->currentText(), "4");
 
-    // Picking the second line of the list.
-    emit w->cboLaufnummer->activated(1);
+    // Picking the second line of the list with the mouse.
+    w->cboLaufnummer->showPopup();
+    QAbstractItemView* list = w->cboLaufnummer->view();
+    const QRect line = list->visualRect(list->model()->index(1, 1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, line.center());
     QCoreApplication::processEvents();
     EXPECT_EQ(switchWarnings(), 3);
     EXPECT_EQ(w->runText(), "2");

@@ -131,6 +131,22 @@ TEST(WaveTableFile, LinesEndInCrLfAndLinesWithoutATimeAreNotTaken) {
     EXPECT_EQ(skipped, 1);
 }
 
+TEST(WaveTableFile, ATableSavedAsUtf8WithItsMarkGivesEveryWaveItsStart) {
+    // As a spreadsheet writes it: byte order mark first, names in UTF-8.
+    const QByteArray utf8("\xEF\xBB\xBF"
+                          "1;100;10:00:00;M\xC3\xA4nner\r\n101;200;10:05:00;Frauen\r\n");
+    const QStringList rows = WaveTable::ReadTableFile(utf8);
+    EXPECT_EQ(rows,
+              QStringList({QString::fromUtf8("1;100;10:00:00;M\u00e4nner"), "101;200;10:05:00;Frauen"}));
+    std::vector<QString> startZeit;
+    WaveTable::FillStartZeit(rows, startZeit);
+    EXPECT_EQ(startZeit[1], "10:00:00");
+    EXPECT_EQ(startZeit[100], "10:00:00");
+    // The program's own export (one byte per character) reads back unchanged.
+    const QStringList latin1 = {QString::fromUtf8("1;100;10:00:00;M\u00e4nner")};
+    EXPECT_EQ(WaveTable::ReadTableFile(WaveTable::TableFileContent(latin1)), latin1);
+}
+
 // ----- the editor ---------------------------------------------------------------------------
 
 struct WaveEditor : ::testing::Test {

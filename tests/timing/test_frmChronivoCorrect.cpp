@@ -167,6 +167,23 @@ TEST_F(Correct, DeletingTheRunClearsItsRowsAndEveryFirstPassAndEndsIt) {
     EXPECT_FALSE(w->cmdWertung->isEnabled());
 }
 
+TEST_F(Correct, ARunWhoseResultsCannotBeDeletedKeepsRunning) {
+    startWithResults({11, 12});
+    t->settings().SaveSetting("DurchlaufmodusMulti", "12", "10:00:00");
+    t->services().local.gdbLocal->ExecuteSql(
+        "CREATE TRIGGER keep BEFORE DELETE ON Chronvo BEGIN SELECT RAISE(ABORT, 'gesperrt'); END");
+    t->dialogs().planMsgBox(MsgBoxResult::Yes);
+    w->mnuDelTable_Click();
+    EXPECT_TRUE(t->dialogs().messages().last().startsWith("Fehler: "));
+    EXPECT_EQ(t->dialogs().shown().back().style, 16);
+    EXPECT_EQ(startnummern(), "1:11 2:12");
+    // The run goes on with its start time and its first passes.
+    EXPECT_NE(setting("Lauf1Gestartet"), "0");
+    EXPECT_EQ(setting("Lauf1Startzeit").left(8), "10:00:00");
+    EXPECT_EQ(t->settings().GetSetting("DurchlaufmodusMulti", "12", "<none>"), "10:00:00");
+    EXPECT_TRUE(w->cmdWertung->isEnabled());
+}
+
 TEST_F(Correct, StartNumbersMoveAgainstTheTimesAlongTheRowsEvenAfterAGap) {
     startWithResults({7, 3, 9});
     w->cmdArrows_Click(0);

@@ -154,6 +154,13 @@ TEST_F(Export, TheSevenHourQuestionCanEndTheExportWhileFastSaveWritesEveryRow) {
 }
 
 TEST_F(Export, FastSavePathAndItsAbsence) {
+    QStringList captions;
+    for (const QLabel* label : w->fraFastSave->findChildren<QLabel*>())
+        captions << label->text();
+    EXPECT_TRUE(captions.contains(QString::fromUtf8("Schnellspeicherung der Import-Datei für Vek. Lauf")))
+        << captions.join('|').toStdString();
+    EXPECT_EQ(w->cmdFastSave->toolTip(), "Erfasste Wertungen sofort speichern");
+
     t->dialogs().planFile(t->path("schnell.bin"));
     w->mnufastSave_Click();
     EXPECT_EQ(t->dialogs().lastFileRequest.fileName, t->path("fastsave.log")); // preset
@@ -353,6 +360,20 @@ TEST_F(TimeFile, AStartNumberFileWritesPlacesInFinishingOrder) {
     EXPECT_EQ(field(rs, 1, "Startnummer").toInt(), 2);
     EXPECT_EQ(field(rs, 2, "Startnummer").toInt(), 7);
     EXPECT_EQ(w->Data2->RecordCount(), 3);
+
+    // A line that is no number stops the import with the error; its place keeps its start
+    // number, the places before it are written, an empty line means no start number.
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("\r\n21\r\n3b\r\n23\r\n");
+    f.close();
+    t->dialogs().planFile(t->path("nummern.txt"));
+    w->mnuLoadStartnummern_Click();
+    ASSERT_EQ(t->dialogs().countContaining("Fehler: "), 1);
+    EXPECT_EQ(t->dialogs().shown().back().style, 16);
+    rs = rows();
+    EXPECT_EQ(field(rs, 0, "Startnummer").toInt(), 0);
+    EXPECT_EQ(field(rs, 1, "Startnummer").toInt(), 21);
+    EXPECT_EQ(field(rs, 2, "Startnummer").toInt(), 7);
 }
 
 } // namespace
