@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/RuntimeError.h"
+
 #include <QString>
 
 #include <cstddef>
@@ -9,4 +11,13 @@
 // Latin-1 text, the way the consoles and importers decode what they receive.
 inline QString fuzzText(const uint8_t* data, size_t size) {
     return QString::fromLatin1(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+}
+
+// Runs one call whose contract allows it to refuse its input with RuntimeError (a type mismatch,
+// an overflow): a refusal is an answer, anything else escapes to the fuzzer as a finding.
+template <typename Call> void allowingRefusal(Call call) {
+    try {
+        call();
+    } catch (const RuntimeError&) {
+    }
 }
