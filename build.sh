@@ -2,6 +2,8 @@
 # Builds the timing client on Debian 12 and either starts it or runs the test suite.
 #   ./build.sh run    build and start the program
 #   ./build.sh test   build and run every test headless
+#   ./build.sh sanitize  build the tests with AddressSanitizer and UndefinedBehaviorSanitizer in a
+#                     second build folder (build-sanitize) and run them there
 # Missing Debian packages are installed with apt-get when run as root; otherwise the one
 # apt-get line to run is printed.
 set -eu
@@ -33,6 +35,16 @@ if [ -n "$missing" ]; then
 fi
 
 jobs=$(nproc 2>/dev/null || echo 2)
+if [ "$mode" = sanitize ]; then
+    sanitized=${CHRONIVO_SANITIZE_BUILD_DIR:-"$here/build-sanitize"}
+    cmake -S "$here" -B "$sanitized" -DCMAKE_BUILD_TYPE=Debug -DCHRONIVO_SANITIZE=ON -DCHRONIVO_BUILD_BENCH=OFF
+    cmake --build "$sanitized" -j "$jobs"
+    cd "$sanitized"
+    # Any report fails its test: UBSan stops at the first finding, ASan always does.
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=0 \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    QT_QPA_PLATFORM=offscreen exec ctest --output-on-failure -j "$jobs"
+fi
 # The benchmarks are built too (so they keep compiling) but never run here.
 cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCHRONIVO_BUILD_BENCH=ON
 cmake --build "$build" -j "$jobs"
@@ -46,7 +58,7 @@ test)
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs"
     ;;
 *)
-    echo "usage: $0 [run|test]" >&2
+    echo "usage: $0 [run|test|sanitize]" >&2
     exit 2
     ;;
 esac

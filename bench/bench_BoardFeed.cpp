@@ -1,16 +1,21 @@
 // Jitter of the display-board feed: a loopback board on its own thread timestamps every
-// line it receives while the main window runs a race and takes ten results a second on the
+// line it receives while the main window runs a race and takes results at a mass finish's
+// rate (30 a second) at the Enter key, into a run that already holds 10,000 results, on the
 // user-interface thread, the thread that also feeds the boards.
 //
-// CHRONIVO_BENCH_SECONDS sets the measured time (default 60).
+// CHRONIVO_BENCH_SECONDS sets the measured time (default 60), CHRONIVO_BENCH_RATE the results
+// per second (default 30), CHRONIVO_BENCH_PRELOAD the results already in the run (default 10000).
 
 #include "platform/DbEngine.h"
+#include "results/ResultEntry.h"
 #include "support/TestServices.h"
 #include "results/DataControl.h"
 #include "timing/frmChronivo.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QLineEdit>
 #include <QLabel>
 #include <QTimer>
 
@@ -97,29 +102,32 @@ double percentile(std::vector<double> v, double p) {
     return v[std::min(i, v.size() - 1)];
 }
 
-// One result as the result button stores it, followed by the refresh of both grids.
-void takeResult(frmChronivo& w, Database& db, int place) {
-    QueryDef q = db.QueryDefs("pI_Chronvo");
-    q.setParameter("iLaufnummer", 1);
-    q.setParameter("iPlatzierung", place);
-    q.setParameter("iStartnummer", place);
-    q.setParameter("iSystemtime", w.lblSysTimeOut->text());
-    q.setParameter("iStartTime", w.lblStartTimeOut->text());
-    q.setParameter("iSekunden", place);
-    q.setParameter("iWertungstime", "00:00:01");
-    q.setParameter("iMillisekunden", place * 1000.0);
-    q.setParameter("iZeitNetto", "00:00:01");
-    q.setParameter("iMillisekNetto", place * 1000.0);
-    q.Execute(dbFailOnError);
-    q.Close();
-    w.Data1->Refresh();
-    w.Data2->Refresh();
+int fromEnvironment(const char* name, int fallback) {
+    return qEnvironmentVariableIsSet(name) ? qEnvironmentVariableIntValue(name) : fallback;
+}
+
+// The results already taken, written in one go.
+void preload(const QString& dbPath, int rows) {
+    Workspace ws;
+    auto db = ws.OpenDatabase(dbPath, false, false, frmChronivo::ConnectString);
+    ws.BeginTrans();
+    for (int i = 1; i <= rows; ++i) {
+        ResultEntry::Row row;
+        row.platzierung = i;
+        row.startnummer = 1 + i % 3000;
+        row.systemtime = "12:00:00";
+        row.starttime = "11:00:00";
+        row.times = ResultEntry::ComputeTimes(i * 0.37, i * 0.37);
+        ResultEntry::Insert(*db, row);
+    }
+    ws.CommitTrans();
+    db->Close();
 }
 
 void BM_BoardFeedJitter(benchmark::State& state) {
-    const int seconds = qEnvironmentVariableIsSet("CHRONIVO_BENCH_SECONDS")
-                            ? qEnvironmentVariableIntValue("CHRONIVO_BENCH_SECONDS")
-                            : 60;
+    const int seconds = fromEnvironment("CHRONIVO_BENCH_SECONDS", 60);
+    const int rate = std::max(1, fromEnvironment("CHRONIVO_BENCH_RATE", 30));
+    const int rows = fromEnvironment("CHRONIVO_BENCH_PRELOAD", 10000);
     for (auto _ : state) {
         LoopbackBoard board;
         TestServices t;
@@ -127,6 +135,7 @@ void BM_BoardFeedJitter(benchmark::State& state) {
         t.settings().SaveSetting("ExtAnzeige", "ExtAnzeige", "1");
         t.settings().SaveSetting("ExtAnzeige", "ExtAnzeigeIp", "127.0.0.1");
         t.settings().SaveSetting("ExtAnzeige", "ExtAnzeigePort", QString::number(board.port()));
+        preload(t.dbPath(), rows);
         frmChronivo w(t.services());
         w.startUp();
         w.cmdStart_Click();
@@ -136,12 +145,24 @@ void BM_BoardFeedJitter(benchmark::State& state) {
         QTimer::singleShot(1000, &settle, &QEventLoop::quit);
         settle.exec();
 
+        // Results at the Enter key, spread evenly: the timer ticks often and a result is taken
+        // whenever one is due, so the rate holds whatever a single result costs.
         int results = 0;
+        int failed = 0;
+        QElapsedTimer since;
         QTimer load;
-        load.setInterval(100);
-        QObject::connect(&load, &QTimer::timeout,
-                         [&] { takeResult(w, *t.services().local.gdbLocal, ++results); });
+        load.setTimerType(Qt::PreciseTimer);
+        load.setInterval(2);
+        QObject::connect(&load, &QTimer::timeout, [&] {
+            if (since.elapsed() * rate / 1000 < results)
+                return;
+            w.edtStartnummer->setText(QString::number(1 + results % 3000));
+            w.edtStartnummer_KeyPress(13);
+            failed += w.lastResultFailed() ? 1 : 0;
+            ++results;
+        });
         board.startRecording();
+        since.start();
         load.start();
         QEventLoop run;
         QTimer::singleShot(seconds * 1000, &run, &QEventLoop::quit);
@@ -156,6 +177,9 @@ void BM_BoardFeedJitter(benchmark::State& state) {
             std::count_if(gaps.begin(), gaps.end(), [](double g) { return g < 85 || g > 115; });
         state.counters["lines"] = static_cast<double>(arrivals.size());
         state.counters["results"] = results;
+        state.counters["results_per_s"] = results / double(seconds);
+        state.counters["failed"] = failed;
+        state.counters["rows_at_end"] = w.Data1->RecordCount();
         state.counters["median_ms"] = percentile(gaps, 0.5);
         state.counters["p99_ms"] = percentile(gaps, 0.99);
         state.counters["max_ms"] = gaps.empty() ? 0 : *std::max_element(gaps.begin(), gaps.end());

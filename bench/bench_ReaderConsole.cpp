@@ -1,24 +1,30 @@
 // A mass finish at a native reader: a loopback reader sends tag reads, mostly repeats of a few
 // hundred tags, for a while, either as fast as the link takes them or at a fixed rate. The
 // program reports how many telegrams the console handled per second and whether any was lost,
-// how long each new start number took from its telegram's arrival to its booking in the main
-// window, and how late a 5 ms timer of the user-interface thread ran meanwhile.
+// how long each new start number took from the reader's send (and from its telegram's
+// arrival) to its booking in the main window, and how late a 5 ms timer of the
+// user-interface thread ran meanwhile. The run already holds --preload results.
 //
-//   bench_reader_console [--seconds 10] [--tags 300] [--rate 0] [--main 1]
+//   bench_reader_console [--seconds 10] [--tags 300] [--rate 0] [--main 1] [--preload 10000]
+//   bench_reader_console --burst 5000 [--preload 10000]
 // rate 0 sends as fast as the link takes; main 0 leaves the main window out and times the
-// console alone up to its hand-over.
+// console alone up to its hand-over. burst N sends N reads of distinct assigned tags in one
+// packet and reports the start numbers booked per second.
+#include "platform/DbEngine.h"
 #include "platform/RuntimeError.h"
 #include "platform/Services.h"
 #include "readers/MainWindowLink.h"
 #include "readers/ReaderConsole.h"
 #include "readers/ReaderConsoles.h"
 #include "readers/TagReadTelegram.h"
+#include "results/ResultEntry.h"
 #include "support/FakeClock.h"
 #include "support/FakeDialogs.h"
 #include "timing/frmChronivo.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -57,7 +63,12 @@ struct Options {
     int tags = 300;
     int rate = 0;
     int main = 1;
+    int preload = 10000;
+    int burst = 0;
 };
+
+// Burst tags are assigned to start numbers 1, 2, ...: tag BurstTagBase + n books n.
+constexpr int BurstTagBase = 100000;
 
 // Without the main window: a run is going, and a hand-over is the booking.
 struct ConsoleOnly final : MainWindowLink {
@@ -101,6 +112,10 @@ public:
         std::lock_guard lock(m_mutex);
         return m_firstSent.size();
     }
+    bool wasSent(int tag) {
+        std::lock_guard lock(m_mutex);
+        return m_firstSent.count(tag) > 0;
+    }
     SteadyClock::time_point firstSent(int tag) {
         std::lock_guard lock(m_mutex);
         return m_firstSent.at(tag);
@@ -114,7 +129,19 @@ private:
         const auto end = start + std::chrono::seconds(m_options.seconds);
         int last = 1;
         QByteArray batch;
-        while (SteadyClock::now() < end) {
+        if (m_options.burst > 0) {
+            for (int n = 1; n <= m_options.burst; ++n)
+                batch += telegram(BurstTagBase + n, 1);
+            const auto now = SteadyClock::now();
+            {
+                std::lock_guard lock(m_mutex);
+                for (int n = 1; n <= m_options.burst; ++n)
+                    m_firstSent.emplace(BurstTagBase + n, now);
+            }
+            sendAll(peer, batch);
+            m_sent = m_options.burst;
+        }
+        while (m_options.burst == 0 && SteadyClock::now() < end) {
             // The runners pass the line one after another; each tag is read about 40 times while
             // it is in the field, mostly several times in a row. After the last runner the field
             // starts again, whose reads the debounce then holds back.
@@ -143,12 +170,7 @@ private:
                 for (int tag : firstHere)
                     m_firstSent.emplace(tag, now);
             }
-            for (qsizetype off = 0; off < batch.size();) {
-                const ssize_t n = ::send(peer, batch.constData() + off, size_t(batch.size() - off), 0);
-                if (n <= 0)
-                    break;
-                off += n;
-            }
+            sendAll(peer, batch);
             m_sent += due;
         }
         m_sendingSeconds = ms(SteadyClock::now() - start) / 1000.0;
@@ -159,6 +181,15 @@ private:
         while (::recv(peer, sink, sizeof sink, 0) > 0) {
         }
         ::close(peer);
+    }
+
+    static void sendAll(int peer, const QByteArray& batch) {
+        for (qsizetype off = 0; off < batch.size();) {
+            const ssize_t n = ::send(peer, batch.constData() + off, size_t(batch.size() - off), 0);
+            if (n <= 0)
+                break;
+            off += n;
+        }
     }
 
     static QByteArray telegram(int tag, int antenna) {
@@ -250,6 +281,10 @@ int main(int argc, char** argv) {
             options.rate = value;
         else if (name == "--main")
             options.main = value;
+        else if (name == "--preload")
+            options.preload = value;
+        else if (name == "--burst")
+            options.burst = value;
     }
 
     QTemporaryDir dir;
@@ -257,6 +292,32 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QFile::copy(CHRONIVO_BUILT_DB, dir.filePath("Chronvo.mdb"));
     QFile::setPermissions(dir.filePath("Chronvo.mdb"), QFile::ReadOwner | QFile::WriteOwner);
+    {
+        // The results already taken, and the burst's tags assigned, written in one go.
+        Workspace ws;
+        auto db = ws.OpenDatabase(dir.filePath("Chronvo.mdb"), false, false, frmChronivo::ConnectString);
+        ws.BeginTrans();
+        for (int i = 1; i <= options.preload; ++i) {
+            ResultEntry::Row row;
+            row.platzierung = i;
+            row.startnummer = 1 + i % 3000;
+            row.systemtime = "12:00:00";
+            row.starttime = "11:00:00";
+            row.times = ResultEntry::ComputeTimes(i * 0.37, i * 0.37);
+            ResultEntry::Insert(*db, row);
+        }
+        for (int n = 1; n <= options.burst; ++n) {
+            QueryDef q = db->QueryDefs("pI_Transponder");
+            // The native console's ID is the telegram from its 23rd character: the last 25
+            // digits of the 26-digit ID field.
+            q.setParameter("iTransponderID",
+                           QStringLiteral("%1").arg(BurstTagBase + n, 25, 10, QLatin1Char('0')));
+            q.setParameter("iStartnummer", n);
+            q.Execute(dbFailOnError);
+        }
+        ws.CommitTrans();
+        db->Close();
+    }
 
     Services services;
     services.settings = std::make_unique<SettingsStore>("Vek. Chronivo", dir.filePath("settings.ini"));
@@ -332,20 +393,31 @@ int main(int argc, char** argv) {
     });
     tick.start();
 
-    QElapsedTimer guard;
-    guard.start();
-    while (!(reader.done() && console->telegramCount() >= reader.sent()) &&
-           guard.elapsed() < (options.seconds + 30) * 1000)
-        app.processEvents(QEventLoop::AllEvents, 5);
+    // Wait on the event loop, as the program does: a check every 20 ms ends the wait once the
+    // reader is done and the console has handled everything it sent.
+    QEventLoop waiting;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, [&] {
+        if (reader.done() && console->telegramCount() >= reader.sent())
+            waiting.quit();
+    });
+    check.start(20);
+    QTimer::singleShot((options.seconds + 30) * 1000, &waiting, &QEventLoop::quit);
+    waiting.exec();
     tick.stop();
 
     const long handled = console->telegramCount();
     std::vector<double> fromArrival;
     std::vector<double> fromSend;
-    for (const auto& [tag, at] : booked) {
+    SteadyClock::time_point lastBooking{};
+    for (const auto& [startnummer, at] : booked) {
+        const int tag = options.burst > 0 ? BurstTagBase + startnummer : startnummer;
+        if (!reader.wasSent(tag))
+            continue; // booked under a number no tag stands for: counted as not booked below
         if (socket->firstArrival.count(tag))
             fromArrival.push_back(ms(at - socket->firstArrival.at(tag)));
         fromSend.push_back(ms(at - reader.firstSent(tag)));
+        lastBooking = std::max(lastBooking, at);
     }
 
     std::printf("mode: %s, %d s, %d tags\n",
@@ -356,8 +428,16 @@ int main(int argc, char** argv) {
                 handled, reader.sent() - handled);
     std::printf("rate handled: %.0f telegrams/s (sending took %.2f s)\n",
                 double(handled) / reader.sendingSeconds(), reader.sendingSeconds());
-    std::printf("start numbers booked %zu of %zu tags sent (%zu arrived); message boxes %d\n", booked.size(),
-                reader.tagsSent(), socket->firstArrival.size(), int(shown->messages().size()));
+    std::printf("rows in the run before: %d\n", options.preload);
+    std::printf("start numbers booked %zu of %zu tags sent (%zu arrived), not booked %zu; message boxes %d\n",
+                booked.size(), reader.tagsSent(), socket->firstArrival.size(),
+                reader.tagsSent() - booked.size(), int(shown->messages().size()));
+    if (options.burst > 0 && !booked.empty()) {
+        const double seconds = ms(lastBooking - reader.firstSent(BurstTagBase + 1)) / 1000.0;
+        std::printf(
+            "burst of %d distinct tags: all booked after %.2f s, %.0f start numbers booked per second\n",
+            options.burst, seconds, double(booked.size()) / seconds);
+    }
     report("booking after the telegram's arrival", fromArrival);
     report("booking after the reader sent it", fromSend);
     report("lateness of a 5 ms timer of the main window", lateness);
@@ -366,5 +446,5 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     // The reader keeps its end open until the console lets go.
     console->cmdDisconnect_Click();
-    return handled == reader.sent() ? 0 : 1;
+    return handled == reader.sent() && (options.main == 0 || booked.size() == reader.tagsSent()) ? 0 : 1;
 }

@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 
 #include <cerrno>
+#include <vector>
 
 #ifdef Q_OS_UNIX
 #include <signal.h>
@@ -30,6 +31,10 @@ QtChildProcess::~QtChildProcess() {
     // Deleting a QProcess kills its program. The program keeps running instead; its output
     // is discarded from now on, and the process object is given up with it.
     p->closeReadChannel(QProcess::StandardOutput);
+    // Kept reachable for the program's lifetime, which is how long the handle is owed; the
+    // list itself is never destroyed, not even at exit.
+    static auto* outlived = new std::vector<QProcess*>;
+    outlived->push_back(p);
     d->process = nullptr;
 }
 

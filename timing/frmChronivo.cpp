@@ -67,9 +67,12 @@ frmChronivo::frmChronivo(Services& services, QWidget* parent) : QMainWindow(pare
 }
 
 frmChronivo::~frmChronivo() {
-    // The application outlives this window: its focus signal must not reach handlers that
-    // look at controls already destroyed while the window is taken apart.
+    // The base class closes the window when it is destroyed, which moves the focus and makes
+    // the line edits finish editing; by then this class's members are gone. No signal may reach
+    // its handlers from here on.
     disconnect(qApp, nullptr, this, nullptr);
+    for (QObject* child : findChildren<QObject*>())
+        disconnect(child, nullptr, this, nullptr);
 }
 
 void frmChronivo::buildControls() {
