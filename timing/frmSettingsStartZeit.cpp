@@ -184,7 +184,18 @@ void frmSettingsStartZeit::showError(long number, const QString& description) {
     m_services.dialogs->MsgBox(QStringLiteral("Fehler: %1 - %2").arg(number).arg(description), 16);
 }
 
+void frmSettingsStartZeit::commitGridEdit() {
+    // A button pressed by its key takes no focus, so a cell still being typed in would keep
+    // its text to itself; leaving the cell hands the text to the grid.
+    const QModelIndex current = dbgEinstellungen->currentIndex();
+    if (!current.isValid() || !dbgEinstellungen->indexWidget(current))
+        return;
+    dbgEinstellungen->setCurrentIndex(QModelIndex());
+    dbgEinstellungen->setCurrentIndex(current);
+}
+
 void frmSettingsStartZeit::cmdIntervall_Click() {
+    commitGridEdit();
     try {
         const WaveTable::GenerateCheck check = WaveTable::Generate(
             textNoFrom->text(), textNoTo->text(), textNoIntervall->text(), textTime->text(),
@@ -206,6 +217,7 @@ void frmSettingsStartZeit::cmdIntervall_Click() {
 }
 
 void frmSettingsStartZeit::cmdSave_Click() {
+    commitGridEdit();
     QStringList rows;
     for (int r = 0; r < dbgEinstellungen->rowCount(); ++r) {
         // A ";" typed into a cell would shift every later field of the row.

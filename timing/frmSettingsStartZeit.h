@@ -53,6 +53,8 @@ private:
     void addGridRow(const QString& rowText);
     // Keeps one empty row at the end of the grid.
     void ensureNewRow();
+    // Hands a cell's text that is still being typed to the grid.
+    void commitGridEdit();
     QString cell(int row, int column) const;
     void showError(long number, const QString& description);
 

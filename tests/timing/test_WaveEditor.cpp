@@ -3,6 +3,7 @@
 #include "timing/WaveTable.h"
 #include "timing/frmSettingsStartZeit.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QTableWidget>
@@ -312,3 +313,32 @@ TEST_F(WaveEditor, EnterInAFieldPressesNoButton) {
 }
 
 } // namespace
+
+// A cell still being typed in when a button is pressed by its key belongs to the grid: Save
+// stores it, and the generator does not write over it.
+TEST_F(WaveEditor, ACellStillBeingTypedCountsWhenAButtonIsPressedByItsKey) {
+    e.show();
+    QApplication::setActiveWindow(&e);
+    e.setCell(0, 0, "1");
+    e.setCell(0, 1, "100");
+    auto typeInto = [this](int row, int column, const QString& text) {
+        e.dbgEinstellungen->setFocus();
+        e.dbgEinstellungen->setCurrentCell(row, column);
+        e.dbgEinstellungen->editItem(e.dbgEinstellungen->item(row, column));
+        QWidget* editor = QApplication::focusWidget();
+        ASSERT_TRUE(editor && e.dbgEinstellungen->isAncestorOf(editor));
+        QTest::keyClicks(editor, text);
+    };
+    typeInto(0, 2, "10:00:00");
+    t.dialogs().planMsgBox(1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+    QTest::qWait(200);
+    EXPECT_EQ(stored("1"), "1;100;10:00:00;");
+    EXPECT_EQ(t.dialogs().messages().last(), "1 Datensätze gespeichert!");
+
+    typeInto(1, 3, "Nachzuegler");
+    fields("101", "110", "10", "10:30:00", "60");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
+    QTest::qWait(200);
+    EXPECT_EQ(e.gridRows(), QStringList({"1;100;10:00:00;", ";;;Nachzuegler", "101;110;10:30:00;"}));
+}
