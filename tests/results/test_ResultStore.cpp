@@ -36,7 +36,7 @@ TEST(ResultStore, TwoWritersNeverGetTheSamePlace) {
         auto db = ws.OpenDatabase(t.dbPath(), false, false, ";PWD=7rosenhag");
         bothOpen.arrive_and_wait();
         for (int i = 0; i < PerWriter; ++i) {
-            std::this_thread::sleep_for(std::chrono::microseconds(500 * (i % 3)));
+            std::this_thread::sleep_for(std::chrono::milliseconds(i % 3));
             try {
                 ResultEntry::InsertNext(*db, rowOf(first + i));
             } catch (const RuntimeError& e) {
