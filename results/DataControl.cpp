@@ -67,6 +67,13 @@ void DataControl::RefreshAdded(int added, const Database::ChangeStamp& before,
     m_countedAt = after;
 }
 
+void DataControl::RefreshRows() {
+    if (!m_db)
+        throw RuntimeError::ObjectNotSet();
+    const Database::ChangeStamp now = m_db->changeStamp();
+    RefreshAdded(0, now, now);
+}
+
 void DataControl::resetRows(const QStringList& names, int count) {
     beginResetModel();
     m_fieldNames = names;

@@ -72,6 +72,10 @@ public:
     // database are as at the last count, the count moves on by `added` without a query;
     // otherwise this is a full Refresh.
     void RefreshAdded(int added, const Database::ChangeStamp& before, const Database::ChangeStamp& after);
+    // Like Refresh, but the rows are counted again only when the record source or the
+    // database changed since the last count: for refreshes that come without a write of our
+    // own, such as the window becoming active again.
+    void RefreshRows();
 
     int RecordCount() const { return m_count; }
     // Every row of the record source as it was at the last refresh, read in one go: for

@@ -415,7 +415,7 @@ void frmChronivo::Form_Activate() {
     try {
         // 1.
         if (Data2->database())
-            Data2->Refresh();
+            Data2->RefreshRows();
         // 2. Colours of the time displays.
         m_lDisplayColor = static_cast<quint32>(
             Convert::ValLong(settings.GetSetting(Section, "Displaycolor", QString::number(0x80FF80))));

@@ -168,6 +168,13 @@ TEST_F(Counting, RowsWrittenBesideTheNewResultAreCountedAgain) {
     EXPECT_EQ(counts.RecordCount(), 12);
     EXPECT_EQ(data.value(119, "Startnummer").toInt(), 502);
 
+    // A refresh without a write of our own counts again only after someone wrote.
+    counts.RefreshRows();
+    EXPECT_EQ(counts.RecordCount(), 12);
+    second->ExecuteSql("insert into Chronvo (Laufnummer, Platzierung, Startnummer) values (1, 200, 600)");
+    counts.RefreshRows();
+    EXPECT_EQ(counts.RecordCount(), 13);
+
     // Another source than the one counted.
     ResultViews::Apply(data, ResultViews::Filter(1, "502"));
     storeAndFollow(502);
