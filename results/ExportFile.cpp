@@ -1,6 +1,7 @@
 #include "results/ExportFile.h"
 
 #include "core/Convert.h"
+#include "core/SystemFormats.h"
 #include "core/modChronivo.h"
 #include "platform/DbEngine.h"
 #include "results/Cp1252.h"
@@ -13,6 +14,10 @@
 #include <cstring>
 
 namespace ExportFile {
+
+QString DefaultFastSavePath() {
+    return SystemFormats::DefaultDrivePath("C:\\Schnellspeicherung.log");
+}
 
 namespace {
 

@@ -24,6 +24,10 @@ inline constexpr int RecordSize = 50;
 // The longest gross time the race program takes: 7 hours.
 inline constexpr qint64 MaxMillisekunden = 25'200'000;
 
+// Where fast save writes when no file was chosen: "C:\Schnellspeicherung.log", the home
+// folder off Windows.
+QString DefaultFastSavePath();
+
 using Text8 = std::array<char, 8>;
 
 // One record as held in memory, members in file order.

@@ -10,6 +10,7 @@
 #include "results/BackupLog.h"
 #include "results/DataControl.h"
 #include "results/DirectBooking.h"
+#include "results/ExportFile.h"
 #include "results/ResultEntry.h"
 #include "timing/frmSplash.h"
 #include "timing/ElidedLabel.h"
@@ -443,8 +444,8 @@ void frmChronivo::Form_Activate() {
         // 4. Backup and fast-save paths.
         lblLogdatei->setText(
             settings.GetSetting(Section, "LogDatei", BackupLog::DefaultPath(m_services.clock->now().date())));
-        lblFastSave->setText(settings.GetSetting(
-            Section, "FastSaveDatei", SystemFormats::DefaultDrivePath("C:\\Schnellspeicherung.log")));
+        lblFastSave->setText(
+            settings.GetSetting(Section, "FastSaveDatei", ExportFile::DefaultFastSavePath()));
         // 5. Grid fonts.
         QFont gridFont = dbgZeiten->font();
         gridFont.setFamily(settings.GetSetting(Section, "dbgZeiten.Font.Name", gridFont.family()));

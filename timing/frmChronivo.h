@@ -11,6 +11,7 @@
 #include <QVariantMap>
 
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -384,6 +385,12 @@ private:
     void applyRowStyleFonts(const QFont& font);
     void setRecordSources();
     void setClockColor(QLabel* clock, quint32 oleColor);
+    // Both grids read anew, drawn once, with the current cell kept where it was; a failure is
+    // shown in the error box.
+    void refreshKeepingCurrentCell();
+    // Runs writes as one commit, shows the grids afterwards, and raises a failure of the
+    // writes after that: the rows written before it stay and are shown.
+    void writeRowsAndShow(Database& db, const std::function<void()>& writes);
     // The result grid's column-group caption: "Lauf " & the run shown.
     void showRunCaption();
     // Sets m_stRunStart for run n from its stored start text. The stored text has whole

@@ -370,6 +370,10 @@ void frmChronivo::ShiftRunTimes(qint32 FromMs, qint32 Seconds) {
         // Rolled back: no row of the run was moved.
         m_services.dialogs->MsgBox(e.description(), 64);
     }
+    refreshKeepingCurrentCell();
+}
+
+void frmChronivo::refreshKeepingCurrentCell() {
     try {
         const QModelIndex current = dbgZeiten->currentIndex();
         NoRedraw quiet(dbgZeiten);
@@ -438,19 +442,7 @@ void frmChronivo::dbgZeiten_AfterUpdate(const QVariantMap& row) {
         }
     }
     // 2. Both views show the row as stored; the current row stays where the user went.
-    try {
-        const QModelIndex current = dbgZeiten->currentIndex();
-        {
-            NoRedraw quiet(dbgZeiten);
-            Data1->Refresh();
-        }
-        Data2->Refresh();
-        if (current.isValid() && current.row() < Data1->rowCount())
-            dbgZeiten->selectionModel()->setCurrentIndex(Data1->index(current.row(), current.column()),
-                                                         QItemSelectionModel::NoUpdate);
-    } catch (const RuntimeError& e) {
-        showError(e.number(), e.description());
-    }
+    refreshKeepingCurrentCell();
     // 3. The race program gets the corrected time.
     if (numeric)
         DirektEinbuchen(static_cast<qint32>(Convert::ValLong(startnummerText)), static_cast<qint32>(grossMs));

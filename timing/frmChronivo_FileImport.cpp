@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <optional>
 #include <vector>
 
 namespace {
@@ -95,6 +96,19 @@ void frmChronivo::buildTimeFilePanel() {
 
 // ----- the time-file panel ------------------------------------------------------------------
 
+void frmChronivo::writeRowsAndShow(Database& db, const std::function<void()>& writes) {
+    std::optional<RuntimeError> failure;
+    try {
+        FileImport::CommitEachWritten(*m_services.local.gwsLocal, db, writes);
+    } catch (const RuntimeError& e) {
+        // The rows written before the failure stay and are shown.
+        failure = e;
+    }
+    RefreshResultViews();
+    if (failure)
+        throw *failure;
+}
+
 void frmChronivo::mnuLoadZeitDatei_Click() {
     fraZeitdatei->show();
     fraZeitdatei->raise();
@@ -166,26 +180,17 @@ void frmChronivo::ImportZeitdatei() {
         const QString systemtime =
             SystemFormats::ShortDateText(now.date()) + " " + now.time().toString("hh:mm:ss");
         const QString starttime = lblDummy1[2]->text();
-        std::optional<RuntimeError> failure;
-        try {
-            FileImport::CommitEachWritten(*m_services.local.gwsLocal, db, [&] {
-                // The place is the read's position among all tag reads of the file.
-                for (size_t i = 0; i < entries.size(); ++i) {
-                    if (entries[i].startnummer <= 0)
-                        continue;
-                    m_stFileCapture = todayAt(now, entries[i].time);
-                    const double gross =
-                        modChronivo::SystemTimeDiffSeconds(m_stFileRunStart, m_stFileCapture);
-                    FileImport::InsertRead(db, lauf, static_cast<qint32>(i + 1), systemtime, starttime,
-                                           Convert::RoundHalfEven(gross), entries[i].startnummer);
-                }
-            });
-        } catch (const RuntimeError& e) {
-            failure = e;
-        }
-        RefreshResultViews();
-        if (failure)
-            throw *failure;
+        writeRowsAndShow(db, [&] {
+            // The place is the read's position among all tag reads of the file.
+            for (size_t i = 0; i < entries.size(); ++i) {
+                if (entries[i].startnummer <= 0)
+                    continue;
+                m_stFileCapture = todayAt(now, entries[i].time);
+                const double gross = modChronivo::SystemTimeDiffSeconds(m_stFileRunStart, m_stFileCapture);
+                FileImport::InsertRead(db, lauf, static_cast<qint32>(i + 1), systemtime, starttime,
+                                       Convert::RoundHalfEven(gross), entries[i].startnummer);
+            }
+        });
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());
     }
@@ -206,22 +211,14 @@ void frmChronivo::mnuLoadStartnummern_Click() {
         }
         Database& db = localDatabase();
         const qint32 lauf = currentLauf();
-        std::optional<RuntimeError> failure;
-        try {
-            FileImport::CommitEachWritten(*m_services.local.gwsLocal, db, [&] {
-                for (qsizetype i = 0; i < lines.size(); ++i) {
-                    // A negative number leaves its place as it is.
-                    if (Convert::Val(lines[i]) < 0)
-                        continue;
-                    FileImport::SetStartnummer(db, lauf, static_cast<qint32>(i + 1), lines[i]);
-                }
-            });
-        } catch (const RuntimeError& e) {
-            failure = e;
-        }
-        RefreshResultViews();
-        if (failure)
-            throw *failure;
+        writeRowsAndShow(db, [&] {
+            for (qsizetype i = 0; i < lines.size(); ++i) {
+                // A negative number leaves its place as it is.
+                if (Convert::Val(lines[i]) < 0)
+                    continue;
+                FileImport::SetStartnummer(db, lauf, static_cast<qint32>(i + 1), lines[i]);
+            }
+        });
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());
     }

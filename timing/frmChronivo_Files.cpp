@@ -24,10 +24,6 @@ namespace {
 constexpr const char* KeyFastSave = "FastSaveDatei";
 constexpr const char* KeyLogDatei = "LogDatei";
 
-QString defaultFastSavePath() {
-    return SystemFormats::DefaultDrivePath("C:\\Schnellspeicherung.log");
-}
-
 // The question before rows without start number are written; true for Yes.
 bool confirmRowsWithoutStartnummer(Dialogs& dialogs, const Recordset& rows, const QString& title) {
     const int count = ExportFile::CountWithoutStartnummer(rows);
@@ -181,7 +177,8 @@ void frmChronivo::mnuSaveDatabase_Click() {
 
 void frmChronivo::cmdFastSave_Click() {
     try {
-        const QString path = m_services.settings->GetSetting(Section, KeyFastSave, defaultFastSavePath());
+        const QString path =
+            m_services.settings->GetSetting(Section, KeyFastSave, ExportFile::DefaultFastSavePath());
         if (path.trimmed().isEmpty()) {
             m_services.dialogs->MsgBox("Keinen Pfad für Schnellspeicherung angegeben!", 64);
             return;
@@ -206,10 +203,10 @@ void frmChronivo::cmdFastSave_Click() {
 
 void frmChronivo::mnufastSave_Click() {
     SettingsStore& settings = *m_services.settings;
-    CoDi1.fileName = settings.GetSetting(Section, KeyFastSave, defaultFastSavePath());
+    CoDi1.fileName = settings.GetSetting(Section, KeyFastSave, ExportFile::DefaultFastSavePath());
     if (m_services.dialogs->ShowSave(CoDi1) && !CoDi1.fileName.trimmed().isEmpty())
         settings.SaveSetting(Section, KeyFastSave, CoDi1.fileName);
-    lblFastSave->setText(settings.GetSetting(Section, KeyFastSave, defaultFastSavePath()));
+    lblFastSave->setText(settings.GetSetting(Section, KeyFastSave, ExportFile::DefaultFastSavePath()));
 }
 
 void frmChronivo::mnuLoadDatei_Click() {
@@ -222,22 +219,12 @@ void frmChronivo::mnuLoadDatei_Click() {
             throw RuntimeError(53, QStringLiteral("Datei nicht gefunden: %1").arg(CoDi1.fileName));
         Database& db = localDatabase();
         const qint32 lauf = currentLauf();
-        std::optional<RuntimeError> failure;
-        try {
-            FileImport::CommitEachWritten(*m_services.local.gwsLocal, db, [&] {
-                // Only whole records: a trailing piece of a cut file is no result.
-                for (QByteArray chunk = file.read(ExportFile::RecordSize);
-                     chunk.size() == ExportFile::RecordSize; chunk = file.read(ExportFile::RecordSize))
-                    ExportFile::Insert(db, lauf, ExportFile::Unpack(chunk.constData()));
-            });
-        } catch (const RuntimeError& e) {
-            // The rows before the failing record stay and are shown.
-            failure = e;
-        }
-        file.close();
-        RefreshResultViews();
-        if (failure)
-            throw *failure;
+        writeRowsAndShow(db, [&] {
+            // Only whole records: a trailing piece of a cut file is no result.
+            for (QByteArray chunk = file.read(ExportFile::RecordSize); chunk.size() == ExportFile::RecordSize;
+                 chunk = file.read(ExportFile::RecordSize))
+                ExportFile::Insert(db, lauf, ExportFile::Unpack(chunk.constData()));
+        });
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());
     }
