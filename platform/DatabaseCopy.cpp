@@ -57,9 +57,12 @@ bool backup(const QString& source, const QString& temp, QString& error) {
         return false;
     }
     // All pages in one step under one read lock of the source: one consistent state.
+    // The source is busy only while a writer commits, a few milliseconds at a time: trying
+    // again often finds the gap between two results even at a mass finish, where waiting
+    // long between tries could miss every gap. Up to about ten seconds in all.
     int rc = sqlite3_backup_step(job, -1);
-    for (int tries = 0; (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) && tries < 50; ++tries) {
-        sqlite3_sleep(100);
+    for (int tries = 0; (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) && tries < 10000; ++tries) {
+        sqlite3_sleep(1);
         rc = sqlite3_backup_step(job, -1);
     }
     const int finish = sqlite3_backup_finish(job);
