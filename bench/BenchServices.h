@@ -18,7 +18,9 @@ public:
         ++shown;
         return MsgBoxResult::Ok;
     }
-    QString InputBox(const QString&, const QString&, const QString&) override { return {}; }
+    // What every input box answers.
+    QString inputAnswer;
+    QString InputBox(const QString&, const QString&, const QString&) override { return inputAnswer; }
     bool ShowOpen(FileDialogRequest&) override { return false; }
     bool ShowSave(FileDialogRequest&) override { return false; }
     bool ShowColor(QColor&) override { return false; }

@@ -6,6 +6,7 @@
 //
 //   bench_correct_run [rows in the run, default 10000] [rounds of each, default 20]
 
+#include "BenchServices.h"
 #include "platform/Services.h"
 #include "results/DataControl.h"
 #include "results/ResultEntry.h"
@@ -24,34 +25,6 @@
 #include <vector>
 
 namespace {
-
-// Answers the seconds question with a planned text; any message box is a failure.
-class BenchDialogs final : public Dialogs {
-public:
-    int shown = 0;
-    QString seconds = "1";
-    int MsgBox(const QString& prompt, int, const QString&) override {
-        std::fprintf(stderr, "message: %s\n", qPrintable(prompt));
-        ++shown;
-        return MsgBoxResult::Ok;
-    }
-    QString InputBox(const QString&, const QString&, const QString&) override { return seconds; }
-    bool ShowOpen(FileDialogRequest&) override { return false; }
-    bool ShowSave(FileDialogRequest&) override { return false; }
-    bool ShowColor(QColor&) override { return false; }
-    bool ShowFont(QFont&) override { return false; }
-};
-
-class NoWaitClock final : public Clock {
-public:
-    QDateTime now() const override { return QDateTime::currentDateTime(); }
-    void Sleep(int) override {}
-};
-
-class SilentBeeper final : public Beeper {
-public:
-    void Beep() override {}
-};
 
 // Counts the paints of the result grid's viewport.
 class PaintCounter final : public QObject {
@@ -85,8 +58,8 @@ int main(int argc, char** argv) {
     Services services;
     services.settings = std::make_unique<SettingsStore>("Vek. Chronivo", dir.filePath("settings.ini"));
     services.dbEngine = std::make_unique<DbEngine>();
-    auto dialogs = std::make_unique<BenchDialogs>();
-    BenchDialogs* answers = dialogs.get();
+    auto dialogs = std::make_unique<CountingDialogs>();
+    CountingDialogs* answers = dialogs.get();
     services.dialogs = std::move(dialogs);
     services.clock = std::make_unique<NoWaitClock>();
     services.beeper = std::make_unique<SilentBeeper>();
@@ -126,7 +99,7 @@ int main(int argc, char** argv) {
         // Every time of the run, from the first row on.
         window.dbgZeiten->selectRow(0);
         QCoreApplication::processEvents();
-        answers->seconds = i % 2 == 0 ? "1" : "-1";
+        answers->inputAnswer = i % 2 == 0 ? "1" : "-1";
         counter.paints = 0;
         timer.start();
         window.cmdVerschieben_Click(0);

@@ -1,4 +1,5 @@
 #include "timing/frmChronivo.h"
+#include "timing/NoRedraw.h"
 
 #include "core/Convert.h"
 #include "core/SystemFormats.h"
@@ -28,16 +29,6 @@ namespace {
 constexpr const char* FirstPassSection = "DurchlaufmodusMulti";
 constexpr int GrossTimeColumn = 2;
 constexpr int GrossMsColumn = 3;
-
-// Drawing of the result grid switched off for the lifetime of the guard, whatever happens.
-class NoRedraw final {
-public:
-    explicit NoRedraw(QWidget* w) : m_w(w) { m_w->setUpdatesEnabled(false); }
-    ~NoRedraw() { m_w->setUpdatesEnabled(true); }
-
-private:
-    QWidget* m_w;
-};
 
 QPushButton* makeButton(QWidget* parent, const QString& caption, const char* name) {
     auto* b = new QPushButton(caption, parent);

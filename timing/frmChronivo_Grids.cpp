@@ -1,4 +1,5 @@
 #include "timing/frmChronivo.h"
+#include "timing/NoRedraw.h"
 
 #include "core/Convert.h"
 #include "core/Skin.h"
@@ -68,17 +69,6 @@ private:
 bool isEnter(const QKeyEvent& e) {
     return e.key() == Qt::Key_Return || e.key() == Qt::Key_Enter;
 }
-
-// Drawing of a grid switched off for the lifetime of the guard, and on again whatever
-// happens in between.
-class NoRedraw final {
-public:
-    explicit NoRedraw(QWidget* w) : m_w(w) { m_w->setUpdatesEnabled(false); }
-    ~NoRedraw() { m_w->setUpdatesEnabled(true); }
-
-private:
-    QWidget* m_w;
-};
 
 } // namespace
 
