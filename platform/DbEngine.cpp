@@ -348,9 +348,11 @@ std::shared_ptr<Database> Workspace::OpenDatabase(const QString& path, bool /*ex
     db->m_open = true;
     QSqlQuery pragma(db->m_db);
     // A result the database accepted must survive a crash or power cut, and a plain copy of
-    // the file must hold it: full sync on every commit, rollback journal instead of WAL.
+    // the file must hold it: rollback journal instead of WAL, and every commit synced
+    // including the removal of its journal (EXTRA): with FULL alone a power cut right after
+    // a commit can bring the journal back and roll the result back.
     pragma.exec("PRAGMA journal_mode=DELETE");
-    pragma.exec("PRAGMA synchronous=FULL");
+    pragma.exec("PRAGMA synchronous=EXTRA");
     try {
         db->loadStoredQueries();
     } catch (...) {

@@ -26,7 +26,7 @@ struct ParsedSql final {
 };
 
 // An open database file. All of its queries run on one SQLite connection, durable on
-// every commit (synchronous FULL, rollback journal, so a plain copy of the file holds every
+// every commit (synchronous EXTRA, rollback journal, so a plain copy of the file holds every
 // committed row).
 class Database final : public std::enable_shared_from_this<Database> {
 public:

@@ -134,6 +134,11 @@ TEST(DbEngine, ARolledBackTransactionLeavesNothingAndACommittedOneIsInAPlainCopy
     auto copied = other.Workspaces(0).OpenDatabase(copy, false, true, ";PWD=7rosenhag");
     EXPECT_EQ(countRows(*copied, 2), 2);
     copied->Close();
+
+    // A commit is on disk when it returns, the journal's removal included, so a power cut
+    // right after it cannot roll the result back.
+    EXPECT_EQ(db->OpenRecordset("PRAGMA journal_mode").Fields(0).toString(), "delete");
+    EXPECT_EQ(db->OpenRecordset("PRAGMA synchronous").Fields(0).toInt(), 3); // EXTRA
 }
 
 TEST(DbEngine, AClosedDatabaseRefusesQueries) {
