@@ -6,6 +6,7 @@
 // CHRONIVO_BENCH_SECONDS sets the measured time (default 60), CHRONIVO_BENCH_RATE the results
 // per second (default 30), CHRONIVO_BENCH_PRELOAD the results already in the run (default 10000).
 
+#include "BenchSupport.h"
 #include "platform/DbEngine.h"
 #include "results/ResultEntry.h"
 #include "support/TestServices.h"
@@ -111,15 +112,7 @@ void preload(const QString& dbPath, int rows) {
     Workspace ws;
     auto db = ws.OpenDatabase(dbPath, false, false, frmChronivo::ConnectString);
     ws.BeginTrans();
-    for (int i = 1; i <= rows; ++i) {
-        ResultEntry::Row row;
-        row.platzierung = i;
-        row.startnummer = 1 + i % 3000;
-        row.systemtime = "12:00:00";
-        row.starttime = "11:00:00";
-        row.times = ResultEntry::ComputeTimes(i * 0.37, i * 0.37);
-        ResultEntry::Insert(*db, row);
-    }
+    InsertSampleResults(*db, rows, [](int i) { return 1 + i % 3000; });
     ws.CommitTrans();
     db->Close();
 }

@@ -10,6 +10,7 @@
 // rate 0 sends as fast as the link takes; main 0 leaves the main window out and times the
 // console alone up to its hand-over. burst N sends N reads of distinct assigned tags in one
 // packet and reports the start numbers booked per second.
+#include "BenchSupport.h"
 #include "platform/DbEngine.h"
 #include "platform/RuntimeError.h"
 #include "platform/Services.h"
@@ -297,15 +298,7 @@ int main(int argc, char** argv) {
         Workspace ws;
         auto db = ws.OpenDatabase(dir.filePath("Chronvo.mdb"), false, false, frmChronivo::ConnectString);
         ws.BeginTrans();
-        for (int i = 1; i <= options.preload; ++i) {
-            ResultEntry::Row row;
-            row.platzierung = i;
-            row.startnummer = 1 + i % 3000;
-            row.systemtime = "12:00:00";
-            row.starttime = "11:00:00";
-            row.times = ResultEntry::ComputeTimes(i * 0.37, i * 0.37);
-            ResultEntry::Insert(*db, row);
-        }
+        InsertSampleResults(*db, options.preload, [](int i) { return 1 + i % 3000; });
         for (int n = 1; n <= options.burst; ++n) {
             QueryDef q = db->QueryDefs("pI_Transponder");
             // The native console's ID is the telegram from its 23rd character: the last 25

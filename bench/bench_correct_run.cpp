@@ -6,7 +6,7 @@
 //
 //   bench_correct_run [rows in the run, default 10000] [rounds of each, default 20]
 
-#include "BenchServices.h"
+#include "BenchSupport.h"
 #include "platform/Services.h"
 #include "results/DataControl.h"
 #include "results/ResultEntry.h"
@@ -25,17 +25,6 @@
 #include <vector>
 
 namespace {
-
-// Counts the paints of the result grid's viewport.
-class PaintCounter final : public QObject {
-public:
-    int paints = 0;
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
 
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
@@ -56,30 +45,14 @@ int main(int argc, char** argv) {
     QFile::setPermissions(dir.filePath("Chronvo.mdb"), QFile::ReadOwner | QFile::WriteOwner);
 
     Services services;
-    services.settings = std::make_unique<SettingsStore>("Vek. Chronivo", dir.filePath("settings.ini"));
-    services.dbEngine = std::make_unique<DbEngine>();
-    auto dialogs = std::make_unique<CountingDialogs>();
-    CountingDialogs* answers = dialogs.get();
-    services.dialogs = std::move(dialogs);
-    services.clock = std::make_unique<NoWaitClock>();
-    services.beeper = std::make_unique<SilentBeeper>();
-    services.programFolder = dir.path();
-    services.programFile = dir.filePath("chronivo");
+    CountingDialogs* answers = UseBenchServices(services, QDir(dir.path()));
     services.settings->SaveSetting("frmChronivo", "LogDatei", dir.filePath("backup.log"));
 
     {
         Workspace ws;
         auto db = ws.OpenDatabase(dir.filePath("Chronvo.mdb"), false, false, frmChronivo::ConnectString);
         ws.BeginTrans();
-        for (int i = 1; i <= preload; ++i) {
-            ResultEntry::Row row;
-            row.platzierung = i;
-            row.startnummer = i;
-            row.systemtime = "12:00:00";
-            row.starttime = "11:00:00";
-            row.times = ResultEntry::ComputeTimes(i * 0.37, i * 0.37);
-            ResultEntry::Insert(*db, row);
-        }
+        InsertSampleResults(*db, preload, [](int i) { return i; });
         ws.CommitTrans();
         db->Close();
     }

@@ -11,7 +11,7 @@
 //
 // --check sets "Startnummer auf Eindeutigkeit prüfen" (the duplicate test of each row shown).
 
-#include "BenchServices.h"
+#include "BenchSupport.h"
 #include "platform/DbEngine.h"
 #include "platform/Services.h"
 #include "results/DataControl.h"
@@ -84,15 +84,7 @@ bool measure(const QString& folder, int preload, int measured, bool duplicateTes
         QFile::setPermissions(dir.filePath(name), QFile::ReadOwner | QFile::WriteOwner);
 
     Services services;
-    services.settings = std::make_unique<SettingsStore>("Vek. Chronivo", dir.filePath("settings.ini"));
-    services.dbEngine = std::make_unique<DbEngine>();
-    auto dialogs = std::make_unique<CountingDialogs>();
-    CountingDialogs* shown = dialogs.get();
-    services.dialogs = std::move(dialogs);
-    services.clock = std::make_unique<NoWaitClock>();
-    services.beeper = std::make_unique<SilentBeeper>();
-    services.programFolder = dir.path();
-    services.programFile = dir.filePath("chronivo");
+    CountingDialogs* shown = UseBenchServices(services, QDir(dir.path()));
 
     // A run started an hour ago, with the backup line on.
     const QString start = QTime::currentTime().addSecs(-3600).toString("hh:mm:ss");

@@ -7,7 +7,7 @@
 // FOLDER holds Chronvo.mdb and keeps the settings and the backup file between runs; the
 // start numbers go on from FIRST_COUNT (wrapping below the field's 32000).
 
-#include "BenchServices.h"
+#include "BenchSupport.h"
 #include "timing/frmChronivo.h"
 
 #include <QApplication>
@@ -31,15 +31,7 @@ int main(int argc, char** argv) {
     long count = std::atol(argv[2]);
 
     Services services;
-    services.settings = std::make_unique<SettingsStore>("Vek. Chronivo", folder.filePath("settings.ini"));
-    services.dbEngine = std::make_unique<DbEngine>();
-    auto dialogs = std::make_unique<CountingDialogs>();
-    CountingDialogs* shown = dialogs.get();
-    services.dialogs = std::move(dialogs);
-    services.clock = std::make_unique<NoWaitClock>();
-    services.beeper = std::make_unique<SilentBeeper>();
-    services.programFolder = folder.path();
-    services.programFile = folder.filePath("chronivo");
+    CountingDialogs* shown = UseBenchServices(services, folder);
     SettingsStore& settings = *services.settings;
     if (settings.GetSetting("frmChronivo", "Lauf1Startzeit", "").isEmpty()) {
         settings.SaveSetting("frmChronivo", "Lauf1Gestartet", "1");

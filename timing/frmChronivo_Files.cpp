@@ -19,21 +19,29 @@
 #include <QStyle>
 #include <QHBoxLayout>
 
+#include <optional>
+
 namespace {
 
 constexpr const char* KeyFastSave = "FastSaveDatei";
 constexpr const char* KeyLogDatei = "LogDatei";
 
-// The question before rows without start number are written; true for Yes.
-bool confirmRowsWithoutStartnummer(Dialogs& dialogs, const Recordset& rows, const QString& title) {
+// The run's rows for an export or a fast save, or nothing when there are none (said in a box)
+// or the user does not want rows without start number written.
+std::optional<Recordset> rowsToWrite(Database& db, qint32 lauf, Dialogs& dialogs, const QString& title) {
+    Recordset rows = ExportFile::AllValues(db, lauf);
+    if (rows.RecordCount() < 1) {
+        dialogs.MsgBox("Keine Zeiten zum speichern gefunden!", 64);
+        return std::nullopt;
+    }
     const int count = ExportFile::CountWithoutStartnummer(rows);
-    if (count == 0)
-        return true;
-    return dialogs.MsgBox(QStringLiteral("Es gibt >> %1 << Wertungen ohne Startnummer !\r"
-                                         "Die Zeiten werden keinen Teilnehmer zugeordnet !\r\r"
-                                         "Sollen die Zeiten dennoch gespeichert werden ?")
-                              .arg(count),
-                          20, title) == MsgBoxResult::Yes;
+    if (count > 0 && dialogs.MsgBox(QStringLiteral("Es gibt >> %1 << Wertungen ohne Startnummer !\r"
+                                                   "Die Zeiten werden keinen Teilnehmer zugeordnet !\r\r"
+                                                   "Sollen die Zeiten dennoch gespeichert werden ?")
+                                        .arg(count),
+                                    20, title) != MsgBoxResult::Yes)
+        return std::nullopt;
+    return rows;
 }
 
 } // namespace
@@ -143,18 +151,15 @@ void frmChronivo::mnuDatabaseBackup_Click() {
 
 void frmChronivo::mnuSaveDatabase_Click() {
     try {
-        Recordset rows = ExportFile::AllValues(localDatabase(), currentLauf());
-        if (rows.RecordCount() < 1) {
-            m_services.dialogs->MsgBox("Keine Zeiten zum speichern gefunden!", 64);
-            return;
-        }
-        if (!confirmRowsWithoutStartnummer(*m_services.dialogs, rows, windowTitle()))
+        std::optional<Recordset> rows =
+            rowsToWrite(localDatabase(), currentLauf(), *m_services.dialogs, windowTitle());
+        if (!rows)
             return;
         CoDi1.fileName = SystemFormats::DefaultDrivePath("c:\\Chronivo.exp");
         if (!m_services.dialogs->ShowSave(CoDi1) || CoDi1.fileName.trimmed().isEmpty())
             return;
         const ExportFile::Written written =
-            ExportFile::Build(rows, ExportFile::Mode::Export, [this](qint32 startnummer) {
+            ExportFile::Build(*rows, ExportFile::Mode::Export, [this](qint32 startnummer) {
                 return m_services.dialogs->MsgBox(
                            QStringLiteral("Startnummer: %1 hat ein ungültige Zeit!\r"
                                           "Es können kein Laufzeiten größer 7 Stunden verwaltet werden!\r"
@@ -183,15 +188,12 @@ void frmChronivo::cmdFastSave_Click() {
             m_services.dialogs->MsgBox("Keinen Pfad für Schnellspeicherung angegeben!", 64);
             return;
         }
-        Recordset rows = ExportFile::AllValues(localDatabase(), currentLauf());
-        if (rows.RecordCount() < 1) {
-            m_services.dialogs->MsgBox("Keine Zeiten zum speichern gefunden!", 64);
-            return;
-        }
-        if (!confirmRowsWithoutStartnummer(*m_services.dialogs, rows, windowTitle()))
+        std::optional<Recordset> rows =
+            rowsToWrite(localDatabase(), currentLauf(), *m_services.dialogs, windowTitle());
+        if (!rows)
             return;
         const ExportFile::Written written =
-            ExportFile::Build(rows, ExportFile::Mode::FastSave, [](qint32) { return true; });
+            ExportFile::Build(*rows, ExportFile::Mode::FastSave, [](qint32) { return true; });
         ExportFile::WriteWhole(path, written.bytes);
         if (written.error)
             throw *written.error;
