@@ -294,11 +294,23 @@ bool ReaderConsole::book(const QString& id) {
         const qint32 now = TagReadTelegram::VbTimeToNetTime(m_arrivedAt);
         // 4.-6.
         if (m_lastBook.isDue(startnummer, debounce, now, m_profile.booksZeroAlways)) {
-            if (!m_mainWindow.handOverStartnummer(n, m_arrivedAt)) {
-                // The main window has shown why; the runner must not be debounced away.
+            // A hand-over that made no result is no booking, whether the main window said so
+            // itself or failed with an error (reported further up): logged as not booked and
+            // kept out of the debounce table, so the runner's next read still books.
+            const auto notBooked = [&] {
                 const QString text = head + QStringLiteral(" nicht gebucht: Wertung fehlgeschlagen!");
                 log(text);
                 addBookingLine(text);
+            };
+            bool handedOver = false;
+            try {
+                handedOver = m_mainWindow.handOverStartnummer(n, m_arrivedAt);
+            } catch (...) {
+                notBooked();
+                throw;
+            }
+            if (!handedOver) {
+                notBooked();
                 return false;
             }
             const QString text = TagReadTelegram::DateTimeText(m_readTime) + QLatin1Char(' ') + head +

@@ -292,7 +292,11 @@ TEST_F(Booking, AFailedHandOverIsReportedAndTheTagsNextReadStillBooks) {
     ASSERT_EQ(t.dialogs().messages().size(), 1);
     EXPECT_EQ(t.dialogs().messages().first(), "Fehlernummer: 3146\rDatenbank gesperrt");
     EXPECT_EQ(c.debounceTable().lastBook(8), 0);
-    EXPECT_TRUE(bookingList().isEmpty());
+    // Logged and listed as not booked, as every other read that made no result.
+    ASSERT_EQ(bookingList().size(), 1);
+    EXPECT_TRUE(bookingList().first().endsWith("nicht gebucht: Wertung fehlgeschlagen!"));
+    EXPECT_EQ(logLines().filter("nicht gebucht: Wertung fehlgeschlagen!").size(), 1);
+    EXPECT_TRUE(logLines().filter(" gebucht!").isEmpty());
     main.failHandOver = false;
 
     // The main window could not store the result and said so itself: no second box, the
@@ -301,8 +305,9 @@ TEST_F(Booking, AFailedHandOverIsReportedAndTheTagsNextReadStillBooks) {
     c.ProcessTelegram(QString::fromLatin1(nativeTelegram(8)));
     EXPECT_EQ(t.dialogs().messages().size(), 1);
     EXPECT_EQ(c.debounceTable().lastBook(8), 0);
-    EXPECT_EQ(bookingList().size(), 1);
-    EXPECT_TRUE(bookingList().first().endsWith("nicht gebucht: Wertung fehlgeschlagen!"));
+    EXPECT_EQ(bookingList().size(), 2);
+    EXPECT_TRUE(bookingList().last().endsWith("nicht gebucht: Wertung fehlgeschlagen!"));
+    EXPECT_EQ(logLines().filter("nicht gebucht: Wertung fehlgeschlagen!").size(), 2);
     main.refuseHandOver = false;
 
     c.ProcessTelegram(QString::fromLatin1(nativeTelegram(8)));
