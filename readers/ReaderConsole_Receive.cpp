@@ -27,8 +27,6 @@
 
 namespace {
 
-constexpr long InvalidProcedureCall = RuntimeError::InvalidProcedureCall;
-
 const QString& separatorLine() {
     static const QString line(44, QLatin1Char('-'));
     return line;
@@ -336,16 +334,17 @@ void ReaderConsole::addBookingLine(const QString& text) {
 }
 
 void ReaderConsole::confirmTagWrite(const QString& telegram) {
-    if (!isWritePending() || !telegram.contains(edtWriteText->text(), Qt::CaseInsensitive) ||
-        !TagReadTelegram::IsTagRead(telegram))
+    if (!isWritePending() || !TagReadTelegram::IsTagRead(telegram))
+        return;
+    // Only the tag just written confirms the write: any other tag in the field leaves the
+    // lamp green and stores nothing.
+    const auto id = TagReadTelegram::CutTransponderId(telegram, edtRFIDKopf->text(),
+                                                      m_profile.lineEnding == LineAssembler::Ending::NativeCr);
+    if (!id || !CommandFrame::IsWrittenTag(*id, edtWriteText->text()))
         return;
     // The tag just written is assigned to the number written into it; a refused row is
     // reported and the next number is offered all the same.
     try {
-        const auto id = TagReadTelegram::CutTransponderId(
-            telegram, edtRFIDKopf->text(), m_profile.lineEnding == LineAssembler::Ending::NativeCr);
-        if (!id)
-            throw RuntimeError(InvalidProcedureCall, "Ungültiger Prozeduraufruf oder ungültiges Argument");
         QueryDef query = m_services.local.database().QueryDefs("pI_Transponder");
         query.setParameter("iTransponderID", *id);
         query.setParameter("iStartnummer", edtWriteText->text());

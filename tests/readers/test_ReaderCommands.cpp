@@ -257,6 +257,26 @@ TEST_F(Commands, WritingTagsStoresEachConfirmedTagAndCountsUp) {
     EXPECT_EQ(wireAfter(), "");
 }
 
+TEST_F(Commands, OnlyAReadOfTheWrittenNumberConfirmsATagWrite) {
+    auto& c = open<TcpReaderConsole>(ReaderKind::RFID);
+    c.tabRDIF->setCurrentIndex(ReaderConsole::TabSchreiben);
+    c.edtWriteText->setText("5");
+    c.setWritePending(true);
+    // "5" stands in the reader field of every read; 999, 50 and 15 are other tags.
+    for (const int stray : {999, 50, 15, 105})
+        c.ProcessTelegram(QString::fromLatin1(nativeTelegram(stray)));
+    c.ProcessTelegram("S2Cuam0FF0501\r"); // no ID at all
+    EXPECT_TRUE(c.isWritePending());
+    EXPECT_EQ(c.edtWriteText->text(), "5");
+    EXPECT_EQ(c.dataTransponder->rowCount(), 0);
+    EXPECT_EQ(t.beeper().beeps, 0);
+
+    c.ProcessTelegram(QString::fromLatin1(nativeTelegram(5)));
+    EXPECT_FALSE(c.isWritePending());
+    EXPECT_EQ(c.edtWriteText->text(), "6");
+    EXPECT_EQ(modChronivo::GetStartnummerByTransponder(*t.services().local.gdbLocal, idOf(5)), "5");
+}
+
 TEST_F(Commands, ALinkThatIsDownDropsTheCommandWithAMessage) {
     auto& c = unlinked(ReaderKind::RFID);
     c.edtTransMsg[3]->setText("alt");
