@@ -338,8 +338,8 @@ void ReaderConsole::confirmTagWrite(const QString& telegram) {
         return;
     // Only the tag just written confirms the write: any other tag in the field leaves the
     // lamp green and stores nothing.
-    const auto id = TagReadTelegram::CutTransponderId(telegram, edtRFIDKopf->text(),
-                                                      m_profile.lineEnding == LineAssembler::Ending::NativeCr);
+    const auto id = TagReadTelegram::CutTransponderId(
+        telegram, edtRFIDKopf->text(), m_profile.lineEnding == LineAssembler::Ending::NativeCr);
     if (!id || !CommandFrame::IsWrittenTag(*id, edtWriteText->text()))
         return;
     // The tag just written is assigned to the number written into it; a refused row is
