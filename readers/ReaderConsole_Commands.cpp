@@ -181,3 +181,17 @@ void ReaderConsole::edtRFIDKopf_Change() {
     edtRFIDKopf->clear();
     m_services.dialogs->MsgBox(QStringLiteral("Bitte nur Zahlen eingaben!"), MsgBoxStyle::Information);
 }
+
+void ReaderConsole::edtEntprellung_Change() {
+    // Booking never runs without a debounce time: text that is no number brings back the last
+    // good one; an empty box, as while retyping, keeps using it.
+    const QString text = edtEntprellung->text();
+    if (text.isEmpty())
+        return;
+    if (DebounceTable::secondsOf(text)) {
+        m_debounceText = text;
+        return;
+    }
+    edtEntprellung->setText(m_debounceText);
+    m_services.dialogs->MsgBox(QStringLiteral("Bitte nur Zahlen eingaben!"), MsgBoxStyle::Information);
+}

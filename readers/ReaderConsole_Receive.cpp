@@ -280,13 +280,12 @@ bool ReaderConsole::book(const QString& id) {
     QString refused;
     if (!numeric || !DebounceTable::covers(startnummer))
         refused = QStringLiteral(" nicht gebucht: Startnummer nicht zwischen 0 und 10000!");
-    else if (!Convert::IsNumeric(edtEntprellung->text()))
-        refused = QStringLiteral(" nicht gebucht: Entprellzeit ist keine Zahl!");
     if (!refused.isEmpty()) {
         log(head + refused);
         addBookingLine(head + refused);
     } else {
-        const double debounce = Convert::Val(edtEntprellung->text());
+        const double debounce =
+            DebounceTable::secondsOf(m_debounceText).value_or(DebounceTable::DefaultSeconds);
         // The read is timed by its arrival, also for the debounce: a burst handled late must
         // neither shift times nor let a repeat through.
         const qint32 now = TagReadTelegram::VbTimeToNetTime(m_arrivedAt);
