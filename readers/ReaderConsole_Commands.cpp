@@ -111,13 +111,16 @@ QString ReaderConsole::SendCommand(const QString& command) {
                                    MsgBoxStyle::Information);
         return {};
     }
+    // One byte per character; a character Latin-1 lacks goes out as "?", and the box
+    // shows what went out, not what was typed.
+    const QByteArray bytes = wire.toLatin1();
     try {
-        sendOnLink(wire.toLatin1());
+        sendOnLink(bytes);
     } catch (const RuntimeError& e) {
         m_services.dialogs->MsgBox(e.description(), MsgBoxStyle::Information);
         return {};
     }
-    return QStringLiteral(">> ") + wire;
+    return QStringLiteral(">> ") + QString::fromLatin1(bytes);
 }
 
 void ReaderConsole::sendBridgeLetter(char letter) {

@@ -313,6 +313,15 @@ TEST_F(Commands, FreeCommandsAndPollingGoOutFramed) {
     EXPECT_EQ(wireAfter(), "S00\rS05UAM01\rS05UAM00\r");
 }
 
+TEST_F(Commands, TheSentTextBoxShowsTheBytesThatWentOut) {
+    auto& c = linked(ReaderKind::RFID, ReaderConsole::TabBefehl);
+    // The link carries one byte per character: the euro sign has none and goes as "?".
+    c.edtBefehl->setText(QString::fromUtf8("Xü€"));
+    c.cmdBefehlSchreiben_Click();
+    EXPECT_EQ(wireAfter(), QByteArray("S03X\xFC?\r"));
+    EXPECT_EQ(c.edtTransMsg[3]->text(), QString::fromUtf8(">> S03Xü?\r"));
+}
+
 TEST_F(Commands, MotorolaPollingIsTheLetterSAndTurnsTheButtonGreen) {
     auto& c = linked(ReaderKind::Motorola, ReaderConsole::TabMeldungen);
     c.Command1_Click();
