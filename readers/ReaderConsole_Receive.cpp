@@ -370,6 +370,8 @@ void ReaderConsole::evaluateRegisterReplies(const QString& telegram) {
             continue;
         if (reply->power) {
             sliAntenne[reply->antenna]->setValue(reply->value);
+            // The slider shows only changes; a value it held already is shown all the same.
+            sliAntenne_Change(reply->antenna);
             chkAntAkt[reply->antenna]->setChecked(reply->value != 0);
         } else {
             edtAntDaempfung[reply->antenna]->setText(AntennaValues::AttenuationText(reply->value));

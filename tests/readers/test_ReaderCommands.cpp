@@ -128,6 +128,15 @@ TEST_F(Commands, LoadingFetchesTheEightRegistersAndShowsThemInTheAntennaRows) {
     EXPECT_TRUE(t.dialogs().messages().isEmpty());
 }
 
+TEST_F(Commands, ALoadedPowerIsShownAlsoWhereTheSliderStoodAtItAlready) {
+    auto& c = linked(ReaderKind::RFID, ReaderConsole::TabAntennen);
+    ASSERT_EQ(c.sliAntenne[0]->value(), 68); // 17 dBm, as register 6A holds
+    c.cmdAntLaden_Click();
+    ASSERT_TRUE(waitUntil([&] { return c.VScroll1[2]->value() == 255; }));
+    EXPECT_EQ(c.lblAntDBM[0]->text(), "50");
+    EXPECT_EQ(c.sliAntenne[0]->toolTip(), "H44/17");
+}
+
 TEST_F(Commands, SavingSendsPowerThenAttenuationAndRefusesBoxesThatHoldNoValidValue) {
     // Link down: the message comes first, whatever the boxes hold.
     auto& down = unlinked(ReaderKind::RFID);
