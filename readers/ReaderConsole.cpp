@@ -211,6 +211,8 @@ QWidget* ReaderConsole::buildTabErfassen() {
     dbgTransponder->setSelectionBehavior(QAbstractItemView::SelectRows);
     dbgTransponder->setSelectionMode(QAbstractItemView::SingleSelection);
     dbgTransponder->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tags of one batch share their leading digits and differ at the end: a cut ID keeps its end.
+    dbgTransponder->setTextElideMode(Qt::ElideLeft);
     grid->addWidget(caption, 0, 0);
     grid->addWidget(dbgTransponder, 1, 0, 6, 1);
 

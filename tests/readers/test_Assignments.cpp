@@ -7,9 +7,12 @@
 #include "readers/TransponderData.h"
 #include "support/ErrorOf.h"
 
+#include <QImage>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 
 namespace {
@@ -223,6 +226,20 @@ TEST_F(Assignments, OnlyStartNumbersThatCanBeBookedAreAssigned) {
     c.cmdTransponderWrite_Click();
     EXPECT_FALSE(c.isWritePending());
     EXPECT_EQ(t.dialogs().countContaining("Startnummer von 0 bis 10000 eingeben!"), 1);
+}
+
+TEST_F(Assignments, TheListShowsTheEndOfALongIdWhereTagsDiffer) {
+    for (const QString& id : {"A", "2801170000000000000000001", "2801170000000000000000002"})
+        assign(id, 1 + rows());
+    ReaderConsole& c = open(ReaderKind::RFID);
+    c.show();
+    c.tabRDIF->setCurrentIndex(ReaderConsole::TabErfassen);
+    c.dbgTransponder->setColumnWidth(0, c.dbgTransponder->fontMetrics().horizontalAdvance("2801170000"));
+    const auto shown = [&](int row) {
+        const QModelIndex cell = c.dataTransponder->index(row, 0);
+        return c.dbgTransponder->viewport()->grab(c.dbgTransponder->visualRect(cell)).toImage();
+    };
+    EXPECT_NE(shown(1), shown(2));
 }
 
 TEST_F(Assignments, AFailedExportLeavesNoHalfFile) {
