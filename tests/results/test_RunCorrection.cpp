@@ -1,6 +1,7 @@
 // Corrections of a run: typed-in rows at a place, start numbers moved against the times, gross
 // times moved, the net time from a wave's start. Database cases run on a copy of the built file.
 #include "platform/DbEngine.h"
+#include "results/ResultEntry.h"
 #include "results/RunCorrection.h"
 #include "support/ErrorOf.h"
 #include "support/TestServices.h"
@@ -77,6 +78,21 @@ TEST(InsertPanel, FieldChecksAndTimeInMilliseconds) {
     EXPECT_TRUE(RunCorrection::WholeNumberParameter(" ").isNull());
     EXPECT_EQ(RunCorrection::WholeNumberParameter(" 12 ").toLongLong(), 12);
     EXPECT_EQ(RunCorrection::WholeNumberParameter("7x").toString(), "7x");
+}
+
+TEST(InsertPanel, NumbersThatDoNotFitTheirExportFieldsAreRefused) {
+    // Places are 16 bits in the export record, the other numbers 32 bits.
+    const RunCorrection::InsertFields ok{"32767", "2147483647", "00:00:01", "2147483647", "", "-2147483648"};
+    EXPECT_TRUE(RunCorrection::InsertFieldsValid(ok));
+    using F = RunCorrection::InsertFields;
+    for (const auto& [field, text] : {std::pair{&F::platz, "32768"}, std::pair{&F::platz, "2147483647"},
+                                      std::pair{&F::platz, "0.4"}, std::pair{&F::startnummer, "99999999999"},
+                                      std::pair{&F::millSekBrutto, "2147483648"},
+                                      std::pair{&F::millSekNetto, "2147483648"}}) {
+        F f = ok;
+        f.*field = text;
+        EXPECT_FALSE(RunCorrection::InsertFieldsValid(f)) << text;
+    }
 }
 
 TEST(NetFromWave, WholeSecondsFromTheWaveStartWithoutWrapping) {
@@ -159,6 +175,22 @@ TEST_F(CorrectionDb, ARowTypedInMakesRoomAtATakenPlaceAndIsOneUnit) {
               0);
     EXPECT_EQ(rows(1), run);
     EXPECT_FALSE(ws.inTransaction());
+}
+
+TEST_F(CorrectionDb, NoPlaceBeyondTheExportRangeIsHandedOutOrMadeByMovingRows) {
+    insert(1, 32766, 5, 1000);
+    EXPECT_EQ(ResultEntry::NextPlace(*db, 1), 32767);
+    insert(1, 32767, 6, 2000);
+    EXPECT_EQ(errorNumberOf([&] { ResultEntry::NextPlace(*db, 1); }), 6);
+    insert(2, 2147483647, 7, 1000); // stored by an older version
+    EXPECT_EQ(errorNumberOf([&] { ResultEntry::NextPlace(*db, 2); }), 6);
+    // Making room at a taken place would push the last row past the range: nothing moves.
+    const QStringList before = rows(1);
+    EXPECT_EQ(errorNumberOf([&] {
+                  RunCorrection::InsertAtPlace(ws, *db, 1, {"32766", "8", "00:00:01", "1000", "", ""}, "");
+              }),
+              6);
+    EXPECT_EQ(rows(1), before);
 }
 
 TEST_F(CorrectionDb, TimeShiftMovesEachRowOfTheRunOnceFromTheChosenTime) {

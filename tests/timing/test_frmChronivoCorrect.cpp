@@ -143,6 +143,17 @@ TEST_F(Correct, DeletingOneResultLeavesAGapAndNoKeepsEverything) {
     EXPECT_EQ(t->dialogs().messages().last(), "Kein Datensatz in der Anzeige!");
 }
 
+TEST_F(Correct, DeletingOneOfSeveralRowsSharingAPlaceDeletesOnlyThatRow) {
+    startWithResults({11, 12, 13});
+    t->services().local.gdbLocal->ExecuteSql("UPDATE Chronvo SET Platzierung = 0");
+    w->RefreshResultViews();
+    selectRow(1);
+    t->dialogs().planMsgBox(MsgBoxResult::Yes);
+    w->cmdDelete_Click();
+    EXPECT_EQ(t->dialogs().messages().last(), "Datensatz gelöscht!");
+    EXPECT_EQ(startnummern(), "0:11 0:13");
+}
+
 TEST_F(Correct, DeletingTheRunClearsItsRowsAndEveryFirstPassAndEndsIt) {
     startWithResults({11, 12});
     chooseRun(2);
@@ -356,6 +367,30 @@ TEST_F(Correct, TypedIntoTheGridTheRowIsStoredWhenTheCursorLeavesIt) {
     Recordset rs = rows();
     rs.MoveNext();
     EXPECT_EQ(rs.Fields("Millisekunden").toInt(), 62000);
+}
+
+TEST_F(Correct, AGridEditBeyondThe32BitMillisecondsIsRefusedAndNothingIsWritten) {
+    startWithResults({42});
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    w->cmdKorrektur_Click();
+    for (const char* typed : {"2147483648", "-2147483649", "99999999999"}) {
+        w->dbgZeiten->setFocus();
+        w->dbgZeiten->edit(w->Data1->index(0, 3));
+        QCoreApplication::processEvents();
+        QWidget* editor = QApplication::focusWidget();
+        ASSERT_NE(editor, w->dbgZeiten);
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(editor, typed);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents(); // the editor commits
+        w->dbgZeiten_RowColChange();
+        QCoreApplication::processEvents(); // the box
+        EXPECT_EQ(t->dialogs().messages().last(), "Fehler: 6 - Überlauf") << typed;
+        EXPECT_EQ(rows().Fields("Millisekunden").toLongLong(), 1000) << typed;
+        EXPECT_EQ(w->Data1->rowTexts(0).value(3), "1000") << typed;
+    }
+    EXPECT_FALSE(backupLog().contains("Platz:"));
 }
 
 TEST_F(Correct, AGridEditWithStartTimesByNumberRecomputesFromTheWave) {
