@@ -191,6 +191,17 @@ StartnummerShift PlanStartnummerShift(const std::vector<GridRow>& rows, Directio
         if (after[pos] != before[pos])
             plan.writes.emplace_back(rows[order[pos]].key, after[pos]);
     }
+    // Rows per start number before and after: a number that loses a row is dropped.
+    std::map<qint32, int> carried;
+    for (int pos = 0; pos < n; ++pos) {
+        ++carried[before[pos]];
+        --carried[after[pos]];
+    }
+    for (const auto& [startnummer, lost] : carried)
+        if (startnummer != 0 && lost > 0) {
+            plan.dropped = startnummer;
+            break;
+        }
     plan.currentRowAfter = n - 1;
     if (currentRow >= 0 && currentRow < n) {
         const qint32 s0 = rows[currentRow].startnummer;

@@ -94,6 +94,10 @@ struct StartnummerShift {
     // Grid row to make current afterwards: the first (in grid order) that carries the start
     // number the current row had, else the last row; -1 for an empty grid.
     int currentRowAfter = -1;
+    // A start number (not 0) that fewer rows would carry after the shift than before, so that
+    // a result of it would lose its number; 0 when there is none. Such a shift must not be
+    // written.
+    qint32 dropped = 0;
 };
 
 // Plans the shift over the grid's rows (in grid order), taken in place order. currentRow is

@@ -302,6 +302,13 @@ void frmChronivo::cmdArrows_Click(int Index) {
         const RunCorrection::StartnummerShift plan = RunCorrection::PlanStartnummerShift(
             rows, Index == 0 ? RunCorrection::Direction::Down : RunCorrection::Direction::Up,
             current.isValid() ? current.row() : -1, selected);
+        // No shift takes a start number from a result: the timekeeper first makes room for it.
+        if (plan.dropped != 0) {
+            m_services.dialogs->MsgBox("Verschiebung nicht möglich!\rDie Startnummer " +
+                                           QString::number(plan.dropped) + " würde dabei eine Zeit verlieren.",
+                                       16);
+            return;
+        }
         RunCorrection::WriteStartnummern(*m_services.local.gwsLocal, db, plan.writes);
 
         NoRedraw quiet(dbgZeiten);

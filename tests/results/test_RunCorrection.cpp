@@ -35,17 +35,24 @@ TEST(StartnummerShift, PlanFollowsThePlacesAcrossGapsAndRowsWithoutANumber) {
         RunCorrection::PlanStartnummerShift(rows, Direction::Down, 2, true);
     using Writes = std::vector<std::pair<qint64, qint32>>;
     EXPECT_EQ(plan.writes, (Writes{{12, 7}, {10, 0}, {13, 9}}));
+    EXPECT_EQ(plan.dropped, 3); // the last number would lose its result: not to be written
     // The current row had no number: afterwards it is the first row carrying 0, place 4.
     EXPECT_EQ(plan.currentRowAfter, 0);
 
     // The same rows, nothing selected, up: every row takes its successor's number.
     plan = RunCorrection::PlanStartnummerShift(rows, Direction::Up, 1, false);
     EXPECT_EQ(plan.writes, (Writes{{11, 0}, {12, 9}, {10, 3}, {13, 0}}));
+    EXPECT_EQ(plan.dropped, 7);
     // Start number 7 left the run: the current row becomes the last one.
     EXPECT_EQ(plan.currentRowAfter, 3);
 
     plan = RunCorrection::PlanStartnummerShift(rows, Direction::Down, 1, true);
     EXPECT_EQ(plan.currentRowAfter, 2); // 7 now stands at place 2
+    EXPECT_EQ(plan.dropped, 3);
+    // Only a row without a number drops out: nothing is lost.
+    EXPECT_EQ(RunCorrection::PlanStartnummerShift({{1, 1, 7}, {2, 2, 3}, {3, 3, 0}}, Direction::Down, -1, false)
+                  .dropped,
+              0);
     EXPECT_EQ(RunCorrection::PlanStartnummerShift({}, Direction::Down, -1, false).currentRowAfter, -1);
 }
 
