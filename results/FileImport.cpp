@@ -31,7 +31,8 @@ void OpenForReading(QFile& file) {
         throw RuntimeError(FileNotFound, QStringLiteral("Datei nicht gefunden: %1").arg(name));
     if (!QFileInfo(name).isReadable())
         throw RuntimeError(PermissionDenied, QStringLiteral("Zugriff verweigert: %1").arg(name));
-    throw RuntimeError(PathFileAccessError, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei: %1").arg(name));
+    throw RuntimeError(PathFileAccessError,
+                       QStringLiteral("Fehler beim Zugriff auf Pfad/Datei: %1").arg(name));
 }
 
 void ReadLines(QIODevice& device, const std::function<void(const QString&)>& line) {

@@ -305,7 +305,8 @@ void frmChronivo::cmdArrows_Click(int Index) {
         // No shift takes a start number from a result: the timekeeper first makes room for it.
         if (plan.dropped != 0) {
             m_services.dialogs->MsgBox("Verschiebung nicht möglich!\rDie Startnummer " +
-                                           QString::number(plan.dropped) + " würde dabei eine Zeit verlieren.",
+                                           QString::number(plan.dropped) +
+                                           " würde dabei eine Zeit verlieren.",
                                        16);
             return;
         }

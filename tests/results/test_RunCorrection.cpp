@@ -50,9 +50,8 @@ TEST(StartnummerShift, PlanFollowsThePlacesAcrossGapsAndRowsWithoutANumber) {
     EXPECT_EQ(plan.currentRowAfter, 2); // 7 now stands at place 2
     EXPECT_EQ(plan.dropped, 3);
     // Only a row without a number drops out: nothing is lost.
-    EXPECT_EQ(RunCorrection::PlanStartnummerShift({{1, 1, 7}, {2, 2, 3}, {3, 3, 0}}, Direction::Down, -1, false)
-                  .dropped,
-              0);
+    plan = RunCorrection::PlanStartnummerShift({{1, 1, 7}, {2, 2, 3}, {3, 3, 0}}, Direction::Down, -1, false);
+    EXPECT_EQ(plan.dropped, 0);
     EXPECT_EQ(RunCorrection::PlanStartnummerShift({}, Direction::Down, -1, false).currentRowAfter, -1);
 }
 
@@ -92,10 +91,10 @@ TEST(InsertPanel, NumbersThatDoNotFitTheirExportFieldsAreRefused) {
     const RunCorrection::InsertFields ok{"32767", "2147483647", "00:00:01", "2147483647", "", "-2147483648"};
     EXPECT_TRUE(RunCorrection::InsertFieldsValid(ok));
     using F = RunCorrection::InsertFields;
-    for (const auto& [field, text] : {std::pair{&F::platz, "32768"}, std::pair{&F::platz, "2147483647"},
-                                      std::pair{&F::platz, "0.4"}, std::pair{&F::startnummer, "99999999999"},
-                                      std::pair{&F::millSekBrutto, "2147483648"},
-                                      std::pair{&F::millSekNetto, "2147483648"}}) {
+    for (const auto& [field, text] :
+         {std::pair{&F::platz, "32768"}, std::pair{&F::platz, "2147483647"}, std::pair{&F::platz, "0.4"},
+          std::pair{&F::startnummer, "99999999999"}, std::pair{&F::millSekBrutto, "2147483648"},
+          std::pair{&F::millSekNetto, "2147483648"}}) {
         F f = ok;
         f.*field = text;
         EXPECT_FALSE(RunCorrection::InsertFieldsValid(f)) << text;

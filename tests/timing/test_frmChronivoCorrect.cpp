@@ -222,7 +222,7 @@ TEST_F(Correct, StartNumbersMoveAgainstTheTimesAlongTheRowsEvenAfterAGap) {
     w->cmdArrows_Click(0);
     EXPECT_EQ(startnummern(), "1:7 3:7 4:9 5:5 6:6");
     EXPECT_EQ(w->dbgZeiten->currentIndex().row(), 2); // 9 now stands at place 4
-    EXPECT_EQ(w->Data2->rowCount(), 4); // counts follow: 5, 6, 7, 9
+    EXPECT_EQ(w->Data2->rowCount(), 4);               // counts follow: 5, 6, 7, 9
 
     chooseRun(3);
     w->cmdArrows_Click(0);
@@ -234,7 +234,8 @@ TEST_F(Correct, NoStartNumberShiftTakesANumberFromAResultAlsoInTheFilteredGrid) 
     w->edtViewStartnummer->setText("103");
     w->edtViewStartnummer_KeyPress(13);
     ASSERT_EQ(w->Data1->rowCount(), 2);
-    const QString refused = "Verschiebung nicht möglich!\rDie Startnummer 103 würde dabei eine Zeit verlieren.";
+    const QString refused =
+        "Verschiebung nicht möglich!\rDie Startnummer 103 würde dabei eine Zeit verlieren.";
     for (int direction : {0, 1}) {
         const int m = mark();
         w->cmdArrows_Click(direction);

@@ -344,7 +344,8 @@ TEST_F(TimeFile, ADamagedReadKeepsItsPlaceAndIsReportedAndAReadErrorStoresNothin
     typeStart("11:30:00");
     QByteArray damaged = tagLine(QTime(12, 0, 30), "40");
     damaged.replace(17, 8, "C06156ZZ");
-    import(tagLine(QTime(12, 0, 0), "42") + "\r\n" + damaged + "\r\n" + tagLine(QTime(12, 1, 0), "43") + "\r\n");
+    import(tagLine(QTime(12, 0, 0), "42") + "\r\n" + damaged + "\r\n" + tagLine(QTime(12, 1, 0), "43") +
+           "\r\n");
     EXPECT_EQ(w->edtCounter->text(), "3");
     Recordset rs = rows();
     ASSERT_EQ(rs.RecordCount(), 2);
