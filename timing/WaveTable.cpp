@@ -7,6 +7,7 @@
 
 #include <QTime>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -16,12 +17,13 @@ namespace {
 
 constexpr qint64 Day = 86400;
 
-// A start number of a wave row, or nothing when the field cannot be one.
+// A start number of a wave row, or nothing when the field cannot be one. Numbers above
+// MaxStartnummer are kept: such a wave still has a start to count down to.
 std::optional<qint32> startnummer(const QString& field) {
     if (!Convert::IsNumeric(field))
         return std::nullopt;
     const qint64 n = Convert::RoundHalfEven(Convert::Val(field));
-    if (n < 0 || n > MaxStartnummer)
+    if (n < 0 || n > std::numeric_limits<qint32>::max())
         return std::nullopt;
     return static_cast<qint32>(n);
 }
@@ -78,7 +80,7 @@ void FillStartZeit(const QStringList& rows, std::vector<QString>& startZeit) {
         const std::optional<Wave> wave = ParseWave(row);
         if (!wave)
             continue;
-        for (qint32 n = wave->von; n <= wave->bis; ++n)
+        for (qint32 n = wave->von; n <= std::min<qint32>(wave->bis, MaxStartnummer); ++n)
             startZeit[static_cast<size_t>(n)] = wave->zeit;
     }
 }

@@ -32,9 +32,10 @@ struct Fields {
 Fields SplitRow(const QString& row);
 QString JoinRow(const QString& von, const QString& bis, const QString& zeit, const QString& bezeichnung);
 
-// A row that can give start times: first and last start number within 0 to MaxStartnummer,
-// and a time of day. Rows with fewer than three fields, or with an empty, non-numeric or
-// out-of-range number, or without a valid time, are not waves.
+// A row that can give start times: first and last start number, whole and not negative within
+// 32 bits, and a time of day. Rows with fewer than three fields, or with an empty, non-numeric or
+// out-of-range number, or without a valid time, are not waves. A wave may reach past
+// MaxStartnummer: only its numbers up to there have a wave start, but it is counted down.
 struct Wave {
     qint32 von = 0;
     qint32 bis = 0;

@@ -1,5 +1,6 @@
 #include "platform/RuntimeError.h"
 #include "support/TestServices.h"
+#include "timing/WaveCountdown.h"
 #include "timing/WaveTable.h"
 #include "timing/frmSettingsStartZeit.h"
 
@@ -88,7 +89,7 @@ TEST(WaveTableRows, StartTimesFollowTheRowsAndLaterRowsWin) {
 
 TEST(WaveTableRows, RowsThatCannotBeWavesFillNothingAndNeverReachBeyondTheTable) {
     std::vector<QString> startZeit;
-    WaveTable::FillStartZeit({"1;10", "x;20;10:00:00;A", "5;;10:00:00;B", "9000;70000;10:00:00;C",
+    WaveTable::FillStartZeit({"1;10", "x;20;10:00:00;A", "5;;10:00:00;B", "9000;99999999999;10:00:00;C",
                               "-5;3;10:00:00;D", "30;40;kaputt;E", "41;42;10:05:00"},
                              startZeit);
     ASSERT_EQ(startZeit.size(), 10001u);
@@ -96,6 +97,22 @@ TEST(WaveTableRows, RowsThatCannotBeWavesFillNothingAndNeverReachBeyondTheTable)
         EXPECT_EQ(startZeit[static_cast<size_t>(n)], "") << n;
     // Three fields are enough; the name is not needed for a start time.
     EXPECT_EQ(startZeit[41], "10:05:00");
+}
+
+// A wave whose range reaches past the last start number that can have a wave start is still a
+// wave: the numbers it covers within that range get its start, and the starter counts it down.
+TEST(WaveTableRows, AWaveReachingPastTheLastNumberKeepsItsStartAndIsCountedDown) {
+    const QStringList rows = {"1;9000;10:00:00;A", "9001;20000;10:05:00;B", "10001;12000;10:10:00;C"};
+    std::vector<QString> startZeit;
+    WaveTable::FillStartZeit(rows, startZeit);
+    ASSERT_EQ(startZeit.size(), 10001u);
+    EXPECT_EQ(startZeit[9000], "10:00:00");
+    EXPECT_EQ(startZeit[9500], "10:05:00");
+    EXPECT_EQ(startZeit[10000], "10:05:00");
+    const std::vector<StarterRow> list = LoadStarterList(rows);
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(StarterRowText(list[1]), "9001;20000;10:05:00");
+    EXPECT_EQ(StarterRowText(list[2]), "10001;12000;10:10:00");
 }
 
 TEST(WaveTableRows, AStoredRowCountIsBoundedAndMissingRowsReadEmpty) {
