@@ -133,9 +133,8 @@ GenerateCheck Generate(const QString& from, const QString& to, const QString& pe
     return GenerateCheck::Generated;
 }
 
-QStringList ReadTableFile(const QByteArray& content, int* skipped) {
-    QStringList rows;
-    int bad = 0;
+TableFile ReadTableFile(const QByteArray& content) {
+    TableFile out;
     // A table saved by a spreadsheet or editor as UTF-8 starts with a byte order mark, which
     // would glue itself to the first start number and cost that wave its start times.
     QByteArray bytes = content;
@@ -153,14 +152,14 @@ QStringList ReadTableFile(const QByteArray& content, int* skipped) {
             continue;
         // The program's own export has one byte per character; UTF-8 is read as such.
         const QString text = isUtf8 ? QString::fromUtf8(line) : QString::fromLatin1(line);
-        if (rows.size() < MaxRows && Convert::IsValidTimeText(SplitRow(text).zeit))
-            rows << text;
+        if (!Convert::IsValidTimeText(SplitRow(text).zeit))
+            ++out.withoutTime;
+        else if (out.rows.size() >= MaxRows)
+            ++out.beyondRowLimit;
         else
-            ++bad;
+            out.rows << text;
     }
-    if (skipped)
-        *skipped = bad;
-    return rows;
+    return out;
 }
 
 QByteArray TableFileContent(const QStringList& rows) {

@@ -79,8 +79,14 @@ GenerateCheck Generate(const QString& from, const QString& to, const QString& pe
 
 // Wave-table file: one row per line, lines ended by CR LF (LF alone is read as well). Reading
 // keeps the lines whose time field is a time of day, as the editor's save does, at most
-// MaxRows of them; `skipped` counts the others (empty lines are not counted).
-QStringList ReadTableFile(const QByteArray& content, int* skipped = nullptr);
+// MaxRows of them, and counts the lines it leaves out by their cause (empty lines are not
+// counted).
+struct TableFile {
+    QStringList rows;
+    int withoutTime = 0;    // lines without a valid start time
+    int beyondRowLimit = 0; // good lines after the first MaxRows
+};
+TableFile ReadTableFile(const QByteArray& content);
 QByteArray TableFileContent(const QStringList& rows);
 
 } // namespace WaveTable

@@ -240,23 +240,43 @@ void frmSettingsStartZeit::cmdImport_Click() {
         QFile file(codi1.fileName);
         if (!file.open(QIODevice::ReadOnly))
             throw RuntimeError(53, "Datei nicht gefunden");
-        int skipped = 0;
-        const QStringList lines = WaveTable::ReadTableFile(file.read(MaxFileBytes), &skipped);
+        QByteArray content = file.read(MaxFileBytes + 1);
+        if (file.error() != QFileDevice::NoError)
+            throw RuntimeError(57, "Fehler beim Lesen der Datei: " + codi1.fileName);
+        // Only whole lines are taken: a line cut by the size limit would lose its end unnoticed.
+        const bool cutAtLimit = content.size() > MaxFileBytes;
+        if (cutAtLimit)
+            content.truncate(content.lastIndexOf('\n', MaxFileBytes - 1) + 1);
+        const WaveTable::TableFile read = WaveTable::ReadTableFile(content);
+
         SettingsStore& settings = *m_services.settings;
         QStringList rows;
-        if (WaveTable::RowCount(settings) > 0 &&
+        if (!read.rows.isEmpty() && WaveTable::RowCount(settings) > 0 &&
             m_services.dialogs->MsgBox("Daten anhängen?", MsgBoxStyle::YesNo | MsgBoxStyle::Question) ==
                 MsgBoxResult::Yes)
             rows = WaveTable::Rows(settings);
-        const int room = WaveTable::MaxRows - static_cast<int>(rows.size());
-        skipped += std::max<int>(0, static_cast<int>(lines.size()) - room);
-        rows += lines.mid(0, std::max(room, 0));
-        WaveTable::SaveRows(settings, rows);
-        QString message = "Daten geladen!";
-        if (skipped > 0)
-            message +=
-                QStringLiteral("\r%1 Zeilen ohne gültige Startzeit wurden nicht übernommen!").arg(skipped);
-        m_services.dialogs->MsgBox(message, 64);
+        const int room = std::max(0, WaveTable::MaxRows - static_cast<int>(rows.size()));
+        const QStringList taken = read.rows.mid(0, room);
+        const int beyondRowLimit = read.beyondRowLimit + static_cast<int>(read.rows.size() - taken.size());
+
+        QString notes;
+        if (read.withoutTime > 0)
+            notes += QStringLiteral("\r%1 Zeilen ohne gültige Startzeit wurden nicht übernommen!")
+                         .arg(read.withoutTime);
+        if (beyondRowLimit > 0)
+            notes += QStringLiteral("\r%1 Zeilen über der Höchstzahl von %2 Zeilen wurden nicht übernommen!")
+                         .arg(beyondRowLimit)
+                         .arg(WaveTable::MaxRows);
+        if (cutAtLimit)
+            notes += "\rDie Datei ist größer als 1 MB, der Rest wurde nicht gelesen!";
+        // A file that gives no wave must not cost the stored table its rows.
+        if (taken.isEmpty()) {
+            m_services.dialogs->MsgBox(
+                "Keine Zeile der Datei ist verwendbar, es wurde nichts geändert!" + notes, 64);
+            return;
+        }
+        WaveTable::SaveRows(settings, rows + taken);
+        m_services.dialogs->MsgBox("Daten geladen!" + notes, 64);
         LoadStartTimes();
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());

@@ -140,20 +140,20 @@ TEST(WaveTableRows, StampingChangesOnlyTheTimeOfTheNamedWave) {
 TEST(WaveTableFile, LinesEndInCrLfAndLinesWithoutATimeAreNotTaken) {
     const QStringList rows = {"1;100;10:00:00;A", "101;200;10:05:00;"};
     EXPECT_EQ(WaveTable::TableFileContent(rows), QByteArray("1;100;10:00:00;A\r\n101;200;10:05:00;\r\n"));
-    int skipped = -1;
-    EXPECT_EQ(WaveTable::ReadTableFile(WaveTable::TableFileContent(rows), &skipped), rows);
-    EXPECT_EQ(skipped, 0);
+    const WaveTable::TableFile own = WaveTable::ReadTableFile(WaveTable::TableFileContent(rows));
+    EXPECT_EQ(own.rows, rows);
+    EXPECT_EQ(own.withoutTime, 0);
     const QByteArray mixed("1;9;9:00:00;LF only\n\r\n\x01\x02garbage\r\n10;19;10:00:00;no line end");
-    EXPECT_EQ(WaveTable::ReadTableFile(mixed, &skipped),
-              QStringList({"1;9;9:00:00;LF only", "10;19;10:00:00;no line end"}));
-    EXPECT_EQ(skipped, 1);
+    const WaveTable::TableFile read = WaveTable::ReadTableFile(mixed);
+    EXPECT_EQ(read.rows, QStringList({"1;9;9:00:00;LF only", "10;19;10:00:00;no line end"}));
+    EXPECT_EQ(read.withoutTime, 1);
 }
 
 TEST(WaveTableFile, ATableSavedAsUtf8WithItsMarkGivesEveryWaveItsStart) {
     // As a spreadsheet writes it: byte order mark first, names in UTF-8.
     const QByteArray utf8("\xEF\xBB\xBF"
                           "1;100;10:00:00;M\xC3\xA4nner\r\n101;200;10:05:00;Frauen\r\n");
-    const QStringList rows = WaveTable::ReadTableFile(utf8);
+    const QStringList rows = WaveTable::ReadTableFile(utf8).rows;
     EXPECT_EQ(rows,
               QStringList({QString::fromUtf8("1;100;10:00:00;M\u00e4nner"), "101;200;10:05:00;Frauen"}));
     std::vector<QString> startZeit;
@@ -162,7 +162,7 @@ TEST(WaveTableFile, ATableSavedAsUtf8WithItsMarkGivesEveryWaveItsStart) {
     EXPECT_EQ(startZeit[100], "10:00:00");
     // The program's own export (one byte per character) reads back unchanged.
     const QStringList latin1 = {QString::fromUtf8("1;100;10:00:00;M\u00e4nner")};
-    EXPECT_EQ(WaveTable::ReadTableFile(WaveTable::TableFileContent(latin1)), latin1);
+    EXPECT_EQ(WaveTable::ReadTableFile(WaveTable::TableFileContent(latin1)).rows, latin1);
 }
 
 // ----- the editor ---------------------------------------------------------------------------
@@ -276,15 +276,57 @@ TEST_F(WaveEditor, ImportAppendsOrReplacesAsAnsweredAndAsksNothingOnAnEmptyTable
     EXPECT_TRUE(t.dialogs().messages().last().startsWith("Daten geladen!\r1 Zeilen"));
     EXPECT_EQ(e.gridRows(), QStringList({"200;300;11:00:00;C"}));
 
-    // An empty file, replacing: nothing is left.
+    // An empty file has no row to take: the table stays as it was, and nothing is asked.
     t.dialogs().planFile(writeFile(""));
-    t.dialogs().planMsgBox(7);
     e.cmdImport_Click();
-    EXPECT_EQ(stored("Rows"), "0");
+    EXPECT_EQ(stored("Rows"), "1");
     // A cancelled dialog does nothing.
     t.dialogs().planFile("");
     e.cmdImport_Click();
     EXPECT_TRUE(t.dialogs().allPlansUsed());
+}
+
+// A file that gives no wave leaves the table alone, and each line that is not taken is
+// reported for the reason it was not taken.
+TEST_F(WaveEditor, AnImportWithoutAUsableRowChangesNothingAndLostLinesAreCountedByTheirCause) {
+    store({"1;100;10:00:00;A"});
+    const QString nothingUsable = "Keine Zeile der Datei ist verwendbar, es wurde nichts geändert!";
+    const QString wave = "1;100;10:00:00;A\r\n";
+    const QByteArray useless[] = {
+        QByteArray("1,100,10:00:00,A\r\n2,200,10:05:00,B\r\n"),
+        QByteArray("\x00\x01\xFF\xFE garbage \x7F", 14),
+        "\xFF\xFE" + QByteArray(reinterpret_cast<const char*>(wave.utf16()), wave.size() * 2)};
+    for (const QByteArray& content : useless) {
+        t.dialogs().planFile(writeFile(content));
+        e.cmdImport_Click();
+        EXPECT_TRUE(t.dialogs().messages().last().startsWith(nothingUsable))
+            << t.dialogs().messages().last().toStdString();
+        EXPECT_EQ(stored("Rows"), "1");
+        EXPECT_EQ(stored("1"), "1;100;10:00:00;A");
+    }
+    EXPECT_TRUE(t.dialogs().allPlansUsed());
+
+    // Appending three waves to a table of 998: two fit, one is cut by the row limit.
+    QStringList full;
+    for (int i = 1; i <= WaveTable::MaxRows - 2; ++i)
+        full << QStringLiteral("%1;%1;10:00:00;").arg(i);
+    store(full);
+    t.dialogs().planFile(writeFile("2001;2001;11:00:00;\r\n2002;2002;11:00:00;\r\n2003;2003;11:00:00;\r\n"));
+    t.dialogs().planMsgBox(6);
+    e.cmdImport_Click();
+    EXPECT_EQ(stored("Rows"), QString::number(WaveTable::MaxRows));
+    EXPECT_EQ(t.dialogs().messages().last(),
+              "Daten geladen!\r1 Zeilen über der Höchstzahl von 1000 Zeilen wurden nicht übernommen!");
+
+    // A file beyond the size limit: the line cut by the limit is not taken, not even in part.
+    const QByteArray huge = "1;50;10:00:00;A\r\n51;99;10:05:00;" + QByteArray(1100000, 'B') + "\r\n";
+    t.dialogs().planFile(writeFile(huge));
+    t.dialogs().planMsgBox(7);
+    e.cmdImport_Click();
+    EXPECT_EQ(stored("Rows"), "1");
+    EXPECT_EQ(stored("1"), "1;50;10:00:00;A");
+    EXPECT_EQ(t.dialogs().messages().last(),
+              "Daten geladen!\rDie Datei ist größer als 1 MB, der Rest wurde nicht gelesen!");
 }
 
 TEST_F(WaveEditor, ExportWritesTheStoredRowsAndImportReadsThemBack) {
