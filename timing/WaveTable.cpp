@@ -68,10 +68,13 @@ QStringList Rows(const SettingsStore& settings) {
     return rows;
 }
 
-void SaveRows(SettingsStore& settings, const QStringList& rows) {
+bool SaveRows(SettingsStore& settings, const QStringList& rows) {
+    QList<QPair<QString, QString>> values;
+    values.reserve(rows.size() + 1);
     for (int i = 0; i < rows.size(); ++i)
-        settings.SaveSetting(Section, QString::number(i + 1), rows[i]);
-    settings.SaveSetting(Section, "Rows", QString::number(rows.size()));
+        values.append({QString::number(i + 1), rows[i]});
+    values.append({"Rows", QString::number(rows.size())});
+    return settings.ReplaceSection(Section, values);
 }
 
 void FillStartZeit(const QStringList& rows, std::vector<QString>& startZeit) {

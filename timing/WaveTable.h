@@ -47,8 +47,9 @@ std::optional<Wave> ParseWave(const QString& row);
 // Rows as stored: Rows read as a number and bounded to 0..MaxRows; a missing key reads as "".
 int RowCount(const SettingsStore& settings);
 QStringList Rows(const SettingsStore& settings);
-// Stores the rows under "1".. and sets Rows to their number.
-void SaveRows(SettingsStore& settings, const QStringList& rows);
+// Stores the rows under "1".. and sets Rows to their number, replacing the whole section in
+// one write. False when the store could not be written.
+[[nodiscard]] bool SaveRows(SettingsStore& settings, const QStringList& rows);
 
 // The start time of every start number 0 to MaxStartnummer (the vector is resized to that):
 // cleared first, then each wave in table order writes its time over its range, so later rows

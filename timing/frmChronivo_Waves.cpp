@@ -131,9 +131,8 @@ void frmChronivo::cmdSetStartZeit_Click(int Index) {
     SettingsStore& settings = *m_services.settings;
     const QStringList rows = WaveTable::Rows(settings);
     const QStringList stamped = WaveTable::StampWave(rows, name, time);
-    for (int i = 0; i < rows.size(); ++i)
-        if (stamped[i] != rows[i])
-            settings.SaveSetting(WaveTable::Section, QString::number(i + 1), stamped[i]);
+    if (stamped != rows && !WaveTable::SaveRows(settings, stamped))
+        showError(75, "Fehler beim Zugriff auf Pfad/Datei: " + settings.location());
     BuildStartZeitButtons();
     LoadStartZeitenArray();
 }

@@ -184,6 +184,13 @@ void frmSettingsStartZeit::showError(long number, const QString& description) {
     m_services.dialogs->MsgBox(QStringLiteral("Fehler: %1 - %2").arg(number).arg(description), 16);
 }
 
+bool frmSettingsStartZeit::saveRows(const QStringList& rows) {
+    if (WaveTable::SaveRows(*m_services.settings, rows))
+        return true;
+    showError(75, "Fehler beim Zugriff auf Pfad/Datei: " + m_services.settings->location());
+    return false;
+}
+
 void frmSettingsStartZeit::commitGridEdit() {
     // A button pressed by its key takes no focus, so a cell still being typed in would keep
     // its text to itself; leaving the cell hands the text to the grid.
@@ -226,7 +233,8 @@ void frmSettingsStartZeit::cmdSave_Click() {
             continue;
         rows << WaveTable::JoinRow(field(ColVon), field(ColBis), field(ColZeit), field(ColBezeichnung));
     }
-    WaveTable::SaveRows(*m_services.settings, rows);
+    if (!saveRows(rows))
+        return;
     m_services.dialogs->MsgBox(QStringLiteral("%1 Datensätze gespeichert!").arg(rows.size()), 64);
     LoadStartTimes();
 }
@@ -275,7 +283,8 @@ void frmSettingsStartZeit::cmdImport_Click() {
                 "Keine Zeile der Datei ist verwendbar, es wurde nichts geändert!" + notes, 64);
             return;
         }
-        WaveTable::SaveRows(settings, rows + taken);
+        if (!saveRows(rows + taken))
+            return;
         m_services.dialogs->MsgBox("Daten geladen!" + notes, 64);
         LoadStartTimes();
     } catch (const RuntimeError& e) {
@@ -304,10 +313,9 @@ void frmSettingsStartZeit::cmdDelete_Click() {
     if (m_services.dialogs->MsgBox("Daten wirklich löschen?", MsgBoxStyle::YesNo | MsgBoxStyle::Question) !=
         MsgBoxResult::Yes)
         return;
-    SettingsStore& settings = *m_services.settings;
-    settings.DeleteSection(WaveTable::Section);
-    settings.SaveSetting(WaveTable::Section, "Rows", "0");
-    settings.SaveSetting("frmChronivo", "LaufNrStartzeit", "False");
+    if (!saveRows({}))
+        return;
+    m_services.settings->SaveSetting("frmChronivo", "LaufNrStartzeit", "False");
     LoadStartTimes();
 }
 

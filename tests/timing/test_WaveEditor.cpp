@@ -1,16 +1,22 @@
 #include "platform/RuntimeError.h"
+#include "platform/SettingsStore.h"
 #include "support/TestServices.h"
 #include "timing/WaveCountdown.h"
 #include "timing/WaveTable.h"
 #include "timing/frmSettingsStartZeit.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -115,6 +121,41 @@ TEST(WaveTableRows, AWaveReachingPastTheLastNumberKeepsItsStartAndIsCountedDown)
     EXPECT_EQ(StarterRowText(list[2]), "10001;12000;10:10:00");
 }
 
+// The table is stored in one write: a program killed while saving leaves the old table or the
+// new one, never a mix. The kill comes as soon as the settings file first changes.
+TEST(WaveTableRows, AKillWhileSavingLeavesTheOldOrTheNewTableWhole) {
+    TestServices t;
+    const auto table = [](const QString& time, const QString& name) {
+        QStringList rows;
+        for (int i = 1; i <= WaveTable::MaxRows; ++i)
+            rows << QStringLiteral("%1;%1;%2;%3").arg(i).arg(time, name);
+        return rows;
+    };
+    const QStringList before = table("10:00:00", "alt");
+    const QStringList after = table("11:00:00", "neu");
+    ASSERT_TRUE(WaveTable::SaveRows(t.settings(), before));
+    const QString file = t.settings().location();
+    const auto content = [&] {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray old = content();
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        _exit(WaveTable::SaveRows(t.settings(), after) ? 0 : 1);
+    }
+    QElapsedTimer waited;
+    waited.start();
+    while (content() == old && waited.elapsed() < 10000) {
+    }
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    const QStringList left = WaveTable::Rows(SettingsStore("Vek. Chronivo", file));
+    EXPECT_TRUE(left == before || left == after)
+        << left.filter("neu").size() << " new rows, " << left.filter("alt").size() << " old rows";
+}
+
 TEST(WaveTableRows, AStoredRowCountIsBoundedAndMissingRowsReadEmpty) {
     TestServices t;
     t.settings().SaveSetting("StartZeiten", "Rows", "2147483647");
@@ -176,7 +217,7 @@ struct WaveEditor : ::testing::Test {
         e.Form_Activate();
     }
     void store(const QStringList& rows) {
-        WaveTable::SaveRows(t.settings(), rows);
+        ASSERT_TRUE(WaveTable::SaveRows(t.settings(), rows));
         e.LoadStartTimes();
     }
     void fields(const QString& from, const QString& to, const QString& per, const QString& time,
