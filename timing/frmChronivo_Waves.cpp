@@ -140,8 +140,10 @@ void frmChronivo::cmdSetStartZeit_Click(int Index) {
 void frmChronivo::cmdAutoStart_Click() {
     chkLaufNrStartzeit->setChecked(true);
     if (!m_frmStartRun) {
+        // A run the starter starts is a wave start, also when the box was unticked since
+        // (a run's end unticks it): the start that ticks it first is the one pressed.
         m_frmStartRun = new frmStartRun(
-            m_services, [this] { cmdStart_Click(); }, this);
+            m_services, [this] { cmdStartVorgabe_Click(); }, this);
         m_frmStartRun->Form_Load();
     }
     m_frmStartRun->show();

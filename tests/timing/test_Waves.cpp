@@ -164,6 +164,39 @@ TEST_F(Waves, TheCountdownButtonOpensOneStarterThatStartsTheRunAtTheFirstWave) {
     EXPECT_EQ(setting("Lauf1Startzeit"), "10:00:00");
 }
 
+// Ending a run unticks start times by start number; a countdown started again from the open
+// starter must still start its run with them.
+TEST_F(Waves, ARunStartedByTheStarterAlwaysTakesItsStartsFromTheWaves) {
+    table({"1;100;10:00:00;A"});
+    start();
+    at(9, 59, 58);
+    w->cmdAutoStart->click();
+    frmStartRun* starter = w->m_frmStartRun;
+    starter->cmdStart->click();
+    at(10, 0, 0);
+    starter->Timer2_Timer();
+    ASSERT_TRUE(w->cmdWertung->isEnabled());
+    at(10, 0, 1);
+    starter->Timer2_Timer();
+    w->mnuLaufBeenden_Click();
+    ASSERT_FALSE(w->chkLaufNrStartzeit->isChecked());
+
+    table({"1;20;10:30:00;A", "21;40;10:30:30;B"});
+    at(10, 29, 0);
+    starter->cmdStart->click();
+    at(10, 30, 0);
+    starter->Timer2_Timer();
+    ASSERT_TRUE(w->cmdWertung->isEnabled());
+    EXPECT_TRUE(w->chkLaufNrStartzeit->isChecked());
+    EXPECT_EQ(setting("LaufNrStartzeit"), "1");
+    at(10, 31, 15, 400);
+    enter("25");
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(field(rs, 0, "Starttime").toString(), "10:30:30");
+    EXPECT_EQ(field(rs, 0, "Wertungstime").toString(), "00:00:45");
+}
+
 TEST_F(Waves, TheDeviceSettingsOpenFromTheMenu) {
     start();
     QString caption;
