@@ -4,6 +4,7 @@
 #include "core/modChronivo.h"
 #include "platform/RuntimeError.h"
 #include "platform/SettingsStore.h"
+#include "results/Cp1252.h"
 
 #include <QTime>
 
@@ -153,8 +154,7 @@ TableFile ReadTableFile(const QByteArray& content) {
             line.chop(1);
         if (line.isEmpty())
             continue;
-        // The program's own export has one byte per character; UTF-8 is read as such.
-        const QString text = isUtf8 ? QString::fromUtf8(line) : QString::fromLatin1(line);
+        const QString text = isUtf8 ? QString::fromUtf8(line) : Cp1252::Decode(line);
         if (!Convert::IsValidTimeText(SplitRow(text).zeit))
             ++out.withoutTime;
         else if (out.rows.size() >= MaxRows)
@@ -165,10 +165,17 @@ TableFile ReadTableFile(const QByteArray& content) {
     return out;
 }
 
+int FirstUnwritableRow(const QStringList& rows) {
+    for (int i = 0; i < rows.size(); ++i)
+        if (Cp1252::Decode(Cp1252::Encode(rows[i])) != rows[i])
+            return i;
+    return -1;
+}
+
 QByteArray TableFileContent(const QStringList& rows) {
     QByteArray out;
     for (const QString& row : rows)
-        out += row.toLatin1() + "\r\n";
+        out += Cp1252::Encode(row) + "\r\n";
     return out;
 }
 

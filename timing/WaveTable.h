@@ -78,7 +78,9 @@ enum class GenerateCheck {
 GenerateCheck Generate(const QString& from, const QString& to, const QString& perWave, const QString& time,
                        const QString& seconds, const std::function<void(const GeneratedRow&)>& row);
 
-// Wave-table file: one row per line, lines ended by CR LF (LF alone is read as well). Reading
+// Wave-table file: one row per line, lines ended by CR LF (LF alone is read as well), in
+// Windows-1252 like the program's other files; a file that is valid UTF-8 (with or without
+// byte order mark) is read as UTF-8, since a file written elsewhere often is. Reading
 // keeps the lines whose time field is a time of day, as the editor's save does, at most
 // MaxRows of them, and counts the lines it leaves out by their cause (empty lines are not
 // counted).
@@ -88,6 +90,9 @@ struct TableFile {
     int beyondRowLimit = 0; // good lines after the first MaxRows
 };
 TableFile ReadTableFile(const QByteArray& content);
+// The index of the first row with a character Windows-1252 lacks, or -1 when the file can
+// hold every row as it stands.
+int FirstUnwritableRow(const QStringList& rows);
 QByteArray TableFileContent(const QStringList& rows);
 
 } // namespace WaveTable

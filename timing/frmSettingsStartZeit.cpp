@@ -298,9 +298,19 @@ void frmSettingsStartZeit::cmdExport_Click() {
         codi1.filter = FileFilter;
         if (!m_services.dialogs->ShowSave(codi1) || codi1.fileName.trimmed().isEmpty())
             return;
+        const QStringList rows = WaveTable::Rows(*m_services.settings);
+        // A name written with "?" in place of a letter would come back as another name.
+        if (const int bad = WaveTable::FirstUnwritableRow(rows); bad >= 0) {
+            m_services.dialogs->MsgBox(
+                QStringLiteral("Zeile %1 \"%2\" enthält Zeichen, die in der Datei nicht geschrieben werden "
+                               "können!\rEs wurde nichts gespeichert.")
+                    .arg(bad + 1)
+                    .arg(rows[bad]),
+                16);
+            return;
+        }
         QSaveFile file(codi1.fileName);
-        if (!file.open(QIODevice::WriteOnly) ||
-            file.write(WaveTable::TableFileContent(WaveTable::Rows(*m_services.settings))) < 0 ||
+        if (!file.open(QIODevice::WriteOnly) || file.write(WaveTable::TableFileContent(rows)) < 0 ||
             !file.commit())
             throw RuntimeError(75, "Fehler beim Zugriff auf Pfad/Datei: " + codi1.fileName);
         m_services.dialogs->MsgBox("Daten gespeichert!", 64);

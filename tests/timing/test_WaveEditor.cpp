@@ -385,6 +385,40 @@ TEST_F(WaveEditor, ExportWritesTheStoredRowsAndImportReadsThemBack) {
     EXPECT_EQ(t.dialogs().lastFileRequest.fileName, path);
 }
 
+// The table file is written and read in Windows-1252, as the program's other files are; UTF-8
+// from elsewhere still reads, and a name the file cannot hold is reported, not changed.
+TEST_F(WaveEditor, TheTableFileSurvivesItsOwnExportAndImportAndANameItCannotHoldIsReported) {
+    const QString zurich = QString::fromUtf8("1;100;10:00:00;Zürich €uro");
+    const QString lodz = QString::fromUtf8("101;200;10:05:00;Łódź");
+    const QString path = writeFile("alter Inhalt\r\n");
+    store({zurich, lodz});
+    t.dialogs().planFile(path);
+    e.cmdExport_Click();
+    EXPECT_TRUE(t.dialogs().messages().last().contains(lodz)) << t.dialogs().messages().last().toStdString();
+    EXPECT_EQ(t.dialogs().shown().back().style, 16);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("alter Inhalt\r\n"));
+    f.close();
+
+    store({zurich});
+    t.dialogs().planFile(path);
+    e.cmdExport_Click();
+    EXPECT_EQ(t.dialogs().messages().last(), "Daten gespeichert!");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("1;100;10:00:00;Z\xFCrich \x80uro\r\n"));
+    store({"1;1;09:00:00;x"});
+    t.dialogs().planFile(path);
+    t.dialogs().planMsgBox(7);
+    e.cmdImport_Click();
+    EXPECT_EQ(stored("1"), zurich);
+
+    t.dialogs().planFile(writeFile("1;100;10:00:00;Z\xC3\xBCrich \xE2\x82\xACuro\r\n"));
+    t.dialogs().planMsgBox(7);
+    e.cmdImport_Click();
+    EXPECT_EQ(stored("1"), zurich);
+}
+
 TEST_F(WaveEditor, DeleteAsksAndThenClearsTheTableAndSwitchesStartTimesByNumberOff) {
     store({"1;100;10:00:00;A"});
     t.settings().SaveSetting("frmChronivo", "LaufNrStartzeit", "1");
