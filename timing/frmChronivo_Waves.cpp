@@ -76,7 +76,10 @@ void frmChronivo::BuildStartZeitButtons() {
     const QStringList rows = WaveTable::Rows(*m_services.settings);
     for (int p = 0; p < rows.size(); ++p) {
         const WaveTable::Fields f = WaveTable::SplitRow(rows[p]);
-        const QString caption = f.bezeichnung + " startet " + f.zeit + " (" + f.von + "-" + f.bis + ")";
+        // Every part of the caption comes from the table; an "&" in it is shown, never taken
+        // as the button's shortcut.
+        QString caption = f.bezeichnung + " startet " + f.zeit + " (" + f.von + "-" + f.bis + ")";
+        caption.replace('&', QLatin1String("&&"));
         bool matched = false;
         for (int b = 0; b < 10; ++b) {
             if (cmdSetStartZeit[b]->property("Tag").toString() == f.bezeichnung) {

@@ -6,7 +6,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeySequence>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -59,6 +61,18 @@ TEST_F(Waves, ButtonsShowTheWavesAndAreMatchedByName) {
     EXPECT_EQ(w->StartZeit[55], "10:10:00");
     EXPECT_EQ(w->StartZeit[150], "10:20:00");
     EXPECT_EQ(w->StartZeit[250], "10:30:00");
+}
+
+// A wave's name is shown as it stands: an "&" in it is no underlined shortcut.
+TEST_F(Waves, AnAmpersandInAWaveNameIsShownAndMakesNoShortcut) {
+    start();
+    table({"1;100;10:00:00;M&F", "101;200;10:05:00;A && B"});
+    reload();
+    const auto shownText = [](QString text) { return text.replace(QRegularExpression("&(.)"), "\\1"); };
+    EXPECT_EQ(shownText(caption(0)), "M&F startet 10:00:00 (1-100)");
+    EXPECT_EQ(shownText(caption(1)), "A && B startet 10:05:00 (101-200)");
+    EXPECT_TRUE(QKeySequence::mnemonic(caption(0)).isEmpty());
+    EXPECT_EQ(w->cmdSetStartZeit[0]->property("Tag").toString(), "M&F");
 }
 
 TEST_F(Waves, AnEleventhWaveHasAStartTimeButNoButtonAndRemovedWavesLeaveNoTime) {
