@@ -2,6 +2,7 @@
 
 #include "platform/RuntimeError.h"
 #include "platform/Services.h"
+#include "timing/Twips.h"
 #include "timing/WaveTable.h"
 #include "timing/frmSettings.h"
 #include "timing/frmSettingsStartZeit.h"
@@ -14,6 +15,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -97,6 +100,11 @@ void frmChronivo::BuildStartZeitButtons() {
             edtImZiel[p]->setProperty("Tag", f.zeit);
         }
     }
+    // The buttons stand right of the grids. While one is shown the window cannot be narrower
+    // than they need, whatever widens or narrows it (start-up, a run's end, the user).
+    const bool shown = std::any_of(cmdSetStartZeit.begin(), cmdSetStartZeit.end(),
+                                   [](QPushButton* b) { return !b->isHidden(); });
+    setMinimumWidth(shown ? Twips::px(Twips::WaveWidth) : 0);
 }
 
 void frmChronivo::chkLaufNrStartzeit_Click() {
