@@ -132,7 +132,7 @@ TEST(WaveTableRows, AKillWhileSavingLeavesTheOldOrTheNewTableWhole) {
         return rows;
     };
     const QStringList before = table("10:00:00", "alt");
-    const QStringList after = table("11:00:00", "neu");
+    const QStringList after = table("11:00:00", "neue Welle");
     ASSERT_TRUE(WaveTable::SaveRows(t.settings(), before));
     const QString file = t.settings().location();
     const auto content = [&] {
@@ -153,7 +153,7 @@ TEST(WaveTableRows, AKillWhileSavingLeavesTheOldOrTheNewTableWhole) {
     waitpid(child, nullptr, 0);
     const QStringList left = WaveTable::Rows(SettingsStore("Vek. Chronivo", file));
     EXPECT_TRUE(left == before || left == after)
-        << left.filter("neu").size() << " new rows, " << left.filter("alt").size() << " old rows";
+        << left.filter("neue Welle").size() << " new rows, " << left.filter("alt").size() << " old rows";
 }
 
 TEST(WaveTableRows, AStoredRowCountIsBoundedAndMissingRowsReadEmpty) {
