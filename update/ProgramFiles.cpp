@@ -53,14 +53,14 @@ bool IsRunnableProgram(const QString& file, QString& reason) {
                          "ELF")) {
         // Not an ELF system: at least the same kind of program file as the running one.
         if (mine.size() < 4 || !theirs.startsWith(mine.left(4))) {
-            reason = QStringLiteral("kein Programm für dieses System");
+            reason = QStringLiteral("kein Programmformat dieses Systems");
             return false;
         }
         return true;
     }
     if (theirs.size() < HeaderSize || !theirs.startsWith("\x7f"
                                                          "ELF")) {
-        reason = QStringLiteral("kein Programm für dieses System");
+        reason = QStringLiteral("kein Programmformat dieses Systems");
         return false;
     }
     if (theirs[4] != mine[4]) {
