@@ -10,6 +10,7 @@
 
 #include "platform/SafeFile.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -79,7 +80,7 @@ QString QtHttp::OpenURL(const QString& url) {
     QByteArray body;
     bool tooBig = false;
     runGet(
-        url, m_timeoutMs, m_overallMs, MaxTextBytes,
+        url, m_timeoutMs, std::min(m_overallMs, TextOverallMs), MaxTextBytes,
         [&](const QByteArray& piece) {
             if (body.size() + piece.size() > MaxTextBytes) {
                 tooBig = true;

@@ -34,6 +34,8 @@ public:
     static constexpr int DefaultTimeoutMs = 30000;
     // Even a slow line brings a program of tens of megabytes in well under this.
     static constexpr int DefaultOverallMs = 10 * 60 * 1000;
+    // The version list is a few lines: it gets at most this long in all.
+    static constexpr int TextOverallMs = 60 * 1000;
     // A program archive is tens of megabytes; far more is not one.
     static constexpr qint64 MaxDownloadBytes = qint64(300) << 20;
     // The version list is a few lines; anything far bigger is not one.
