@@ -58,8 +58,10 @@ QString SystemErrorText(int errnum) {
         return QStringLiteral("Zugriff verweigert");
     case ENOSPC:
         return QStringLiteral("Datenträger voll");
+#ifdef EDQUOT
     case EDQUOT:
         return QStringLiteral("Speicherkontingent erschöpft");
+#endif
     case EROFS:
         return QStringLiteral("Datenträger ist schreibgeschützt");
     case EIO:
@@ -82,7 +84,9 @@ QString SystemErrorText(int errnum) {
     case EXDEV:
         return QStringLiteral("Ziel liegt auf einem anderen Datenträger");
     case EBUSY:
+#ifdef ETXTBSY
     case ETXTBSY:
+#endif
         return QStringLiteral("Datei ist in Gebrauch");
     case EBADF:
         return QStringLiteral("Datei ist nicht geöffnet");
