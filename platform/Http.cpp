@@ -5,9 +5,12 @@
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSaveFile>
+#include <QTimer>
 #include <QUrl>
 
+#include "platform/SafeFile.h"
+
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -24,18 +27,30 @@ QNetworkRequest freshRequest(const QString& url, int timeoutMs) {
     return request;
 }
 
-// Runs one GET to its end. `chunk` gets every piece of the body as it arrives and answers
-// false to abort the transfer. The event loop keeps painting but holds user input back.
-void runGet(const QString& url, int timeoutMs, const std::function<bool(const QByteArray&)>& chunk,
+// Runs one GET to its end, or aborts it after `overallMs` however much it still receives,
+// and at once when the server announces a body longer than `maxBytes`. `chunk` gets every
+// piece of the body as it arrives and answers false to abort the transfer. The event loop
+// keeps painting but holds user input back.
+void runGet(const QString& url, int timeoutMs, int overallMs, qint64 maxBytes,
+            const std::function<bool(const QByteArray&)>& chunk,
             const std::function<void(QNetworkReply&)>& done) {
     QNetworkAccessManager manager;
     manager.setProxy(QNetworkProxy::NoProxy);
     QNetworkReply* reply = manager.get(freshRequest(url, timeoutMs));
     QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, &loop, [&] {
+        const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (announced.isValid() && announced.toLongLong() > maxBytes)
+            reply->abort();
+    });
     QObject::connect(reply, &QNetworkReply::readyRead, &loop, [&] {
         if (!chunk(reply->readAll()))
             reply->abort();
     });
+    QTimer overall;
+    overall.setSingleShot(true);
+    QObject::connect(&overall, &QTimer::timeout, reply, &QNetworkReply::abort);
+    overall.start(overallMs);
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     if (!reply->isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
@@ -65,7 +80,7 @@ QString QtHttp::OpenURL(const QString& url) {
     QByteArray body;
     bool tooBig = false;
     runGet(
-        url, m_timeoutMs,
+        url, m_timeoutMs, std::min(m_overallMs, TextOverallMs), MaxTextBytes,
         [&](const QByteArray& piece) {
             if (body.size() + piece.size() > MaxTextBytes) {
                 tooBig = true;
@@ -85,26 +100,22 @@ QString QtHttp::OpenURL(const QString& url) {
 
 bool QtHttp::DownloadFile(const QString& url, const QString& fileName) {
     // Written beside the target and put in place only when complete.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
+    SafeFile file(fileName);
+    if (!file.open())
         return false;
     qint64 received = 0;
     bool ok = false;
     runGet(
-        url, m_timeoutMs,
+        url, m_timeoutMs, m_overallMs, m_maxDownloadBytes,
         [&](const QByteArray& piece) {
             received += piece.size();
-            return file.write(piece) == piece.size();
+            return received <= m_maxDownloadBytes && file.file().write(piece) == piece.size();
         },
         [&](QNetworkReply& reply) {
             const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
             const QVariant announced = reply.header(QNetworkRequest::ContentLengthHeader);
-            ok = reply.error() == QNetworkReply::NoError && status == 200 &&
+            ok = reply.error() == QNetworkReply::NoError && status == 200 && received <= m_maxDownloadBytes &&
                  (!announced.isValid() || announced.toLongLong() == received);
         });
-    if (!ok) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return ok && file.commit();
 }

@@ -22,17 +22,28 @@ public:
 // HTTP over QNetworkAccessManager, bypassing every cache and proxy.
 class QtHttp final : public Http {
 public:
-    // A request ends when no byte arrived for `timeoutMs`.
-    explicit QtHttp(int timeoutMs = DefaultTimeoutMs) : m_timeoutMs(timeoutMs) {}
+    // A request ends when no byte arrived for `timeoutMs`, or when it took `overallMs` in all;
+    // a download ends unfinished when it would exceed `maxDownloadBytes`.
+    explicit QtHttp(int timeoutMs = DefaultTimeoutMs, int overallMs = DefaultOverallMs,
+                    qint64 maxDownloadBytes = MaxDownloadBytes)
+        : m_timeoutMs(timeoutMs), m_overallMs(overallMs), m_maxDownloadBytes(maxDownloadBytes) {}
 
     QString OpenURL(const QString& url) override;
     bool DownloadFile(const QString& url, const QString& fileName) override;
 
     static constexpr int DefaultTimeoutMs = 30000;
+    // Even a slow line brings a program of tens of megabytes in well under this.
+    static constexpr int DefaultOverallMs = 10 * 60 * 1000;
+    // The version list is a few lines: it gets at most this long in all.
+    static constexpr int TextOverallMs = 60 * 1000;
+    // A program archive is tens of megabytes; far more is not one.
+    static constexpr qint64 MaxDownloadBytes = qint64(300) << 20;
     // The version list is a few lines; anything far bigger is not one.
     static constexpr qint64 MaxTextBytes = 1 << 20;
     static constexpr const char* AgentName = "VB OpenUrl";
 
 private:
     int m_timeoutMs;
+    int m_overallMs;
+    qint64 m_maxDownloadBytes;
 };

@@ -87,6 +87,14 @@ public:
 // when its data checked out, so a damaged entry never leaves a half-written file.
 class LibzipUnzipper final : public Unzipper {
 public:
+    // A program archive unpacks to tens of megabytes; one that would unpack to more than
+    // `maxBytes` in all is refused.
+    explicit LibzipUnzipper(qint64 maxBytes = MaxUnpackedBytes) : m_maxBytes(maxBytes) {}
+    static constexpr qint64 MaxUnpackedBytes = qint64(400) << 20;
+
     int unzip(const QString& archive, const QString& folder, const UnzipOptions& options,
               UnzipCallbacks& callbacks) override;
+
+private:
+    qint64 m_maxBytes;
 };

@@ -6,8 +6,10 @@
 #include "update/CGUnzipFiles.h"
 #include "update/ProgramFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 std::optional<ProductRow> LookupProduct(int productNumber, const QString& ownProgramFileName) {
     if (productNumber == ThisProductNumber)
@@ -79,35 +81,45 @@ bool OnlineUpdate::CheckForUpdate() {
                            MsgBoxStyle::YesNo + MsgBoxStyle::Information);
         if (answer != MsgBoxResult::Yes)
             continue;
-        const QString localArchive = temp + product->archiveName;
+        // A folder of its own, made fresh for this download and removed afterwards: in the
+        // shared temp folder anyone may have put files or links under the archive's names.
+        QTemporaryDir work(temp + QStringLiteral("chronivo-update-XXXXXX"));
+        if (!work.isValid()) {
+            dialogs.MsgBox(QStringLiteral("Im Ordner %1 lässt sich kein Arbeitsordner für das Update "
+                                          "anlegen; das Update wird nicht installiert.")
+                               .arg(temp),
+                           MsgBoxStyle::Critical);
+            continue;
+        }
+        const QString folder = work.path() + QStringLiteral("/");
+        const QString localArchive = folder + product->archiveName;
         if (!DownloadFile(base + product->archiveName, localArchive))
             continue;
-        if (install(localArchive, temp, *product))
+        if (install(localArchive, folder, *product))
             installed = true;
     }
     return installed;
 }
 
-bool OnlineUpdate::install(const QString& localArchive, const QString& temp, const ProductRow& product) {
+bool OnlineUpdate::install(const QString& localArchive, const QString& folder, const ProductRow& product) {
     Dialogs& dialogs = *m_services.dialogs;
-    // Only what this archive holds may be installed: a program file left over from an
-    // earlier update must not pass for it when this one fails to unpack.
-    const QString newFile = temp + product.programFileName;
-    if (QFileInfo::exists(newFile) && !QFile::remove(newFile)) {
-        dialogs.MsgBox(QStringLiteral("Die alte Datei %1 lässt sich nicht entfernen; das Update wird nicht "
-                                      "installiert.")
-                           .arg(newFile),
-                       MsgBoxStyle::Critical);
-        return false;
-    }
+    const QString newFile = folder + product.programFileName;
     CGUnzipFiles unzip(*m_services.unzipper, dialogs);
     unzip.setZipFileName(localArchive);
-    unzip.setExtractDir(temp);
+    unzip.setExtractDir(folder);
     unzip.setHonorDirectories(false);
     if (unzip.Unzip() != 0)
         dialogs.MsgBox(unzip.GetLastMessage(), MsgBoxStyle::OkOnly);
-    if (!modGlobal::FileExists(newFile))
+    if (!QFileInfo::exists(newFile) && !QFileInfo(newFile).isSymLink())
         return false;
+    QString reason;
+    if (!IsRunnableProgram(newFile, reason)) {
+        dialogs.MsgBox(QStringLiteral("Die heruntergeladene Datei %1 ist kein ausführbares Programm für "
+                                      "dieses System (%2).\rDas Programm bleibt in der bisherigen Version.")
+                           .arg(product.programFileName, reason),
+                       MsgBoxStyle::Critical);
+        return false;
+    }
     const QString target = m_services.programFile;
     const QString backup =
         target + QStringLiteral("_") + m_services.clock->now().toString(QStringLiteral("yyyyMMddhhmmss"));

@@ -52,8 +52,9 @@ public:
     bool DownloadFile(const QString& url, const QString& fileName);
 
 private:
-    // Unpacks the downloaded archive and installs its program file; true when installed.
-    bool install(const QString& localArchive, const QString& temp, const ProductRow& product);
+    // Unpacks the downloaded archive into its folder (ending with a separator) and installs
+    // its program file when it is one this system can run; true when installed.
+    bool install(const QString& localArchive, const QString& folder, const ProductRow& product);
 
     Services& m_services;
 };

@@ -1,5 +1,6 @@
 #include "update/ProgramFiles.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -15,6 +16,80 @@ PVOID g_wow64State = nullptr;
 #endif
 
 } // namespace
+
+namespace {
+
+QByteArray header(const QString& file, int size) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.read(size) : QByteArray();
+}
+
+} // namespace
+
+bool IsRunnableProgram(const QString& file, QString& reason) {
+    const QFileInfo info(file);
+    if (info.isSymLink() || !info.isFile()) {
+        reason = QStringLiteral("keine gewöhnliche Datei");
+        return false;
+    }
+    if (info.size() == 0) {
+        reason = QStringLiteral("die Datei ist leer");
+        return false;
+    }
+    // ELF: magic, class, byte order and version in the first seven bytes; the file type
+    // (executable or position-independent) at 16 and the machine at 18, both two bytes.
+    constexpr int HeaderSize = 20;
+    const QByteArray mine = header(QCoreApplication::applicationFilePath(), HeaderSize);
+    const QByteArray theirs = header(file, HeaderSize);
+#ifdef Q_OS_WIN
+    Q_UNUSED(mine);
+    if (!theirs.startsWith("MZ")) {
+        reason = QStringLiteral("kein Windows-Programm");
+        return false;
+    }
+    return true;
+#else
+    if (!mine.startsWith("\x7f"
+                         "ELF")) {
+        // Not an ELF system: at least the same kind of program file as the running one.
+        if (mine.size() < 4 || !theirs.startsWith(mine.left(4))) {
+            reason = QStringLiteral("kein Programmformat dieses Systems");
+            return false;
+        }
+        return true;
+    }
+    if (theirs.size() < HeaderSize || !theirs.startsWith("\x7f"
+                                                         "ELF")) {
+        reason = QStringLiteral("kein Programmformat dieses Systems");
+        return false;
+    }
+    if (theirs[4] != mine[4]) {
+        reason = QStringLiteral("ein Programm für eine andere Bitbreite");
+        return false;
+    }
+    if (theirs[5] != mine[5] || theirs[6] != mine[6]) {
+        reason = QStringLiteral("ein Programm für eine andere Byte-Reihenfolge");
+        return false;
+    }
+    const bool little = mine[5] == 1;
+    const auto half = [little](const QByteArray& b, int at) {
+        const int lo = static_cast<unsigned char>(b[little ? at : at + 1]);
+        const int hi = static_cast<unsigned char>(b[little ? at + 1 : at]);
+        return hi << 8 | lo;
+    };
+    constexpr int Executable = 2;
+    constexpr int PositionIndependent = 3;
+    if (half(theirs, 16) != Executable && half(theirs, 16) != PositionIndependent) {
+        reason = QStringLiteral("keine ausführbare Programmdatei");
+        return false;
+    }
+    if (half(theirs, 18) != half(mine, 18)) {
+        reason = QStringLiteral("ein Programm für einen anderen Prozessor");
+        return false;
+    }
+    return true;
+#endif
+}
 
 void SetWow64Redirection(bool enable) {
 #ifdef Q_OS_WIN

@@ -15,6 +15,12 @@ void SetWow64Redirection(bool enable);
 // existing target is replaced. True on success.
 bool CopyFileApi(const QString& source, const QString& target, bool overwrite);
 
+// True when `file` is something this system can start as a program: a regular file (not a
+// link), not empty, and of the running program's kind (on ELF systems: an ELF program of the
+// same class, byte order and machine; on Windows: an MZ program). Otherwise false with the
+// reason in `reason`.
+bool IsRunnableProgram(const QString& file, QString& reason);
+
 // How the replacement renames; tests put a failing one in.
 using RenameFile = std::function<bool(const QString& from, const QString& to)>;
 

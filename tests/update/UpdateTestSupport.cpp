@@ -1,5 +1,6 @@
 #include "UpdateTestSupport.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -61,6 +62,11 @@ void writeFile(const QString& path, const QByteArray& content) {
 QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+QByteArray programBytes(const QByteArray& marker) {
+    QFile self(QCoreApplication::applicationFilePath());
+    return (self.open(QIODevice::ReadOnly) ? self.read(64) : QByteArray()) + marker;
 }
 
 TempFolderScope::TempFolderScope(const QString& folder)

@@ -30,6 +30,10 @@ bool runZip(const QString& folder, const QStringList& arguments);
 void writeFile(const QString& path, const QByteArray& content);
 QByteArray readFile(const QString& path);
 
+// A file this machine could run as a program: the running program's header followed by
+// `marker`, so tests can tell versions apart.
+QByteArray programBytes(const QByteArray& marker);
+
 // Points the system's temp folder at `folder` while it lives.
 class TempFolderScope final {
 public:

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -276,6 +277,77 @@ TEST_F(Unzip, NumberPropertiesBeyondSixteenBitsEndTheCall) {
         EXPECT_EQ(e.number(), 6);
     }
     EXPECT_FALSE(QFileInfo::exists(target("f.txt")));
+}
+
+// An archive written by Python's zipfile: each entry with its Unix mode (file type included).
+QString unixArchive(const QString& path, const QStringList& entries) {
+    QProcess py;
+    py.start(python3(), QStringList{"-c",
+                                    "import zipfile,sys\n"
+                                    "with zipfile.ZipFile(sys.argv[1],'w') as z:\n"
+                                    "  for e in sys.argv[2:]:\n"
+                                    "    name, mode, data = e.split(':', 2)\n"
+                                    "    i = zipfile.ZipInfo(name); i.create_system = 3\n"
+                                    "    i.external_attr = int(mode, 8) << 16; z.writestr(i, data)",
+                                    path} +
+                            entries);
+    EXPECT_TRUE(py.waitForFinished() && py.exitCode() == 0) << py.readAllStandardError().toStdString();
+    return path;
+}
+
+TEST_F(Unzip, LinksAndDevicesAreRefusedAndNoFileBecomesWritableForOthers) {
+    const QString zip =
+        unixArchive(src.filePath("typen.zip"),
+                    {"chronivo:120777:/bin/sh", "geraet:20666:", "rohr:10644:", "prog:100777:#!/bin/sh"});
+    for (const bool folders : {true, false}) {
+        QTemporaryDir dir;
+        unzip.setHonorDirectories(folders);
+        EXPECT_EQ(unzip.Unzip(zip, dir.path()), 1);
+        EXPECT_EQ(
+            QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden),
+            QStringList{"prog"});
+        const QString message = unzip.GetLastMessage();
+        for (const char* name : {"chronivo", "geraet", "rohr"})
+            EXPECT_TRUE(
+                message.contains(QString("keine gewöhnliche Datei (Verknüpfung oder Gerät): ") + name))
+                << message.toStdString();
+        const QFile::Permissions p = QFile::permissions(QDir(dir.path()).filePath("prog"));
+        EXPECT_TRUE(p.testFlag(QFile::ExeOther) && p.testFlag(QFile::ReadGroup));
+        EXPECT_FALSE(p.testFlag(QFile::WriteGroup) || p.testFlag(QFile::WriteOther));
+    }
+}
+
+TEST_F(Unzip, WhatAnArchiveUnpacksToIsBoundedAndTheWindowKeepsPainting) {
+    const QString zip =
+        archive("gross.zip", {{"a.bin", QByteArray(600, 'a')}, {"b.bin", QByteArray(600, 'b')}});
+    int ticks = 0;
+    QTimer paint;
+    QObject::connect(&paint, &QTimer::timeout, [&] { ++ticks; });
+    paint.start(0);
+    EXPECT_EQ(unzip.Unzip(zip, out.path()), 0);
+    EXPECT_GT(ticks, 0);
+
+    QTemporaryDir dir;
+    LibzipUnzipper bounded(1000);
+    CGUnzipFiles small{bounded, t.dialogs()};
+    EXPECT_EQ(small.Unzip(zip, dir.path()), 2);
+    EXPECT_TRUE(small.GetLastMessage().contains("zu groß")) << small.GetLastMessage().toStdString();
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+}
+
+TEST_F(Unzip, ReasonsAreGermanAndTwoEntriesOfOneNameAreNamedAsSuch) {
+    writeFile(src.filePath("text.zip"), "Dies ist kein Archiv, aber lang genug, um wie eines auszusehen.");
+    EXPECT_EQ(unzip.Unzip(src.filePath("text.zip"), out.path()), 9);
+    EXPECT_TRUE(unzip.GetLastMessage().contains("kein Zip-Archiv")) << unzip.GetLastMessage().toStdString();
+
+    const QString twice =
+        unixArchive(src.filePath("doppelt.zip"), {"a.txt:100644:eins", "a.txt:100644:zwei"});
+    EXPECT_EQ(unzip.Unzip(twice, out.path()), 9);
+    EXPECT_TRUE(unzip.GetLastMessage().contains("enthält zwei Einträge mit demselben Namen"))
+        << unzip.GetLastMessage().toStdString();
+    for (const char* english : {"Not a zip", "already exists", "rror"})
+        EXPECT_FALSE(unzip.GetLastMessage().contains(english));
+    EXPECT_TRUE(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
 }
 
 } // namespace

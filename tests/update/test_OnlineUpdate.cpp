@@ -1,5 +1,6 @@
 #include "UpdateTestSupport.h"
 
+#include "platform/Http.h"
 #include "support/TestServices.h"
 #include "update/OnlineUpdate.h"
 #include "update/ProgramFiles.h"
@@ -45,9 +46,9 @@ TEST(VersionList, OnlyTheExactCommandLineTestSelectsTheTestServer) {
 struct Update : ::testing::Test {
     TestServices t;
     QTemporaryDir temp;
-    TempFolderScope tempScope{temp.path()};
     QTemporaryDir web;
     QTemporaryDir build;
+    TempFolderScope tempScope{temp.path()};
     LoopbackHttp server{web.path()};
     QString program = t.services().programFile;
     QString tempDir = QDir::toNativeSeparators(temp.path()) + QDir::separator();
@@ -59,7 +60,7 @@ struct Update : ::testing::Test {
         QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner | QFile::ExeUser);
         t.clock().set(QDateTime(QDate(2026, 5, 17), QTime(14, 3, 9)));
         // The archive holds the program file and a file in a folder, unpacked flat.
-        writeFile(build.filePath("chronivo"), "NEUES PROGRAMM");
+        writeFile(build.filePath("chronivo"), programBytes("NEUES PROGRAMM"));
         writeFile(build.filePath("doku/liesmich.txt"), "Hinweise");
         ASSERT_TRUE(runZip(build.path(), {web.filePath("chronivo.zip"), "chronivo", "doku/liesmich.txt"}));
     }
@@ -78,21 +79,23 @@ TEST_F(Update, AcceptedOfferReplacesTheProgramAndKeepsTheOldOneUnderItsTimeStamp
 
     EXPECT_EQ(t.dialogs().messages(), (QStringList{Offer.arg("1.2.34"), Restart}));
     EXPECT_EQ(t.dialogs().shown()[0].style, 68);
-    EXPECT_EQ(readFile(program), "NEUES PROGRAMM");
+    EXPECT_EQ(readFile(program), programBytes("NEUES PROGRAMM"));
     EXPECT_TRUE(QFileInfo(program).isExecutable());
     EXPECT_EQ(readFile(program + "_20260517140309"), "ALTES PROGRAMM");
     EXPECT_EQ(programFolder(), (QStringList{"chronivo", "chronivo_20260517140309"}));
-    EXPECT_EQ(readFile(tempDir + "liesmich.txt"), "Hinweise");
+    // The private folder the update worked in is gone again.
+    EXPECT_TRUE(
+        QDir(temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
 
     // A second update on the same day keeps both backups.
-    writeFile(build.filePath("chronivo"), "NOCH NEUER");
+    writeFile(build.filePath("chronivo"), programBytes("NOCH NEUER"));
     QFile::remove(web.filePath("chronivo.zip"));
     ASSERT_TRUE(runZip(build.path(), {web.filePath("chronivo.zip"), "chronivo"}));
     t.clock().set(QDateTime(QDate(2026, 5, 17), QTime(16, 0, 0)));
     t.dialogs().planMsgBox(MsgBoxResult::Yes);
     about.cmdCheckNewVersion_Click();
-    EXPECT_EQ(readFile(program), "NOCH NEUER");
-    EXPECT_EQ(readFile(program + "_20260517160000"), "NEUES PROGRAMM");
+    EXPECT_EQ(readFile(program), programBytes("NOCH NEUER"));
+    EXPECT_EQ(readFile(program + "_20260517160000"), programBytes("NEUES PROGRAMM"));
     EXPECT_EQ(readFile(program + "_20260517140309"), "ALTES PROGRAMM");
 }
 
@@ -151,7 +154,8 @@ TEST_F(Update, AProgramFileLeftFromAnEarlierUpdateIsNotInstalledWhenUnpackingFai
         << t.dialogs().shown()[1].text.toStdString();
     EXPECT_EQ(shown(Restart), 0);
     EXPECT_EQ(readFile(program), "ALTES PROGRAMM");
-    EXPECT_FALSE(QFileInfo::exists(tempDir + "chronivo"));
+    // Not the update's own file: left alone.
+    EXPECT_EQ(readFile(tempDir + "chronivo"), "VERALTET");
 }
 
 TEST_F(Update, AFailingCopyKeepsTheOldProgramAndSaysSo) {
@@ -233,6 +237,99 @@ TEST_F(Update, HttpChecksStatusAndKeepsTheWindowPaintingUntilASilentServerTimesO
     const QByteArray request = peer->readAll();
     EXPECT_TRUE(request.contains("User-Agent: VB OpenUrl\r\n")) << request.toStdString();
     EXPECT_TRUE(request.contains("Cache-Control: no-cache\r\n")) << request.toStdString();
+}
+
+TEST_F(Update, OnlyARegularProgramForThisMachineIsInstalled) {
+    versions("3#2.0\n");
+    QByteArray foreignMachine = programBytes("X");
+    foreignMachine[18] = static_cast<char>(foreignMachine[18] ^ 0x7f);
+    QByteArray otherClass = programBytes("X");
+    otherClass[4] = static_cast<char>(otherClass[4] == 2 ? 1 : 2);
+    const struct {
+        const char* name;
+        QByteArray content; // the link's target when the entry is a link
+        bool link;
+    } cases[] = {{"Verknüpfung", "/bin/sh", true},
+                 {"leer", "", false},
+                 {"Skript", "#!/bin/sh\necho hallo\n", false},
+                 {"fremde Maschine", foreignMachine, false},
+                 {"andere Bitbreite", otherClass, false}};
+    frmAbout about(t.services());
+    for (const auto& c : cases) {
+        QFile::remove(build.filePath("chronivo"));
+        QFile::remove(web.filePath("chronivo.zip"));
+        if (c.link)
+            ASSERT_TRUE(QFile::link(QString::fromUtf8(c.content), build.filePath("chronivo")));
+        else
+            writeFile(build.filePath("chronivo"), c.content);
+        ASSERT_TRUE(runZip(build.path(), {"-y", web.filePath("chronivo.zip"), "chronivo"}));
+        const size_t before = t.dialogs().shown().size();
+        t.dialogs().planMsgBox(MsgBoxResult::Yes);
+        about.cmdCheckNewVersion_Click();
+        EXPECT_EQ(readFile(program), "ALTES PROGRAMM") << c.name;
+        EXPECT_EQ(programFolder(), QStringList{"chronivo"}) << c.name;
+        // The offer, then the reason: the link is refused by unpacking, the rest before installing.
+        ASSERT_EQ(t.dialogs().shown().size(), before + 2) << c.name;
+        const QString reason = t.dialogs().shown().back().text;
+        EXPECT_TRUE(reason.contains(c.link ? "Verknüpfung" : "kein ausführbares Programm"))
+            << reason.toStdString();
+    }
+    EXPECT_EQ(shown(Restart), 0);
+}
+
+TEST_F(Update, WorksInAPrivateFolderAndNeverWritesThroughLinksPlantedInTheTempFolder) {
+    versions("3#2.0\n");
+    const QDir elsewhere(build.filePath("fremd"));
+    for (const char* name : {"chronivo.zip", "liesmich.txt", "chronivo"}) {
+        writeFile(elsewhere.filePath(name), "fremd");
+        ASSERT_TRUE(QFile::link(elsewhere.filePath(name), tempDir + name));
+    }
+    // Seen while the update runs: the folder it works in is its own alone.
+    QStringList privateFolders;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        for (const QFileInfo& d : QDir(temp.path()).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot))
+            if (!privateFolders.contains(d.fileName()) &&
+                d.permissions() == (QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
+                                    QFile::WriteUser | QFile::ExeUser))
+                privateFolders << d.fileName();
+    });
+    look.start(0);
+    t.dialogs().planMsgBox(MsgBoxResult::Yes);
+    OnlineUpdate update(t.services());
+    EXPECT_TRUE(update.CheckForUpdate());
+    EXPECT_EQ(readFile(program), programBytes("NEUES PROGRAMM"));
+    for (const char* name : {"chronivo.zip", "liesmich.txt", "chronivo"})
+        EXPECT_EQ(readFile(elsewhere.filePath(name)), "fremd") << name;
+    EXPECT_EQ(privateFolders.size(), 1);
+    EXPECT_EQ(QDir(temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+              (QStringList{"chronivo", "chronivo.zip", "liesmich.txt"}));
+}
+
+TEST(Http, ADownloadIsBoundedInSizeAndInOverallTime) {
+    QTemporaryDir dir;
+    writeFile(dir.filePath("gross.zip"), QByteArray(3000, 'x'));
+    LoopbackHttp server(dir.path());
+    ASSERT_TRUE(server.running());
+    QtHttp small(2000, 60000, 2000);
+    EXPECT_FALSE(small.DownloadFile(server.url("gross.zip"), dir.filePath("a.zip")));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("a.zip")));
+
+    // One byte now and then never goes silent long enough for the silence limit.
+    QTcpServer trickle;
+    ASSERT_TRUE(trickle.listen(QHostAddress::LocalHost));
+    QTcpSocket* peer = nullptr;
+    QTimer drip;
+    QObject::connect(&trickle, &QTcpServer::newConnection, [&] {
+        peer = trickle.nextPendingConnection();
+        peer->write("HTTP/1.1 200 OK\r\nContent-Length: 30\r\n\r\n");
+        drip.start(200);
+    });
+    QObject::connect(&drip, &QTimer::timeout, [&] { peer->write("x"); });
+    QtHttp slow(1000, 1500);
+    EXPECT_FALSE(slow.DownloadFile(QString("http://127.0.0.1:%1/b.zip").arg(trickle.serverPort()),
+                                   dir.filePath("b.zip")));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("b.zip")));
 }
 
 } // namespace
