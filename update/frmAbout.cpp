@@ -117,6 +117,9 @@ void frmAbout::cmdCheckNewVersion_Click() {
     cmdCheckNewVersion->setEnabled(false);
     OnlineUpdate update(m_services);
     const bool installed = update.CheckForUpdate();
+    // Downloading and unpacking hold back mouse and keys; deliver them while the button is
+    // still disabled, so a click made during the update cannot start a second one.
+    QCoreApplication::processEvents();
     cmdCheckNewVersion->setEnabled(true);
     if (installed)
         m_services.dialogs->MsgBox(
