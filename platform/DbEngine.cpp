@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -382,10 +383,21 @@ void Workspace::CommitTrans() {
     if (!m_inTransaction)
         throw RuntimeError(3034,
                            "Sie haben versucht, eine Transaktion ohne vorheriges BeginTrans zu beenden.");
+    // A commit that fails (another program still reading when the lock wait ends) leaves the
+    // engine's transaction open, holding its lock: roll it back, so that nothing half-stored
+    // stays, other programs are not locked out and the next transaction can begin.
     m_inTransaction = false;
-    for (Database* db : m_databases)
-        if (!db->m_db.commit())
-            throw engineError(db->m_db.lastError());
+    std::optional<RuntimeError> failure;
+    for (Database* db : m_databases) {
+        if (failure) {
+            db->m_db.rollback();
+        } else if (!db->m_db.commit()) {
+            failure = engineError(db->m_db.lastError());
+            db->m_db.rollback();
+        }
+    }
+    if (failure)
+        throw *failure;
 }
 
 void Workspace::Rollback() {
