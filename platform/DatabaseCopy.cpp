@@ -89,6 +89,12 @@ bool Copy(const QString& source, const QString& target, QString* error) {
         temp.close();
         ok = backup(source, temp.fileName(), reason);
     }
+    // The copy is readable by whoever may read the original: the temporary file was made
+    // for the owner alone.
+    if (ok && !QFile::setPermissions(temp.fileName(), QFile::permissions(source))) {
+        ok = false;
+        reason = QStringLiteral("Die Rechte der Datei '%1' lassen sich nicht setzen.").arg(temp.fileName());
+    }
     if (ok) {
         std::error_code ec;
         std::filesystem::rename(std::filesystem::path(temp.fileName().toStdU16String()),
