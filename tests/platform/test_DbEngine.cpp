@@ -4,6 +4,7 @@
 #include "support/TestServices.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTime>
@@ -173,6 +174,17 @@ TEST(DbEngine, ACommitThatFailsRollsBackAndLeavesNothingLocked) {
     ws.CommitTrans();
     EXPECT_EQ(countRows(*db, 1), 1);
     EXPECT_EQ(countRows(*db, 3), 1);
+}
+
+TEST(DbEngine, TestsStartFromAnUnusedDatabaseNeverFromTheProgramsWorkingFile) {
+    // The program writes into the databases beside it; what the tests copy lies elsewhere.
+    const QString programFolder = QFileInfo(CHRONIVO_PROGRAM_FOLDER).absoluteFilePath();
+    EXPECT_NE(QFileInfo(CHRONIVO_BUILT_DB).absolutePath(), programFolder);
+    EXPECT_NE(QFileInfo(CHRONIVO_BUILT_RACE_DB).absolutePath(), programFolder);
+    TestServices t;
+    auto db = t.openLocal();
+    EXPECT_EQ(db->OpenRecordset("select count(*) from Chronvo").Fields(0).toInt(), 0);
+    EXPECT_EQ(db->OpenRecordset("select count(*) from Transponder").Fields(0).toInt(), 0);
 }
 
 TEST(DbEngine, AClosedDatabaseRefusesQueries) {
