@@ -255,6 +255,29 @@ void Database::RollbackWrite() noexcept {
     q.exec("ROLLBACK");
 }
 
+void Database::BeginRead() {
+    ensureOpen();
+    if (m_readDepth > 0 || m_ownWrite || (m_workspace && m_workspace->inTransaction())) {
+        ++m_readDepth;
+        return;
+    }
+    QSqlQuery q(m_db);
+    if (!q.exec("BEGIN"))
+        throw engineError(q.lastError());
+    m_ownRead = true;
+    m_readDepth = 1;
+}
+
+void Database::EndRead() noexcept {
+    if (m_readDepth == 0 || --m_readDepth > 0 || !m_ownRead)
+        return;
+    m_ownRead = false;
+    // Ending a transaction that only read gives up the read lock; nothing can be lost.
+    QSqlQuery q(m_db);
+    if (!q.exec("COMMIT"))
+        q.exec("ROLLBACK");
+}
+
 void Database::CheckWritableAndSound() {
     ensureOpen();
     QSqlQuery q(m_db);
@@ -288,8 +311,13 @@ void Database::CheckWritableAndSound() {
 void Database::Close() {
     if (!m_open && !QSqlDatabase::contains(m_connectionName))
         return;
-    if (m_open)
+    if (m_open) {
         RollbackWrite();
+        if (m_ownRead)
+            QSqlQuery(m_db).exec("ROLLBACK");
+    }
+    m_ownRead = false;
+    m_readDepth = 0;
     m_open = false;
     if (m_workspace)
         m_workspace->forget(this);
