@@ -1,6 +1,8 @@
 #include "platform/DatabaseCopy.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 
 #include <sqlite3.h>
@@ -8,6 +10,10 @@
 #include <filesystem>
 #include <memory>
 #include <system_error>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -86,8 +92,16 @@ bool Copy(const QString& source, const QString& target, QString* error) {
     if (!ok)
         reason = temp.errorString();
     if (ok) {
-        temp.close();
+        // Held until the copy is in place or removed: the start-up's clean-up of files left by
+        // a kill passes over a temporary file another instance is still writing.
+        ::flock(temp.handle(), LOCK_EX);
         ok = backup(source, temp.fileName(), reason);
+    }
+    // The copy is readable by whoever may read the original: the temporary file was made
+    // for the owner alone.
+    if (ok && !QFile::setPermissions(temp.fileName(), QFile::permissions(source))) {
+        ok = false;
+        reason = QStringLiteral("Die Rechte der Datei '%1' lassen sich nicht setzen.").arg(temp.fileName());
     }
     if (ok) {
         std::error_code ec;
@@ -103,6 +117,35 @@ bool Copy(const QString& source, const QString& target, QString* error) {
     if (!ok && error)
         *error = reason;
     return ok;
+}
+
+int RemoveLeftovers(const QString& source) {
+    const QFileInfo info(source);
+    const QRegularExpression temp(QStringLiteral("^\\.%1_.*\\.[A-Za-z0-9]{6}(-journal)?$")
+                                      .arg(QRegularExpression::escape(info.fileName())));
+    QDir folder = info.absoluteDir();
+    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    int removed = 0;
+    for (const QString& name : names) {
+        if (!temp.match(name).hasMatch())
+            continue;
+        // A journal belongs to its copy: it goes with it, or alone when the copy is gone.
+        if (name.endsWith("-journal")) {
+            if (!names.contains(name.chopped(8)) && folder.remove(name))
+                ++removed;
+            continue;
+        }
+        const QString path = folder.filePath(name);
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            removed += QFile::remove(path + "-journal") ? 1 : 0;
+            removed += QFile::remove(path) ? 1 : 0;
+        }
+        ::close(fd);
+    }
+    return removed;
 }
 
 } // namespace DatabaseCopy

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -254,6 +255,29 @@ void Database::RollbackWrite() noexcept {
     q.exec("ROLLBACK");
 }
 
+void Database::BeginRead() {
+    ensureOpen();
+    if (m_readDepth > 0 || m_ownWrite || (m_workspace && m_workspace->inTransaction())) {
+        ++m_readDepth;
+        return;
+    }
+    QSqlQuery q(m_db);
+    if (!q.exec("BEGIN"))
+        throw engineError(q.lastError());
+    m_ownRead = true;
+    m_readDepth = 1;
+}
+
+void Database::EndRead() noexcept {
+    if (m_readDepth == 0 || --m_readDepth > 0 || !m_ownRead)
+        return;
+    m_ownRead = false;
+    // Ending a transaction that only read gives up the read lock; nothing can be lost.
+    QSqlQuery q(m_db);
+    if (!q.exec("COMMIT"))
+        q.exec("ROLLBACK");
+}
+
 void Database::CheckWritableAndSound() {
     ensureOpen();
     QSqlQuery q(m_db);
@@ -287,8 +311,13 @@ void Database::CheckWritableAndSound() {
 void Database::Close() {
     if (!m_open && !QSqlDatabase::contains(m_connectionName))
         return;
-    if (m_open)
+    if (m_open) {
         RollbackWrite();
+        if (m_ownRead)
+            QSqlQuery(m_db).exec("ROLLBACK");
+    }
+    m_ownRead = false;
+    m_readDepth = 0;
     m_open = false;
     if (m_workspace)
         m_workspace->forget(this);
@@ -382,10 +411,21 @@ void Workspace::CommitTrans() {
     if (!m_inTransaction)
         throw RuntimeError(3034,
                            "Sie haben versucht, eine Transaktion ohne vorheriges BeginTrans zu beenden.");
+    // A commit that fails (another program still reading when the lock wait ends) leaves the
+    // engine's transaction open, holding its lock: roll it back, so that nothing half-stored
+    // stays, other programs are not locked out and the next transaction can begin.
     m_inTransaction = false;
-    for (Database* db : m_databases)
-        if (!db->m_db.commit())
-            throw engineError(db->m_db.lastError());
+    std::optional<RuntimeError> failure;
+    for (Database* db : m_databases) {
+        if (failure) {
+            db->m_db.rollback();
+        } else if (!db->m_db.commit()) {
+            failure = engineError(db->m_db.lastError());
+            db->m_db.rollback();
+        }
+    }
+    if (failure)
+        throw *failure;
 }
 
 void Workspace::Rollback() {

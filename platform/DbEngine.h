@@ -67,6 +67,14 @@ public:
     // Never raises: it runs on the way out of a failure.
     void RollbackWrite() noexcept;
 
+    // Starts a read transaction: every read until the matching EndRead sees the file as of one
+    // moment, so that a count and the rows it counts agree while another program writes.
+    // Inside a write or a workspace transaction the reads share that one and nothing is
+    // started. Calls nest. Raises RuntimeError when the transaction cannot begin.
+    void BeginRead();
+    // Never raises.
+    void EndRead() noexcept;
+
     // How long any statement waits for a lock another connection holds before it fails.
     static constexpr int BusyTimeoutMs = 1000;
 
@@ -97,10 +105,24 @@ private:
     QSqlDatabase m_db;
     bool m_open = false;
     bool m_ownWrite = false;                               // a BeginWrite of our own is open
+    int m_readDepth = 0;                                   // BeginRead calls not yet ended
+    bool m_ownRead = false;                                // the outermost BeginRead began a transaction
     QHash<QString, std::pair<QString, QString>> m_queries; // lower-case name -> (name, SQL)
     // Statements prepared once and run again with new values: taking a result runs the same
     // few statements every time, and preparing them anew would cost more than running them.
     QHash<QString, QSqlQuery> m_statements;
+};
+
+// The reads made while it lives see the database as of one moment (Database::BeginRead).
+class ReadSnapshot final {
+public:
+    explicit ReadSnapshot(Database& db) : m_db(db) { m_db.BeginRead(); }
+    ~ReadSnapshot() { m_db.EndRead(); }
+    ReadSnapshot(const ReadSnapshot&) = delete;
+    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+private:
+    Database& m_db;
 };
 
 // A stored query, with its parameters set by name.

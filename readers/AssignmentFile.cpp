@@ -2,6 +2,7 @@
 
 #include "core/modGlobal.h"
 #include "platform/DbEngine.h"
+#include "platform/WholeFile.h"
 #include "readers/DebounceTable.h"
 
 #include <QFile>
@@ -23,28 +24,18 @@ RuntimeError fileError(long number, const QString& path) {
 } // namespace
 
 void Export(Database& db, const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    QueryDef query = db.QueryDefs("pS_TransponderGetAllValues");
+    query.setParameter("iTransponderID", QStringLiteral("0"));
+    Recordset rs = query.OpenRecordset();
+    QByteArray text;
+    for (const auto& row : rs.rows())
+        text +=
+            (row.value(1).toString() + QLatin1Char('|') + row.value(2).toString() + QStringLiteral("\r\n"))
+                .toLatin1();
+    rs.Close();
+    query.Close();
+    if (!WholeFile::Write(path, text))
         throw fileError(PathFileAccessError, path);
-    try {
-        QueryDef query = db.QueryDefs("pS_TransponderGetAllValues");
-        query.setParameter("iTransponderID", QStringLiteral("0"));
-        Recordset rs = query.OpenRecordset();
-        QByteArray text;
-        for (const auto& row : rs.rows())
-            text += (row.value(1).toString() + QLatin1Char('|') + row.value(2).toString() +
-                     QStringLiteral("\r\n"))
-                        .toLatin1();
-        rs.Close();
-        query.Close();
-        if (file.write(text) != text.size() || !file.flush())
-            throw fileError(PathFileAccessError, path);
-        file.close();
-    } catch (...) {
-        file.close();
-        file.remove();
-        throw;
-    }
 }
 
 std::optional<int> StartnummerOf(const QString& text) {

@@ -12,9 +12,8 @@ class Database;
 // line ends, the single-byte code page, no header.
 namespace AssignmentFile {
 
-// Writes every assignment in the order the table returns them, replacing the file. A failure
-// raises RuntimeError; the half-written file is removed then, so that no partial export is
-// taken for a whole one.
+// Writes every assignment in the order the table returns them, replacing the file whole. A
+// failure raises RuntimeError and leaves the old file as it was.
 void Export(Database& db, const QString& path);
 
 struct ImportResult {

@@ -5,6 +5,7 @@
 #include "core/modGlobal.h"
 #include "platform/RuntimeError.h"
 #include "platform/Services.h"
+#include "platform/WholeFile.h"
 #include "readers/ConsoleControls.h"
 #include "readers/InfoTextModel.h"
 #include "readers/MainWindowLink.h"
@@ -566,8 +567,7 @@ void ReaderConsole::cmdExportReaderdata_Click() {
     QByteArray text;
     for (int row = 0; row < m_telegrams->count(); ++row)
         text += (m_telegrams->text(row) + QStringLiteral("\r\n")).toLatin1();
-    QFile file(CoDi1.fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size())
+    if (!WholeFile::Write(CoDi1.fileName, text))
         m_services.dialogs->MsgBox(QStringLiteral("Fehler: %1 - Fehler beim Zugriff auf Pfad/Datei: %2")
                                        .arg(PathFileAccessError)
                                        .arg(CoDi1.fileName),

@@ -41,17 +41,26 @@ void DataControl::Refresh() {
         Recordset shape = m_db->OpenRecordset(m_sql + " LIMIT 0", m_parameters);
         names = shape.FieldNames();
     }
-    // Taken before the count: a commit landing in between makes the stamp look older than
-    // the count, which only costs one more full count later.
-    const Database::ChangeStamp stamp = m_db->changeStamp();
-    Recordset counted = m_db->OpenRecordset(m_countSql, m_parameters);
-    const int count = counted.RecordCount() > 0 ? counted.Fields(0).toInt() : 0;
+    // The stamp and the count of one moment.
+    Database::ChangeStamp stamp;
+    int count = 0;
+    {
+        ReadSnapshot snapshot(*m_db);
+        stamp = m_db->changeStamp();
+        count = countRows();
+    }
 
     resetRows(names, count);
     m_counted = true;
     m_countedSql = m_sql;
     m_countedParameters = m_parameters;
     m_countedAt = stamp;
+    m_pagesAt = stamp;
+}
+
+int DataControl::countRows() const {
+    Recordset counted = m_db->OpenRecordset(m_countSql, m_parameters);
+    return counted.RecordCount() > 0 ? counted.Fields(0).toInt() : 0;
 }
 
 void DataControl::RefreshAdded(int added, const Database::ChangeStamp& before,
@@ -65,6 +74,7 @@ void DataControl::RefreshAdded(int added, const Database::ChangeStamp& before,
     }
     resetRows(m_fieldNames, m_count + added);
     m_countedAt = after;
+    m_pagesAt = after;
 }
 
 void DataControl::RefreshRows() {
@@ -80,20 +90,59 @@ void DataControl::resetRows(const QStringList& names, int count) {
     m_namesOf = m_sql;
     mapColumns();
     m_count = count;
+    m_pagesCount = count;
+    m_newCountPending = false;
     m_pages.clear();
     m_rowStyles.clear();
     m_pending.clear();
     endResetModel();
 }
 
+void DataControl::takeRowsOfNow() {
+    if (!m_newCountPending)
+        return;
+    m_newCountPending = false;
+    // Rows added or taken at the end, the others shown anew: the grid keeps its place and
+    // selection.
+    if (m_pagesCount > m_count) {
+        beginInsertRows({}, m_count, m_pagesCount - 1);
+        m_count = m_pagesCount;
+        endInsertRows();
+    } else if (m_pagesCount < m_count) {
+        beginRemoveRows({}, m_pagesCount, m_count - 1);
+        m_count = m_pagesCount;
+        endRemoveRows();
+    }
+    m_countedAt = m_pagesAt;
+    if (m_count > 0)
+        emit dataChanged(index(0, 0), index(m_count - 1, columnCount() - 1));
+}
+
 QVector<DataControl::Row> DataControl::readPage(int p) const {
+    ReadSnapshot snapshot(*m_db);
+    const Database::ChangeStamp now = m_db->changeStamp();
+    if (!(now == m_pagesAt)) {
+        // Written since the rows were counted: positions counted from the end have moved, and
+        // rows already read may be gone. Count again in this moment and forget the others.
+        m_pagesCount = countRows();
+        m_pagesAt = now;
+        m_pages.clear();
+        m_rowStyles.clear();
+        if (!m_newCountPending) {
+            // Not while the grid may be painting: the new count is taken from the event loop.
+            m_newCountPending = true;
+            QMetaObject::invokeMethod(const_cast<DataControl*>(this), &DataControl::takeRowsOfNow,
+                                      Qt::QueuedConnection);
+        }
+    }
+    const qint64 count = m_pagesCount;
     const qint64 first = qint64(p) * PageSize;
-    const qint64 end = std::min<qint64>(first + PageSize, m_count);
+    const qint64 end = std::min<qint64>(first + PageSize, count);
     QVariantMap parameters = m_parameters;
-    if (!m_reverseSql.isEmpty() && first >= m_count / 2 && end > first) {
+    if (!m_reverseSql.isEmpty() && first >= count / 2 && end > first) {
         // From the end: the offset is the rows after this page, small for the newest rows.
         parameters.insert("pageSize", end - first);
-        parameters.insert("pageOffset", m_count - end);
+        parameters.insert("pageOffset", count - end);
         QVector<Row> rows =
             m_db->OpenRecordset(m_reverseSql + " LIMIT :pageSize OFFSET :pageOffset", parameters).rows();
         std::reverse(rows.begin(), rows.end());

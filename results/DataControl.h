@@ -21,11 +21,15 @@
 // values), the database it reads, and a refresh that reads it anew.
 //
 // A refresh counts the rows and forgets what it had read; rows are then read in pages of
-// PageSize when the grid (or a caller) asks for them, and what the grid shows is always what
-// the database held at the last refresh. After a result of our own the caller may say how
-// many rows it added (RefreshAdded), which spares counting the run again; the count is
-// taken anew whenever anything else may have written in between. So a refresh after one
-// more result costs the page in view, whatever the run's length.
+// PageSize when the grid (or a caller) asks for them. What the grid shows is always the
+// database as of one moment: the count and each page are read in one read transaction, and
+// a page that finds the database written since the count (by another program, say) is read
+// with a new count taken in its own transaction; the pages of the earlier moment are
+// dropped then, and the grid takes the new count as soon as events are handled. After a
+// result of our own the caller may say how many rows it added (RefreshAdded), which spares
+// counting the run again; the count is taken anew whenever anything else may have written
+// in between. So a refresh after one more result costs the page in view, whatever the run's
+// length.
 //
 // Record sources are SELECT texts with their own ORDER BY and without LIMIT: the pages are
 // cut by appending LIMIT and OFFSET. A source may come with the same query in reverse order
@@ -129,6 +133,8 @@ private:
     const Row* row(int r) const;
     const QVector<Row>& page(int p) const;
     QVector<Row> readPage(int p) const;
+    int countRows() const;
+    void takeRowsOfNow();
     void resetRows(const QStringList& names, int count);
     int sourceField(int column) const;
     void mapColumns();
@@ -152,6 +158,11 @@ private:
 
     // Read on demand from const accessors; dropped by every refresh.
     mutable QHash<int, QVector<Row>> m_pages;
+    // The moment the pages in m_pages were read at, and the row count of that moment. It
+    // differs from m_count only until the grid takes the new count.
+    mutable Database::ChangeStamp m_pagesAt;
+    mutable int m_pagesCount = 0;
+    mutable bool m_newCountPending = false;
     mutable QHash<int, QString> m_rowStyles;
 
     QHash<QString, CellStyle> m_styles;

@@ -4,10 +4,10 @@
 #include "core/SystemFormats.h"
 #include "core/modChronivo.h"
 #include "platform/DbEngine.h"
+#include "platform/WholeFile.h"
 #include "results/Cp1252.h"
 
 #include <QDate>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <cmath>
@@ -201,10 +201,10 @@ Written Build(Recordset& rows, Mode mode, const std::function<bool(qint32)>& kee
 }
 
 void WriteWhole(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw RuntimeError(
-            75, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei: %1 (%2)").arg(path, file.errorString()));
+    QString reason;
+    if (!WholeFile::Write(path, bytes, &reason))
+        throw RuntimeError(75,
+                           QStringLiteral("Fehler beim Zugriff auf Pfad/Datei: %1 (%2)").arg(path, reason));
 }
 
 QString DateText(double oleDate) {

@@ -75,7 +75,7 @@ bool WithinSevenHours(const QVariant& millisekunden);
 
 // The records of every row in order. In export mode a row over 7 hours is left out and
 // `keepGoing` is asked with its start number; false ends the export there. A row that can't
-// be written ends it with the error. The bytes of the records before the end are kept.
+// be written ends it with the error; the file is then not to be written at all.
 struct Written {
     QByteArray bytes;
     int records = 0;
@@ -85,7 +85,8 @@ struct Written {
 Written Build(Recordset& rows, Mode mode, const std::function<bool(qint32 startnummer)>& keepGoing);
 
 // Replaces the whole file with the bytes: a longer older file keeps nothing behind them, and
-// the race program never sees a half-written file. Raises RuntimeError (75) when it fails.
+// the race program never sees a half-written file. Raises RuntimeError (75) when it fails,
+// with the old file as it was.
 void WriteWhole(const QString& path, const QByteArray& bytes);
 
 // The date of a record member as the text the time columns hold: "hh:mm:ss" on day zero,

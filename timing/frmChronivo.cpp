@@ -7,6 +7,7 @@
 #include "platform/RuntimeError.h"
 #include "platform/SerialPort.h"
 #include "platform/Services.h"
+#include "platform/WholeFile.h"
 #include "results/BackupLog.h"
 #include "results/DataControl.h"
 #include "results/DirectBooking.h"
@@ -332,6 +333,10 @@ void frmChronivo::Form_Load() {
         // 3. The local database. A missing file is an open error: it is never created here.
         LocalDatabase& local = m_services.local;
         local.gsDbPath = m_services.programFolder + "/Chronvo.mdb";
+        // Temporary files of writes that a kill cut short.
+        WholeFile::RemoveLeftovers(
+            local.gsDbPath, settings.location(),
+            {settings.GetSetting(Section, "FastSaveDatei", ExportFile::DefaultFastSavePath())});
         local.gwsLocal = &m_services.dbEngine->Workspaces(0);
         local.gdbLocal = local.gwsLocal->OpenDatabase(local.gsDbPath, false, false, ConnectString);
         // A file that cannot take results is reported now, before the race, not at the first

@@ -167,10 +167,11 @@ void frmChronivo::mnuSaveDatabase_Click() {
                                .arg(startnummer),
                            68) == MsgBoxResult::Yes;
             });
-        // What was written before a stop or an error is the file's whole content.
-        ExportFile::WriteWhole(CoDi1.fileName, written.bytes);
+        // A row that can't be written leaves the old file as it was; what was written before
+        // the user's stop is the file's whole content.
         if (written.error)
             throw *written.error;
+        ExportFile::WriteWhole(CoDi1.fileName, written.bytes);
         if (written.stoppedByUser)
             return;
         Data1->Refresh();
@@ -194,9 +195,9 @@ void frmChronivo::cmdFastSave_Click() {
             return;
         const ExportFile::Written written =
             ExportFile::Build(*rows, ExportFile::Mode::FastSave, [](qint32) { return true; });
-        ExportFile::WriteWhole(path, written.bytes);
         if (written.error)
             throw *written.error;
+        ExportFile::WriteWhole(path, written.bytes);
         RefreshResultViews();
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());

@@ -4,6 +4,9 @@
 #include "support/TestServices.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTime>
 
 #include <gtest/gtest.h>
@@ -139,6 +142,49 @@ TEST(DbEngine, ARolledBackTransactionLeavesNothingAndACommittedOneIsInAPlainCopy
     // right after it cannot roll the result back.
     EXPECT_EQ(db->OpenRecordset("PRAGMA journal_mode").Fields(0).toString(), "delete");
     EXPECT_EQ(db->OpenRecordset("PRAGMA synchronous").Fields(0).toInt(), 3); // EXTRA
+}
+
+TEST(DbEngine, ACommitThatFailsRollsBackAndLeavesNothingLocked) {
+    TestServices t;
+    auto db = t.openLocal();
+    Workspace& ws = *t.services().local.gwsLocal;
+    {
+        // Another program reading the file: its read lock keeps our commit from finishing.
+        QSqlDatabase reader = QSqlDatabase::addDatabase("QSQLITE", "other-program");
+        reader.setDatabaseName(t.dbPath());
+        ASSERT_TRUE(reader.open());
+        QSqlQuery read(reader);
+        ASSERT_TRUE(read.exec("BEGIN"));
+        ASSERT_TRUE(read.exec("select count(*) from Chronvo") && read.next());
+        read.finish();
+        ws.BeginTrans();
+        insertResult(*db, 1, 1, 5);
+        EXPECT_NE(errorNumberOf([&] { ws.CommitTrans(); }), 0);
+        EXPECT_FALSE(ws.inTransaction());
+        EXPECT_TRUE(read.exec("COMMIT"));
+        // The other program can write again at once: we hold no lock.
+        EXPECT_TRUE(read.exec("insert into Chronvo (Laufnummer, Platzierung, Startnummer) values (3, 1, 1)"));
+        read.clear();
+        reader.close();
+    }
+    QSqlDatabase::removeDatabase("other-program");
+    EXPECT_EQ(countRows(*db, 1), 0); // the failed transaction left nothing
+    ws.BeginTrans();
+    insertResult(*db, 1, 1, 6);
+    ws.CommitTrans();
+    EXPECT_EQ(countRows(*db, 1), 1);
+    EXPECT_EQ(countRows(*db, 3), 1);
+}
+
+TEST(DbEngine, TestsStartFromAnUnusedDatabaseNeverFromTheProgramsWorkingFile) {
+    // The program writes into the databases beside it; what the tests copy lies elsewhere.
+    const QString programFolder = QFileInfo(CHRONIVO_PROGRAM_FOLDER).absoluteFilePath();
+    EXPECT_NE(QFileInfo(CHRONIVO_BUILT_DB).absolutePath(), programFolder);
+    EXPECT_NE(QFileInfo(CHRONIVO_BUILT_RACE_DB).absolutePath(), programFolder);
+    TestServices t;
+    auto db = t.openLocal();
+    EXPECT_EQ(db->OpenRecordset("select count(*) from Chronvo").Fields(0).toInt(), 0);
+    EXPECT_EQ(db->OpenRecordset("select count(*) from Transponder").Fields(0).toInt(), 0);
 }
 
 TEST(DbEngine, AClosedDatabaseRefusesQueries) {

@@ -6,7 +6,10 @@
 #include "readers/AssignmentFile.h"
 #include "readers/TransponderData.h"
 #include "support/ErrorOf.h"
+#include "support/FileSizeLimit.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
 #include <QPixmap>
@@ -243,10 +246,28 @@ TEST_F(Assignments, TheListShowsTheEndOfALongIdWhereTagsDiffer) {
 }
 
 TEST_F(Assignments, AFailedExportLeavesNoHalfFile) {
+    // A write that stops halfway (a full disk) leaves the previous export as it was.
+    for (int i = 1; i <= 20; ++i)
+        assign(QStringLiteral("T%1").arg(i), i);
+    writeFile("old.txt", "OLD|1\r\n");
+    {
+        FileSizeLimit fullDisk(100);
+        EXPECT_EQ(
+            errorNumberOf([&] { AssignmentFile::Export(*t.services().local.gdbLocal, t.path("old.txt")); }),
+            75);
+    }
+    QFile old(t.path("old.txt"));
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), "OLD|1\r\n");
+    EXPECT_EQ(QDir(t.folder()).entryList({"old.txt*"}, QDir::Files | QDir::Hidden).size(), 1);
+
     t.services().local.gdbLocal->Close();
     const QString file = t.path("broken.txt");
     EXPECT_NE(errorNumberOf([&] { AssignmentFile::Export(*t.services().local.gdbLocal, file); }), 0);
     EXPECT_FALSE(QFile::exists(file));
+    EXPECT_NE(errorNumberOf([&] { AssignmentFile::Export(*t.services().local.gdbLocal, t.path("old.txt")); }),
+              0);
+    EXPECT_EQ(QFileInfo(t.path("old.txt")).size(), 7);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "readers/TcpReaderConsole.h"
 #include "readers/frmSerialReader.h"
 #include "support/FakeSerialPort.h"
+#include "support/FileSizeLimit.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -245,7 +246,20 @@ TEST_F(Window, ClearLogAndExportOfTheTelegramGrid) {
     c.cmdExportReaderdata_Click();
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), nativeTelegram(1).chopped(1) + "\r\n" + nativeTelegram(2).chopped(1) + "\r\n");
+    const QByteArray written = f.readAll();
+    EXPECT_EQ(written, nativeTelegram(1).chopped(1) + "\r\n" + nativeTelegram(2).chopped(1) + "\r\n");
+    f.close();
+    // A write that stops halfway (a full disk) is reported and keeps the file as it was.
+    c.ProcessTelegram(QString::fromLatin1(nativeTelegram(3)));
+    t.dialogs().planFile(file);
+    {
+        FileSizeLimit fullDisk(written.size());
+        c.cmdExportReaderdata_Click();
+    }
+    ASSERT_FALSE(t.dialogs().messages().isEmpty());
+    EXPECT_EQ(t.dialogs().messages().last(), "Fehler: 75 - Fehler beim Zugriff auf Pfad/Datei: " + file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), written);
 
     c.cmdClear_Click(0);
     EXPECT_TRUE(c.telegramRows().isEmpty());

@@ -5,6 +5,7 @@
 #include "results/ResultViews.h"
 #include "support/TestServices.h"
 
+#include <QCoreApplication>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -115,6 +116,32 @@ TEST_F(Paging, RowsReadFromTheEndStandWhereTheSourceOrderPutsThem) {
     EXPECT_EQ(counts.rowTexts(300), (QStringList{"1299", "1"}));
     EXPECT_EQ(counts.rowTexts(200), (QStringList{"1199", "1"}));
     EXPECT_EQ(counts.rowTexts(0), (QStringList{"", "1"}));
+}
+
+TEST_F(Paging, AfterAnotherProgramWroteEveryRowShownIsFromOneMoment) {
+    for (int p = 1; p <= 200; ++p)
+        insert(1, p, p);
+    show(ResultViews::ResultList(1));
+    ASSERT_EQ(data.value(2, "Platzierung").toInt(), 3);
+    // Another program takes two places out and adds five at the end; no refresh follows.
+    {
+        Workspace other;
+        auto second = other.OpenDatabase(t.dbPath(), false, false, ";PWD=7rosenhag");
+        second->ExecuteSql("delete from Chronvo where Platzierung in (3, 150)");
+        second->ExecuteSql(
+            "insert into Chronvo (Laufnummer, Platzierung) values (1, 201), (1, 202), (1, 203), "
+            "(1, 204), (1, 205)");
+    }
+    const Recordset now =
+        db->OpenRecordset("select Platzierung from Chronvo where Laufnummer = 1 order by Platzierung");
+    ASSERT_EQ(now.RecordCount(), 203);
+    for (int r = data.rowCount() - 1; r >= 0; --r)
+        ASSERT_EQ(data.value(r, "Platzierung").toInt(), now.rows()[r][0].toInt()) << r;
+    // The grid takes the new count as soon as it gets to it.
+    QCoreApplication::processEvents();
+    ASSERT_EQ(data.rowCount(), 203);
+    EXPECT_EQ(data.value(202, "Platzierung").toInt(), 205);
+    EXPECT_EQ(data.value(2, "Platzierung").toInt(), 4);
 }
 
 struct Counting : Paging {

@@ -1,7 +1,9 @@
 #include "MainWindowFixture.h"
 #include "results/ExportFile.h"
+#include "support/FileSizeLimit.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
@@ -11,6 +13,10 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -73,6 +79,27 @@ TEST_F(Files, TheDatabaseCopyIsNamedByTheSecondAndReplacesACopyOfTheSameSecond) 
     w->mnuDatabaseBackup_Click();
     EXPECT_EQ(t->dialogs().shown().back().text, "Fehler beim erstellen des Backups!!");
     EXPECT_EQ(t->dialogs().shown().back().style, 16);
+}
+
+TEST_F(Files, TheStartRemovesTemporaryFilesThatAKillLeftBehind) {
+    const QStringList leftovers = {
+        ".Chronvo.mdb_20261206143005.AbC123", ".Chronvo.mdb_20261206143005.AbC123-journal",
+        ".Chronvo.mdb_20261206150000.Zz9Yy8-journal", "settings.ini.xYz789", "fastsave.log.QwErTy"};
+    const QStringList kept = {"Chronvo.mdb_20261206143005", ".Chronvo.mdb_20261206143006.InUse1",
+                              "settings.ini.bak", "fastsave.log.1", "notes.txt"};
+    for (const QString& name : leftovers + kept) {
+        QFile f(t->path(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    // A copy another instance is still making holds its temporary file locked.
+    const int inUse = ::open(QFile::encodeName(t->path(kept[1])).constData(), O_RDONLY);
+    ASSERT_EQ(::flock(inUse, LOCK_EX), 0);
+    start();
+    ::close(inUse);
+    for (const QString& name : leftovers)
+        EXPECT_FALSE(QFile::exists(t->path(name))) << name.toStdString();
+    for (const QString& name : kept)
+        EXPECT_TRUE(QFile::exists(t->path(name))) << name.toStdString();
 }
 
 // Five results in run 1, the second and fourth without start number.
@@ -152,6 +179,47 @@ TEST_F(Export, TheSevenHourQuestionCanEndTheExportWhileFastSaveWritesEveryRow) {
     EXPECT_EQ(record(fast, 3).Millisekunden, 25200001);
     EXPECT_EQ(fast.mid(3 * ExportFile::RecordSize + 42, 8), QByteArray(8, '\0'));
     EXPECT_TRUE(t->dialogs().allPlansUsed());
+}
+
+TEST_F(Export, AWriteThatFailsKeepsTheOldFileAndSaysSo) {
+    const QString fast = t->path("fastsave.log");
+    const QByteArray good(3 * ExportFile::RecordSize, 'g');
+    for (const QString& name : {exp, fast}) {
+        QFile f(name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(good);
+    }
+    const auto unchanged = [&] {
+        EXPECT_EQ(readAll(exp), good);
+        EXPECT_EQ(readAll(fast), good);
+        EXPECT_EQ(QDir(t->folder()).entryList({"*.exp*", "*.log.*"}, QDir::Files | QDir::Hidden).size(), 1);
+    };
+    // The first row can't be written.
+    t->services().local.gdbLocal->ExecuteSql("update Chronvo set Startnummer = 9");
+    t->services().local.gdbLocal->ExecuteSql("update Chronvo set Wertungstime = Null where Platzierung = 1");
+    t->dialogs().planFile(exp);
+    w->mnuSaveDatabase_Click();
+    w->cmdFastSave_Click();
+    ASSERT_EQ(t->dialogs().messages().size(), 2);
+    EXPECT_TRUE(t->dialogs().messages()[0].startsWith("Fehler: 94 - "));
+    EXPECT_TRUE(t->dialogs().messages()[1].startsWith("Fehler: 94 - "));
+    unchanged();
+
+    // The disk is full after two records.
+    t->services().local.gdbLocal->ExecuteSql(
+        "update Chronvo set Wertungstime = '00:20:01' where Platzierung = 1");
+    t->dialogs().planFile(exp);
+    {
+        FileSizeLimit fullDisk(2 * ExportFile::RecordSize);
+        w->mnuSaveDatabase_Click();
+        w->cmdFastSave_Click();
+    }
+    ASSERT_EQ(t->dialogs().messages().size(), 4);
+    EXPECT_TRUE(
+        t->dialogs().messages()[2].startsWith("Fehler: 75 - Fehler beim Zugriff auf Pfad/Datei: " + exp));
+    EXPECT_TRUE(
+        t->dialogs().messages()[3].startsWith("Fehler: 75 - Fehler beim Zugriff auf Pfad/Datei: " + fast));
+    unchanged();
 }
 
 TEST_F(Export, FastSavePathAndItsAbsence) {
