@@ -31,6 +31,12 @@ bool SafeFile::commit() {
         m_error = SystemErrorText(errno ? errno : EIO);
         return false;
     }
+    // A write the disk cut short after some bytes is not always an error for Qt's buffered
+    // writes: the file on disk must hold every byte written.
+    if (QFileInfo(m_temp.fileName()).size() != m_temp.pos()) {
+        m_error = SystemErrorText(ENOSPC);
+        return false;
+    }
 #ifdef Q_OS_UNIX
     if (::fsync(m_temp.handle()) != 0) {
         m_error = SystemErrorText(errno);

@@ -1,12 +1,12 @@
 #include "platform/WholeFile.h"
 
 #include "platform/DatabaseCopy.h"
+#include "platform/SafeFile.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -23,14 +23,14 @@ void syncFolder(const QString& path) {
     ::close(fd);
 }
 
-// The temporary names QSaveFile (and with it the settings store) gives a file: its name, a
-// dot and six random letters or digits.
+// The temporary names a file gets while it is written whole (here and in the settings store):
+// its name, a dot and six random letters or digits, hidden by a leading dot or not.
 int removeSaveFileTemps(const QString& target) {
     const QFileInfo info(target);
     if (info.fileName().isEmpty())
         return 0;
     const QRegularExpression temp(
-        QStringLiteral("^%1\\.[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(info.fileName())));
+        QStringLiteral("^\\.?%1\\.[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(info.fileName())));
     QDir folder = info.absoluteDir();
     int removed = 0;
     for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System))
@@ -44,21 +44,21 @@ int removeSaveFileTemps(const QString& target) {
 namespace WholeFile {
 
 bool Write(const QString& path, const QByteArray& bytes, QString* error) {
-    // QSaveFile writes into a file of its own beside the target, syncs it on commit and
-    // renames it over the target; a failure at any point discards it. Unbuffered, and the
-    // size checked before the commit: a write the disk cut short after some bytes does not
-    // count as an error in Qt's buffered writes.
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(bytes) == bytes.size() &&
-        file.size() == bytes.size() && file.commit()) {
-        syncFolder(path);
+    // A link names the file the user means: that file is replaced, keeping its permissions.
+    const QFileInfo info(path);
+    const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
+    SafeFile file(target);
+    bool ok = file.open();
+    if (ok && QFileInfo::exists(target))
+        file.file().setPermissions(QFileInfo(target).permissions());
+    ok = ok && file.file().write(bytes) == bytes.size() && file.commit();
+    if (ok) {
+        syncFolder(target);
         return true;
     }
     if (error)
-        *error = file.error() == QFileDevice::NoError
-                     ? QStringLiteral("Die Datei wurde nicht vollständig geschrieben.")
-                     : file.errorString();
-    file.cancelWriting();
+        *error = file.errorString().isEmpty() ? QStringLiteral("Die Datei wurde nicht vollständig geschrieben.")
+                                              : file.errorString();
     return false;
 }
 

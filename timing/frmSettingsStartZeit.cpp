@@ -4,6 +4,7 @@
 #include "core/Skin.h"
 #include "platform/RuntimeError.h"
 #include "platform/Services.h"
+#include "platform/WholeFile.h"
 #include "timing/WaveTable.h"
 
 #include <QFile>
@@ -12,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QShowEvent>
 #include <QTableWidget>
 
@@ -309,9 +309,7 @@ void frmSettingsStartZeit::cmdExport_Click() {
                 16);
             return;
         }
-        QSaveFile file(codi1.fileName);
-        if (!file.open(QIODevice::WriteOnly) || file.write(WaveTable::TableFileContent(rows)) < 0 ||
-            !file.commit())
+        if (!WholeFile::Write(codi1.fileName, WaveTable::TableFileContent(rows)))
             throw RuntimeError(75, "Fehler beim Zugriff auf Pfad/Datei: " + codi1.fileName);
         m_services.dialogs->MsgBox("Daten gespeichert!", 64);
     } catch (const RuntimeError& e) {
