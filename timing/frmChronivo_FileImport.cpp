@@ -8,6 +8,7 @@
 #include "results/FileImport.h"
 #include "Version.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFrame>
 #include <QGridLayout>
@@ -22,6 +23,8 @@
 namespace {
 
 constexpr const char* NoStartYet = "hh:mm:ss";
+// The read counter is drawn at most this often while a time file is read.
+constexpr qint64 CounterPaintMs = 50;
 
 // One tag read of the time file as the import keeps it until the rows are written.
 struct Entry {
@@ -165,16 +168,24 @@ void frmChronivo::ImportZeitdatei() {
             QFile file(CoDi1.fileName);
             if (!file.open(QIODevice::ReadOnly))
                 throw RuntimeError(53, QStringLiteral("Datei nicht gefunden: %1").arg(CoDi1.fileName));
+            QElapsedTimer sinceCounterPaint;
+            sinceCounterPaint.start();
             FileImport::ReadLines(file, [&](const QString& line) {
                 const std::optional<FileImport::TagRead> read = FileImport::ParseTagRead(line);
                 if (!read)
                     return;
                 const QString startnummer = modChronivo::GetStartnummerByTransponder(db, read->transponderId);
                 entries.push_back({static_cast<qint32>(Convert::ValLong(startnummer)), read->readTime});
-                // The count grows on the screen while a long file is read.
+                // The count grows on the screen while a long file is read. No event loop runs
+                // meanwhile, so it is drawn here, but only as often as the eye can follow: on a
+                // real display a drawing per read costs more than the read itself.
                 edtCounter->setText(QString::number(entries.size()));
-                edtCounter->repaint();
+                if (sinceCounterPaint.hasExpired(CounterPaintMs)) {
+                    edtCounter->repaint();
+                    sinceCounterPaint.restart();
+                }
             });
+            edtCounter->repaint();
         }
         const QDateTime now = m_services.clock->now();
         const QString systemtime =
