@@ -2,7 +2,9 @@
 // and the import of a time file with as many tag reads against a typed run start, each through
 // the main window's own handlers (file dialogs and questions answered by the scripted dialogs).
 // Prints the median and the spread of each over the repetitions, and how often the read
-// counter was repainted during one import.
+// counter was repainted during one import. The database and the files lie in a folder beside
+// the program (its file system is printed). The import's figure is the one of a real display
+// only when run on one, e.g. under xvfb-run -a with QT_QPA_PLATFORM=xcb.
 //
 //   bench_result_files [--results 10000] [--repeat 10]
 #include "BenchSupport.h"
@@ -18,7 +20,6 @@
 #include <QEvent>
 #include <QFile>
 #include <QLineEdit>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -69,8 +70,9 @@ int main(int argc, char** argv) {
             options.repeat = std::max(1, value);
     }
 
-    QTemporaryDir dir;
     QApplication app(argc, argv);
+    const std::unique_ptr<QTemporaryDir> folder = MakeBenchFolder("bench_result_files");
+    const QTemporaryDir& dir = *folder;
     QFile::copy(CHRONIVO_BUILT_DB, dir.filePath("Chronvo.mdb"));
     QFile::setPermissions(dir.filePath("Chronvo.mdb"), QFile::ReadOwner | QFile::WriteOwner);
 
@@ -90,11 +92,14 @@ int main(int argc, char** argv) {
     frmChronivo window(services);
     window.startUp();
 
-    // Run 1: the results to export, every one with a start number and under 7 hours.
+    // Run 1: the results to export, every one with a start number and under 7 hours (longer
+    // times would stop the export with a question): from 10 minutes on, ten a second. The
+    // files keep a place in 16 bits, so a run is exported up to place 32767 and no further.
+    const int exported = std::min(options.results, 32767);
     Database& db = *services.local.gdbLocal;
     services.local.gwsLocal->BeginTrans();
-    for (int i = 1; i <= options.results; ++i) {
-        const int ms = 600000 + i * 1000;
+    for (int i = 1; i <= exported; ++i) {
+        const int ms = 600000 + i * 100;
         db.ExecuteSql(
             "insert into Chronvo (Laufnummer, Platzierung, Startnummer, Systemtime, Starttime, Sekunden, "
             "Wertungstime, Millisekunden, ZeitNetto, MillisekNetto) values (1, :p, :p, '10:20:00', "
@@ -111,21 +116,22 @@ int main(int argc, char** argv) {
         exportMs.push_back(timed([&] { window.mnuSaveDatabase_Click(); }));
         fastSaveMs.push_back(timed([&] { window.cmdFastSave_Click(); }));
     }
-    const qint64 expected = qint64(options.results) * ExportFile::RecordSize;
+    const qint64 expected = qint64(exported) * ExportFile::RecordSize;
     if (QFile(exportFile).size() != expected || QFile(dir.filePath("fastsave.log")).size() != expected) {
         std::fprintf(stderr, "the files do not hold every result\n");
         return 1;
     }
 
-    // The time file: as many tag reads, one a second from 12:00:00 on, tags 1 to 9999 again
-    // and again (each its own start number), imported into run 2 against 11:30:00.
+    // The time file: as many tag reads, ten a second from 12:00:00 on (so that even 100,000
+    // stay within the day and within 7 hours of the start), tags 1 to 9999 again and again
+    // (each its own start number), imported into run 2 against 11:30:00.
     const QString timeFile = dir.filePath("zeiten.txt");
     {
         QFile f(timeFile);
         f.open(QIODevice::WriteOnly);
         const qint64 noon = QDateTime(QDate(2026, 1, 1), QTime(12, 0, 0), Qt::UTC).toSecsSinceEpoch();
         for (int i = 0; i < options.results; ++i)
-            f.write(tagLine(noon + i, i % 9999 + 1));
+            f.write(tagLine(noon + i / 10, i % 9999 + 1));
     }
     // Run 2 chosen as the timekeeper does: typed, then taken by the selector.
     window.cboLaufnummer->setEditText("2");
@@ -151,7 +157,8 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    std::printf("run of %d results\n", options.results);
+    std::printf("run of %d results exported, %d tag reads imported%s\n", exported, options.results,
+                exported < options.results ? " (the files hold places up to 32767 only)" : "");
     report("export file (menu, save dialog)", exportMs);
     report("fast save (button)", fastSaveMs);
     report("time-file import (button)", importMs);
