@@ -24,7 +24,8 @@ CountingDialogs* UseBenchServices(Services& services, const QDir& folder) {
 }
 
 std::unique_ptr<QTemporaryDir> MakeBenchFolder(const QString& name) {
-    auto folder = std::make_unique<QTemporaryDir>(QCoreApplication::applicationDirPath() + "/" + name + "-XXXXXX");
+    auto folder =
+        std::make_unique<QTemporaryDir>(QCoreApplication::applicationDirPath() + "/" + name + "-XXXXXX");
     if (!folder->isValid()) {
         std::fprintf(stderr, "no folder beside the program: %s\n", qPrintable(folder->errorString()));
         std::exit(1);

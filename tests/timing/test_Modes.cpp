@@ -158,7 +158,8 @@ TEST_F(Modes, TheRestartComesOnlyAfterEveryLinkIsClosed) {
     console.cmdConnect_Click();
     w->mnuSerialReader_Click();
     w->readerConsole(ReaderKind::SerialReader)->cmdConnect_Click();
-    for (int waited = 0; (linksTo(board.serverPort()) == 0 || linksTo(reader.serverPort()) == 0) && waited < 3000;
+    for (int waited = 0;
+         (linksTo(board.serverPort()) == 0 || linksTo(reader.serverPort()) == 0) && waited < 3000;
          waited += 10)
         QTest::qWait(10);
     std::vector<QPointer<SerialPort>> ports(t.serialPorts.begin(), t.serialPorts.end());
