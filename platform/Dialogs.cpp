@@ -7,6 +7,7 @@
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 #include <utility>
 
@@ -19,12 +20,20 @@ QWidget* parentWindow() {
 } // namespace
 
 QString toQtFileFilter(const QString& classicFilter) {
+    // A classic description usually names its patterns already ("Textdateien (*.txt)"); the
+    // dialog shows the description as it stands, so those are dropped before the real
+    // patterns are added. A parenthesis without a wildcard is part of the name and stays.
+    static const QRegularExpression namedPatterns(QStringLiteral(R"(\s*\(([^()]*[*?][^()]*)\)\s*$)"));
     const QStringList parts = classicFilter.split('|');
     QStringList out;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i];
+        const QRegularExpressionMatch named = namedPatterns.match(description);
+        if (named.hasMatch())
+            description.truncate(named.capturedStart());
         QString patterns = parts[i + 1];
         patterns.replace(';', ' ');
-        out << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+        out << QStringLiteral("%1 (%2)").arg(description.trimmed(), patterns.simplified()).trimmed();
     }
     return out.join(";;");
 }

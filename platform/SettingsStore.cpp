@@ -77,6 +77,18 @@ void SettingsStore::DeleteSection(const QString& section) {
     m_settings->sync();
 }
 
+bool SettingsStore::ReplaceSection(const QString& section, const QList<QPair<QString, QString>>& values) {
+    // QSettings keeps the first error it met for good; a store that failed once is opened
+    // anew so that this write's own outcome is seen.
+    if (m_settings->status() != QSettings::NoError)
+        m_settings = std::make_unique<QSettings>(m_settings->fileName(), m_settings->format());
+    m_settings->remove(section);
+    for (const auto& [key, value] : values)
+        m_settings->setValue(groupKey(section, key), value);
+    m_settings->sync();
+    return m_settings->status() == QSettings::NoError;
+}
+
 bool SettingsStore::GetBool(const QString& section, const QString& key, bool defaultValue) const {
     const QString t = GetSetting(section, key, QString()).trimmed();
     if (t.compare("True", Qt::CaseInsensitive) == 0)

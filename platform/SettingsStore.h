@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QPair>
 #include <QString>
 
 #include <memory>
@@ -23,6 +25,9 @@ public:
     void DeleteSetting(const QString& section, const QString& key);
     // Removes a whole section; a missing section is no error.
     void DeleteSection(const QString& section);
+    // Replaces the whole section by these keys and values in one write, so that the store
+    // never holds part of the old section and part of the new. False when it was not written.
+    bool ReplaceSection(const QString& section, const QList<QPair<QString, QString>>& values);
 
     // Booleans are stored as "-1"/"0" (modes) or "1"/"0" (check boxes) and read back from those
     // and from "True"/"False"; text that is none of these reads as the default.

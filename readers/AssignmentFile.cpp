@@ -2,6 +2,7 @@
 
 #include "core/modGlobal.h"
 #include "platform/DbEngine.h"
+#include "readers/DebounceTable.h"
 
 #include <QFile>
 
@@ -46,6 +47,19 @@ void Export(Database& db, const QString& path) {
     }
 }
 
+std::optional<int> StartnummerOf(const QString& text) {
+    const QString digits = text.trimmed();
+    if (digits.isEmpty() || digits.size() > 12)
+        return std::nullopt;
+    for (const QChar c : digits)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+    const qint64 value = digits.toLongLong();
+    if (!DebounceTable::covers(value))
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
 ImportResult Import(Database& db, const QString& path, bool skipBlankLines) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -58,8 +72,13 @@ ImportResult Import(Database& db, const QString& path, bool skipBlankLines) {
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
 
+    constexpr long Overflow = 6;
+    // A refused line is named with at most this many of its characters.
+    constexpr qsizetype MaxShownLine = 80;
     ImportResult result;
+    int lineNumber = 0;
     for (const QString& line : lines) {
+        ++lineNumber;
         if (skipBlankLines && line.trimmed().isEmpty())
             continue;
         const QStringList parts = modGlobal::SplitString(line, QStringLiteral("|"));
@@ -69,9 +88,15 @@ ImportResult Import(Database& db, const QString& path, bool skipBlankLines) {
             if (parts.size() < 2)
                 throw RuntimeError(SubscriptOutOfRange,
                                    QStringLiteral("Index außerhalb des gültigen Bereichs"));
+            const std::optional<int> startnummer = StartnummerOf(parts[1]);
+            if (!startnummer)
+                throw RuntimeError(Overflow,
+                                   QStringLiteral("Startnummer nicht zwischen 0 und 10000 in Zeile %1: %2")
+                                       .arg(lineNumber)
+                                       .arg(line.left(MaxShownLine)));
             QueryDef query = db.QueryDefs("pI_Transponder");
             query.setParameter("iTransponderID", parts[0]);
-            query.setParameter("iStartnummer", parts[1]);
+            query.setParameter("iStartnummer", *startnummer);
             query.Execute(dbFailOnError);
             query.Close();
         } catch (const RuntimeError& e) {

@@ -26,11 +26,16 @@ struct ImportResult {
     QString failingStartnummer;
 };
 
+// The start number an assignment may hold: a whole number from 0 to 10000, written in digits
+// (blanks around them allowed), the numbers a console can book. Nothing for anything else:
+// such an assignment would never be booked.
+std::optional<int> StartnummerOf(const QString& text);
+
 // Inserts the file's lines one by one through pI_Transponder, without a transaction, and stops
-// at the first line that fails: one without "|", or one the table refuses (a duplicate ID, a
-// start number that is no number). Text after a second "|" is ignored. skipBlankLines passes
-// over lines that are blank after trimming instead of failing on them. A file that cannot be
-// opened raises RuntimeError.
+// at the first line that fails: one without "|", one whose start number StartnummerOf refuses
+// (the message names the line), or one the table refuses (a duplicate ID). Text after a
+// second "|" is ignored. skipBlankLines passes over lines that are blank after trimming
+// instead of failing on them. A file that cannot be opened raises RuntimeError.
 ImportResult Import(Database& db, const QString& path, bool skipBlankLines);
 
 } // namespace AssignmentFile

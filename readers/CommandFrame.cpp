@@ -26,6 +26,12 @@ bool isDigits(const QString& text) {
     return !text.isEmpty();
 }
 
+QString withoutLeadingZeros(QString digits) {
+    while (digits.size() > 1 && digits.front() == QLatin1Char('0'))
+        digits.remove(0, 1);
+    return digits;
+}
+
 const QStringList& registers() {
     static const QStringList names{"6A", "6B", "6C", "6D", "6E", "6F", "70", "71"};
     return names;
@@ -63,8 +69,7 @@ std::optional<QString> TagWriteCommand(const QString& antenna, const QString& st
     QString digits = startnummer.trimmed();
     if (!isDigits(digits))
         return std::nullopt;
-    while (digits.size() > 1 && digits.front() == QLatin1Char('0'))
-        digits.remove(0, 1);
+    digits = withoutLeadingZeros(digits);
     constexpr int Width = 24;
     if (digits.size() > Width)
         return std::nullopt;
@@ -90,6 +95,11 @@ QString NextNumberText(const QString& number) {
     while (digits.size() > 1 && digits.front() == QLatin1Char('0'))
         digits.remove(0, 1);
     return digits;
+}
+
+bool IsWrittenTag(const QString& id, const QString& number) {
+    const QString written = number.trimmed();
+    return isDigits(id) && isDigits(written) && withoutLeadingZeros(id) == withoutLeadingZeros(written);
 }
 
 std::optional<RegisterReply> ParseRegisterReply(const QString& line) {

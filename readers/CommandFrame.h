@@ -42,6 +42,11 @@ std::optional<QString> TagWriteCommand(const QString& antenna, const QString& st
 // that is not plain digits counts by its leading number ("" gives "1").
 QString NextNumberText(const QString& number);
 
+// A read confirms the write of `number` only when its transponder ID is that number: both
+// plain digits, equal once leading zeros are set aside. Where else the number may stand in
+// the telegram (reader field, read time) does not count.
+bool IsWrittenTag(const QString& id, const QString& number);
+
 // A register reply "S", length, "f", "0", register, value: register "6A" to "71" in upper
 // case, "f" in lower case, value two hex digits. Anything else is no register reply.
 struct RegisterReply {

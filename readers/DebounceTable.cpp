@@ -1,6 +1,18 @@
 #include "readers/DebounceTable.h"
 
+#include "core/Convert.h"
+
 #include <algorithm>
+#include <cmath>
+
+std::optional<double> DebounceTable::secondsOf(const QString& text) {
+    if (!Convert::IsNumeric(text))
+        return std::nullopt;
+    const double seconds = Convert::Val(text);
+    if (!std::isfinite(seconds) || seconds < 0)
+        return std::nullopt;
+    return seconds;
+}
 
 bool DebounceTable::isDue(qint64 startnummer, double debounceSeconds, qint32 now, bool alwaysBookZero) const {
     if (!covers(startnummer))

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
+#include <optional>
 #include <vector>
 
 // When each start number was last booked by one console, in VbTimeToNetTime seconds (0 =
@@ -14,6 +16,11 @@ public:
     DebounceTable() : m_lastBook(MaxStartnummer + 1, 0) {}
 
     static bool covers(qint64 startnummer) { return startnummer >= 0 && startnummer <= MaxStartnummer; }
+
+    static constexpr double DefaultSeconds = 60;
+    // A debounce time as typed: a number from 0 seconds on. Nothing for anything else (an
+    // empty text, a decimal comma, a negative or endless value).
+    static std::optional<double> secondsOf(const QString& text);
 
     // Only for start numbers the table covers.
     bool isDue(qint64 startnummer, double debounceSeconds, qint32 now, bool alwaysBookZero) const;

@@ -211,6 +211,8 @@ QWidget* ReaderConsole::buildTabErfassen() {
     dbgTransponder->setSelectionBehavior(QAbstractItemView::SelectRows);
     dbgTransponder->setSelectionMode(QAbstractItemView::SingleSelection);
     dbgTransponder->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tags of one batch share their leading digits and differ at the end: a cut ID keeps its end.
+    dbgTransponder->setTextElideMode(Qt::ElideLeft);
     grid->addWidget(caption, 0, 0);
     grid->addWidget(dbgTransponder, 1, 0, 6, 1);
 
@@ -287,6 +289,12 @@ QWidget* ReaderConsole::buildTabBuchen() {
     edtEntprellung->setMaximumWidth(80);
     grid->addWidget(new QLabel(QStringLiteral("Entprellzeit (Sekunden):")), 0, 0);
     grid->addWidget(edtEntprellung, 0, 1);
+    connect(edtEntprellung, &QLineEdit::textChanged, this, [this] { edtEntprellung_Change(); });
+    // A box left empty shows again the time that is used.
+    connect(edtEntprellung, &QLineEdit::editingFinished, this, [this] {
+        if (edtEntprellung->text().isEmpty())
+            edtEntprellung->setText(m_debounceText);
+    });
     // A one-column table rather than a list view: appending stays cheap however long the
     // list of a race day grows.
     m_bookings = new InfoTextModel(this);
@@ -363,7 +371,9 @@ void ReaderConsole::loadSettings() {
     edtRFIDIpPort->setText(settings.GetSetting(section, "Port", QString::fromUtf8(m_profile.defaultPort)));
     edtRFIDKopf->setText(
         settings.GetSetting(section, "Kopfzeichen", QString::fromUtf8(m_profile.defaultKopf)));
-    edtEntprellung->setText(settings.GetSetting(section, "Entprellung", QStringLiteral("60")));
+    const QString debounce = settings.GetSetting(section, "Entprellung", QStringLiteral("60"));
+    m_debounceText = DebounceTable::secondsOf(debounce) ? debounce : QStringLiteral("60");
+    edtEntprellung->setText(m_debounceText);
     for (const BridgeField& field : m_profile.bridgeFields) {
         const QString value = field.key ? settings.GetSetting(QString::fromUtf8(m_profile.bridgeSection),
                                                               QString::fromUtf8(field.key),
@@ -383,7 +393,7 @@ void ReaderConsole::saveSettings() {
     settings.SaveSetting(section, "Addr", edtRFIDIpAddr->text());
     settings.SaveSetting(section, "Port", edtRFIDIpPort->text());
     settings.SaveSetting(section, "Kopfzeichen", edtRFIDKopf->text());
-    settings.SaveSetting(section, "Entprellung", edtEntprellung->text());
+    settings.SaveSetting(section, "Entprellung", m_debounceText);
     for (const BridgeField& field : m_profile.bridgeFields) {
         if (!field.key)
             continue;

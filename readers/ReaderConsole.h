@@ -115,6 +115,7 @@ public:
     void VScroll1_Change(int Index);
     void cmdTransponderWrite_Click();
     void edtRFIDKopf_Change();
+    void edtEntprellung_Change();
     void cmdMercuryStart_Click();
     void cmdMercuryBeenden_Click();
     // A bridge started from this console runs and its output is shown.
@@ -321,6 +322,9 @@ private:
     QString m_lastID;
     qint32 m_rcvCount = 0;
     qint32 m_lastStartnummer = 0;
+    // The debounce time last typed as a valid number: what booking uses and what is stored,
+    // also while the box is empty or being retyped.
+    QString m_debounceText = QStringLiteral("60");
     LineAssembler m_assembler;
     std::deque<Unit> m_units;
     // Units are handled in slices of DrainSliceMs, so a burst of reads lets the window and

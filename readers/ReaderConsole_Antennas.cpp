@@ -5,6 +5,7 @@
 #include "platform/Services.h"
 #include "platform/TcpSocket.h"
 #include "readers/AntennaValues.h"
+#include "readers/AssignmentFile.h"
 #include "readers/CommandFrame.h"
 #include "readers/ConsoleControls.h"
 
@@ -153,11 +154,12 @@ void ReaderConsole::VScroll1_Change(int Index) {
 void ReaderConsole::cmdTransponderWrite_Click() {
     if (m_profile.commandForm == CommandForm::None)
         return;
+    // The confirmed write assigns the tag to its number, so only a number that can be booked
+    // is written.
     const auto command = CommandFrame::TagWriteCommand(cboAntenne->currentText(), edtWriteText->text());
-    if (!command) {
+    if (!command || !AssignmentFile::StartnummerOf(edtWriteText->text())) {
         m_services.dialogs->MsgBox(
-            QStringLiteral(
-                "Bitte als Zeichenkette eine Startnummer von 0 bis 999999999999999999999999 eingeben!"),
+            QStringLiteral("Bitte als Zeichenkette eine Startnummer von 0 bis 10000 eingeben!"),
             MsgBoxStyle::Information);
         return;
     }

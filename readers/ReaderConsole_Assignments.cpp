@@ -1,6 +1,7 @@
 // The tabs "Erfassen" and "Prüfen": the transponder assignment list and the check of a tag.
 #include "readers/ReaderConsole.h"
 
+#include "core/Convert.h"
 #include "core/TransponderLookup.h"
 #include "platform/RuntimeError.h"
 #include "platform/Services.h"
@@ -10,8 +11,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
-
-#include <limits>
 
 void ReaderConsole::refreshAssignments() {
     dataTransponder->Refresh();
@@ -40,11 +39,21 @@ void ReaderConsole::cmdNeu_Click() {
 }
 
 void ReaderConsole::cmdSpeichern_Click() {
+    // A number the consoles cannot book would make an assignment that never books its runner.
+    const QString typed = edtStartnummer->text();
+    const std::optional<int> startnummer = AssignmentFile::StartnummerOf(typed);
+    if (!startnummer && Convert::IsNumeric(typed)) {
+        m_services.dialogs->MsgBox(QStringLiteral("Bitte nur Startnummern von 0 bis 10000 eingeben!"),
+                                   MsgBoxStyle::Information);
+        edtStartnummer->setFocus();
+        edtStartnummer->selectAll();
+        return;
+    }
     try {
-        // Taken before the row is written, so that a refused row still counts for "&Neu".
-        m_lastStartnummer = static_cast<qint32>(wholeNumber(
-            edtStartnummer->text(), std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
-        dataTransponder->Update(edtTransponder->text(), edtStartnummer->text());
+        // Taken before the row is written, so that a refused row still counts for "&Neu". Text
+        // that is no number at all fails here, so the number below is one StartnummerOf took.
+        m_lastStartnummer = static_cast<qint32>(wholeNumber(typed, 0, DebounceTable::MaxStartnummer));
+        dataTransponder->Update(edtTransponder->text(), QString::number(*startnummer));
         refreshAssignments();
         dataTransponder->MoveLast();
         cmdNeu->setFocus();

@@ -111,13 +111,16 @@ QString ReaderConsole::SendCommand(const QString& command) {
                                    MsgBoxStyle::Information);
         return {};
     }
+    // One byte per character; a character Latin-1 lacks goes out as "?", and the box
+    // shows what went out, not what was typed.
+    const QByteArray bytes = wire.toLatin1();
     try {
-        sendOnLink(wire.toLatin1());
+        sendOnLink(bytes);
     } catch (const RuntimeError& e) {
         m_services.dialogs->MsgBox(e.description(), MsgBoxStyle::Information);
         return {};
     }
-    return QStringLiteral(">> ") + wire;
+    return QStringLiteral(">> ") + QString::fromLatin1(bytes);
 }
 
 void ReaderConsole::sendBridgeLetter(char letter) {
@@ -179,5 +182,19 @@ void ReaderConsole::edtRFIDKopf_Change() {
     if (text.isEmpty() || Convert::IsNumeric(text))
         return;
     edtRFIDKopf->clear();
+    m_services.dialogs->MsgBox(QStringLiteral("Bitte nur Zahlen eingaben!"), MsgBoxStyle::Information);
+}
+
+void ReaderConsole::edtEntprellung_Change() {
+    // Booking never runs without a debounce time: text that is no number brings back the last
+    // good one; an empty box, as while retyping, keeps using it.
+    const QString text = edtEntprellung->text();
+    if (text.isEmpty())
+        return;
+    if (DebounceTable::secondsOf(text)) {
+        m_debounceText = text;
+        return;
+    }
+    edtEntprellung->setText(m_debounceText);
     m_services.dialogs->MsgBox(QStringLiteral("Bitte nur Zahlen eingaben!"), MsgBoxStyle::Information);
 }

@@ -27,8 +27,6 @@
 
 namespace {
 
-constexpr long InvalidProcedureCall = RuntimeError::InvalidProcedureCall;
-
 const QString& separatorLine() {
     static const QString line(44, QLatin1Char('-'));
     return line;
@@ -282,23 +280,34 @@ bool ReaderConsole::book(const QString& id) {
     QString refused;
     if (!numeric || !DebounceTable::covers(startnummer))
         refused = QStringLiteral(" nicht gebucht: Startnummer nicht zwischen 0 und 10000!");
-    else if (!Convert::IsNumeric(edtEntprellung->text()))
-        refused = QStringLiteral(" nicht gebucht: Entprellzeit ist keine Zahl!");
     if (!refused.isEmpty()) {
         log(head + refused);
         addBookingLine(head + refused);
     } else {
-        const double debounce = Convert::Val(edtEntprellung->text());
+        const double debounce =
+            DebounceTable::secondsOf(m_debounceText).value_or(DebounceTable::DefaultSeconds);
         // The read is timed by its arrival, also for the debounce: a burst handled late must
         // neither shift times nor let a repeat through.
         const qint32 now = TagReadTelegram::VbTimeToNetTime(m_arrivedAt);
         // 4.-6.
         if (m_lastBook.isDue(startnummer, debounce, now, m_profile.booksZeroAlways)) {
-            if (!m_mainWindow.handOverStartnummer(n, m_arrivedAt)) {
-                // The main window has shown why; the runner must not be debounced away.
+            // A hand-over that made no result is no booking, whether the main window said so
+            // itself or failed with an error (reported further up): logged as not booked and
+            // kept out of the debounce table, so the runner's next read still books.
+            const auto notBooked = [&] {
                 const QString text = head + QStringLiteral(" nicht gebucht: Wertung fehlgeschlagen!");
                 log(text);
                 addBookingLine(text);
+            };
+            bool handedOver = false;
+            try {
+                handedOver = m_mainWindow.handOverStartnummer(n, m_arrivedAt);
+            } catch (...) {
+                notBooked();
+                throw;
+            }
+            if (!handedOver) {
+                notBooked();
                 return false;
             }
             const QString text = TagReadTelegram::DateTimeText(m_readTime) + QLatin1Char(' ') + head +
@@ -324,16 +333,17 @@ void ReaderConsole::addBookingLine(const QString& text) {
 }
 
 void ReaderConsole::confirmTagWrite(const QString& telegram) {
-    if (!isWritePending() || !telegram.contains(edtWriteText->text(), Qt::CaseInsensitive) ||
-        !TagReadTelegram::IsTagRead(telegram))
+    if (!isWritePending() || !TagReadTelegram::IsTagRead(telegram))
+        return;
+    // Only the tag just written confirms the write: any other tag in the field leaves the
+    // lamp green and stores nothing.
+    const auto id = TagReadTelegram::CutTransponderId(
+        telegram, edtRFIDKopf->text(), m_profile.lineEnding == LineAssembler::Ending::NativeCr);
+    if (!id || !CommandFrame::IsWrittenTag(*id, edtWriteText->text()))
         return;
     // The tag just written is assigned to the number written into it; a refused row is
     // reported and the next number is offered all the same.
     try {
-        const auto id = TagReadTelegram::CutTransponderId(
-            telegram, edtRFIDKopf->text(), m_profile.lineEnding == LineAssembler::Ending::NativeCr);
-        if (!id)
-            throw RuntimeError(InvalidProcedureCall, "Ungültiger Prozeduraufruf oder ungültiges Argument");
         QueryDef query = m_services.local.database().QueryDefs("pI_Transponder");
         query.setParameter("iTransponderID", *id);
         query.setParameter("iStartnummer", edtWriteText->text());
@@ -360,6 +370,8 @@ void ReaderConsole::evaluateRegisterReplies(const QString& telegram) {
             continue;
         if (reply->power) {
             sliAntenne[reply->antenna]->setValue(reply->value);
+            // The slider shows only changes; a value it held already is shown all the same.
+            sliAntenne_Change(reply->antenna);
             chkAntAkt[reply->antenna]->setChecked(reply->value != 0);
         } else {
             edtAntDaempfung[reply->antenna]->setText(AntennaValues::AttenuationText(reply->value));

@@ -6,9 +6,34 @@
 #include "results/Cp1252.h"
 #include "results/ResultEntry.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
 
+#include <limits>
+
 namespace FileImport {
+
+namespace {
+
+constexpr long FileNotFound = 53;
+constexpr long DeviceIoError = 57;
+constexpr long PermissionDenied = 70;
+constexpr long PathFileAccessError = 75;
+
+} // namespace
+
+void OpenForReading(QFile& file) {
+    if (file.open(QIODevice::ReadOnly))
+        return;
+    const QString name = file.fileName();
+    if (!QFileInfo::exists(name))
+        throw RuntimeError(FileNotFound, QStringLiteral("Datei nicht gefunden: %1").arg(name));
+    if (!QFileInfo(name).isReadable())
+        throw RuntimeError(PermissionDenied, QStringLiteral("Zugriff verweigert: %1").arg(name));
+    throw RuntimeError(PathFileAccessError,
+                       QStringLiteral("Fehler beim Zugriff auf Pfad/Datei: %1").arg(name));
+}
 
 void ReadLines(QIODevice& device, const std::function<void(const QString&)>& line) {
     QByteArray current;
@@ -22,7 +47,10 @@ void ReadLines(QIODevice& device, const std::function<void(const QString&)>& lin
     char buffer[65536];
     for (;;) {
         const qint64 n = device.read(buffer, sizeof buffer);
-        if (n <= 0)
+        if (n < 0)
+            throw RuntimeError(DeviceIoError, QStringLiteral("Fehler beim Geräte-E/A: Die Datei konnte nicht "
+                                                             "vollständig gelesen werden."));
+        if (n == 0)
             break;
         for (qint64 i = 0; i < n; ++i) {
             const char c = buffer[i];
@@ -70,6 +98,28 @@ std::optional<TagRead> ParseTagRead(const QString& line) {
     return TagRead{line.mid(27, 24), time};
 }
 
+std::optional<qint32> TagStartnummer(const QString& lookedUp) {
+    if (!Convert::IsNumeric(lookedUp))
+        return 0;
+    const qint64 value = Convert::RoundHalfEven(Convert::Val(lookedUp));
+    if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
+        return std::nullopt;
+    return static_cast<qint32>(value);
+}
+
+QString UnreadableReadsMessage(const QList<int>& lineNumbers) {
+    constexpr qsizetype Shown = 20;
+    QStringList numbers;
+    for (qsizetype i = 0; i < lineNumbers.size() && i < Shown; ++i)
+        numbers << QString::number(lineNumbers[i]);
+    QString text = QStringLiteral("Diese Lesungen wurden nicht gespeichert, weil ihre Zeit oder Startnummer "
+                                  "nicht lesbar ist:\rZeile ") +
+                   numbers.join(", ");
+    if (lineNumbers.size() > Shown)
+        text += QStringLiteral(" und %1 weitere").arg(lineNumbers.size() - Shown);
+    return text;
+}
+
 void InsertRead(Database& db, qint32 lauf, qint32 place, const QString& systemtime, const QString& starttime,
                 qint64 grossSeconds, qint32 startnummer) {
     const QString wertungstime = ResultEntry::TimeOfDayAfterMidnight(grossSeconds);
@@ -89,11 +139,17 @@ void InsertRead(Database& db, qint32 lauf, qint32 place, const QString& systemti
 }
 
 void SetStartnummer(Database& db, qint32 lauf, qint32 place, const QString& line) {
-    QVariant startnummer = line;
-    if (line.trimmed().isEmpty())
-        startnummer = 0;
-    else if (Convert::IsNumeric(line))
-        startnummer = static_cast<qint32>(Convert::ValLong(line));
+    qint64 startnummer = 0;
+    if (!line.trimmed().isEmpty()) {
+        try {
+            startnummer = Convert::WholeNumber(line, 0, std::numeric_limits<qint32>::max());
+        } catch (const RuntimeError& e) {
+            const QString text = e.number() == RuntimeError::TypeMismatch
+                                     ? QStringLiteral("Zeile %1 ist keine Startnummer: \"%2\"")
+                                     : QStringLiteral("Zeile %1: Startnummer zu groß: \"%2\"");
+            throw RuntimeError(e.number(), text.arg(place).arg(line));
+        }
+    }
     QueryDef qd = db.QueryDefs("pU_Startnummer");
     qd.setParameter("iLaufnummer", lauf);
     qd.setParameter("iPlatzierung", place);

@@ -5,6 +5,8 @@
 #include "platform/DbEngine.h"
 #include "platform/RuntimeError.h"
 
+#include <algorithm>
+
 namespace ResultEntry {
 
 SYSTEMTIME StartRecord(const QString& text) {
@@ -42,15 +44,18 @@ qint32 NextPlace(Database& db, qint32 laufnummer) {
     QueryDef qd = db.QueryDefs("pS_GetNextPlatz");
     qd.setParameter("iLaufnummer", laufnummer);
     Recordset rs = qd.OpenRecordset();
-    qint32 place = 1;
+    qint64 place = 1;
     if (rs.RecordCount() > 0) {
         const QVariant v = rs.Fields("Ausdr1");
         if (!v.isNull())
-            place = v.toInt();
+            place = v.toLongLong();
     }
     rs.Close();
     qd.Close();
-    return place;
+    if (place > MaxPlatzierung)
+        throw RuntimeError(6, "Überlauf");
+    // Below 1 every place from 1 on is free.
+    return static_cast<qint32>(std::max<qint64>(place, 1));
 }
 
 void Insert(Database& db, const Row& row) {

@@ -43,8 +43,12 @@ struct Row {
     Times times;
 };
 
+// The highest place a result may have: the export record holds the place in 16 bits.
+inline constexpr qint32 MaxPlatzierung = 32767;
+
 // The place the next result of the run gets: one after the highest, 1 for an empty run.
-// Raises RuntimeError when the query fails.
+// Raises RuntimeError when the query fails, and 6 ("Überlauf") when that place would be
+// beyond MaxPlatzierung, so that no result gets a wrapped or doubled place.
 qint32 NextPlace(Database& db, qint32 laufnummer);
 
 // Inserts the row through the stored insert query, failing on error. Raises RuntimeError.

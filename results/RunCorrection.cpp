@@ -4,6 +4,7 @@
 #include "core/modChronivo.h"
 #include "platform/DbEngine.h"
 #include "platform/RuntimeError.h"
+#include "results/ResultEntry.h"
 
 #include <QTime>
 
@@ -47,17 +48,45 @@ template <typename Work> auto inTransaction(Workspace& ws, Work work) {
 
 // ----- a result typed in at a place ---------------------------------------------------------
 
+namespace {
+
+constexpr qint64 Max32 = std::numeric_limits<qint32>::max();
+constexpr qint64 Min32 = std::numeric_limits<qint32>::min();
+
+// A number as the query stores it (WholeNumberParameter) lies within [min, max]; text that
+// is no number is left to the engine, which refuses it.
+bool storedWithin(const QString& text, qint64 min, qint64 max) {
+    if (!Convert::IsNumeric(text))
+        return true;
+    const qint64 value = Convert::RoundHalfEven(Convert::Val(text));
+    return value >= min && value <= max;
+}
+
+} // namespace
+
 bool InsertFieldsValid(const InsertFields& f) {
     bool ok = true;
-    if (Convert::Val(f.millSekBrutto) <= 0)
+    if (Convert::Val(f.millSekBrutto) <= 0 || !storedWithin(f.millSekBrutto, 1, Max32))
         ok = false;
-    if (Convert::Val(f.platz) <= 0)
+    if (Convert::Val(f.platz) <= 0 || !storedWithin(f.platz, 1, ResultEntry::MaxPlatzierung))
         ok = false;
-    if (Convert::Val(f.startnummer) < 0)
+    if (Convert::Val(f.startnummer) < 0 || !storedWithin(f.startnummer, 0, Max32))
         ok = false;
     if (f.zeitBrutto.isEmpty() || !Convert::IsValidTimeText(f.zeitBrutto))
         ok = false;
+    // The net time may be left empty, but a number must fit its export field.
+    if (!storedWithin(f.millSekNetto, Min32, Max32))
+        ok = false;
     return ok;
+}
+
+bool FitsField(const QString& field, const QString& text) {
+    if (field.compare("Platzierung", Qt::CaseInsensitive) == 0)
+        return storedWithin(text, 1, ResultEntry::MaxPlatzierung);
+    for (const char* whole : {"Startnummer", "Sekunden", "Millisekunden", "MillisekNetto"})
+        if (field.compare(QLatin1String(whole), Qt::CaseInsensitive) == 0)
+            return storedWithin(text, Min32, Max32);
+    return true;
 }
 
 qint32 MillisecondsOfTime(const QString& timeText) {
@@ -86,6 +115,8 @@ InsertOutcome InsertAtPlace(Workspace& ws, Database& db, qint32 lauf, const Inse
         out.placeTaken = check.OpenRecordset().RecordCount() > 0;
         check.Close();
         if (out.placeTaken) {
+            // Raises when the last row of the run would move beyond the highest place.
+            ResultEntry::NextPlace(db, lauf);
             QueryDef move = db.QueryDefs("pU_Platzierung");
             move.setParameter("iLaufnummer", lauf);
             move.setParameter("iPlatzierung", platz);
@@ -109,6 +140,10 @@ InsertOutcome InsertAtPlace(Workspace& ws, Database& db, qint32 lauf, const Inse
         ins.Close();
         return out;
     });
+}
+
+long DeleteRow(Database& db, qint32 lauf, qint64 key) {
+    return db.ExecuteSql("DELETE FROM Chronvo WHERE ID = :k AND Laufnummer = :l", {{"k", key}, {"l", lauf}});
 }
 
 // ----- start numbers moved one place against the times --------------------------------------
@@ -156,6 +191,17 @@ StartnummerShift PlanStartnummerShift(const std::vector<GridRow>& rows, Directio
         if (after[pos] != before[pos])
             plan.writes.emplace_back(rows[order[pos]].key, after[pos]);
     }
+    // Rows per start number before and after: a number that loses a row is dropped.
+    std::map<qint32, int> carried;
+    for (int pos = 0; pos < n; ++pos) {
+        ++carried[before[pos]];
+        --carried[after[pos]];
+    }
+    for (const auto& [startnummer, lost] : carried)
+        if (startnummer != 0 && lost > 0) {
+            plan.dropped = startnummer;
+            break;
+        }
     plan.currentRowAfter = n - 1;
     if (currentRow >= 0 && currentRow < n) {
         const qint32 s0 = rows[currentRow].startnummer;

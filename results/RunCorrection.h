@@ -31,9 +31,15 @@ struct InsertFields {
 };
 
 // False when the gross milliseconds or the place are not above 0, the start number is below 0
-// (0 is a result without start number) or the gross time is empty or no time of day. Every
-// check runs; the net fields are not checked.
+// (0 is a result without start number), the gross time is empty or no time of day, or a
+// number would not fit its field of the export record once stored (the place 16 bits, the
+// start number and both milliseconds 32 bits). Every check runs; an empty net time passes.
 bool InsertFieldsValid(const InsertFields& fields);
+
+// Whether a typed value, once stored in that field of a result row, fits the field of the
+// export record: the place 1 to 32767, the start number, seconds and milliseconds 32 bits.
+// Text that is no number, and fields without a number, are left to the engine.
+bool FitsField(const QString& field, const QString& text);
 
 // hour x 3,600,000 + minute x 60,000 + second x 1000 of a time of day ("h:mm" or "h:mm:ss").
 // RuntimeError (type mismatch) for text that is no time of day.
@@ -56,6 +62,10 @@ struct InsertOutcome {
 // the row stays) and the error raised again. The fields must have passed InsertFieldsValid.
 InsertOutcome InsertAtPlace(Workspace& ws, Database& db, qint32 lauf, const InsertFields& fields,
                             const QString& startTime);
+
+// Deletes the one row of run lauf with that key; the places of the others stay as they are.
+// Returns the number of rows deleted. Raises RuntimeError when the statement fails.
+long DeleteRow(Database& db, qint32 lauf, qint64 key);
 
 // ----- start numbers moved one place against the times --------------------------------------
 
@@ -84,6 +94,10 @@ struct StartnummerShift {
     // Grid row to make current afterwards: the first (in grid order) that carries the start
     // number the current row had, else the last row; -1 for an empty grid.
     int currentRowAfter = -1;
+    // A start number (not 0) that fewer rows would carry after the shift than before, so that
+    // a result of it would lose its number; 0 when there is none. Such a shift must not be
+    // written.
+    qint32 dropped = 0;
 };
 
 // Plans the shift over the grid's rows (in grid order), taken in place order. currentRow is

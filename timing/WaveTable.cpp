@@ -4,9 +4,11 @@
 #include "core/modChronivo.h"
 #include "platform/RuntimeError.h"
 #include "platform/SettingsStore.h"
+#include "results/Cp1252.h"
 
 #include <QTime>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -16,12 +18,13 @@ namespace {
 
 constexpr qint64 Day = 86400;
 
-// A start number of a wave row, or nothing when the field cannot be one.
+// A start number of a wave row, or nothing when the field cannot be one. Numbers above
+// MaxStartnummer are kept: such a wave still has a start to count down to.
 std::optional<qint32> startnummer(const QString& field) {
     if (!Convert::IsNumeric(field))
         return std::nullopt;
     const qint64 n = Convert::RoundHalfEven(Convert::Val(field));
-    if (n < 0 || n > MaxStartnummer)
+    if (n < 0 || n > std::numeric_limits<qint32>::max())
         return std::nullopt;
     return static_cast<qint32>(n);
 }
@@ -66,10 +69,13 @@ QStringList Rows(const SettingsStore& settings) {
     return rows;
 }
 
-void SaveRows(SettingsStore& settings, const QStringList& rows) {
+bool SaveRows(SettingsStore& settings, const QStringList& rows) {
+    QList<QPair<QString, QString>> values;
+    values.reserve(rows.size() + 1);
     for (int i = 0; i < rows.size(); ++i)
-        settings.SaveSetting(Section, QString::number(i + 1), rows[i]);
-    settings.SaveSetting(Section, "Rows", QString::number(rows.size()));
+        values.append({QString::number(i + 1), rows[i]});
+    values.append({"Rows", QString::number(rows.size())});
+    return settings.ReplaceSection(Section, values);
 }
 
 void FillStartZeit(const QStringList& rows, std::vector<QString>& startZeit) {
@@ -78,7 +84,7 @@ void FillStartZeit(const QStringList& rows, std::vector<QString>& startZeit) {
         const std::optional<Wave> wave = ParseWave(row);
         if (!wave)
             continue;
-        for (qint32 n = wave->von; n <= wave->bis; ++n)
+        for (qint32 n = wave->von; n <= std::min<qint32>(wave->bis, MaxStartnummer); ++n)
             startZeit[static_cast<size_t>(n)] = wave->zeit;
     }
 }
@@ -131,9 +137,8 @@ GenerateCheck Generate(const QString& from, const QString& to, const QString& pe
     return GenerateCheck::Generated;
 }
 
-QStringList ReadTableFile(const QByteArray& content, int* skipped) {
-    QStringList rows;
-    int bad = 0;
+TableFile ReadTableFile(const QByteArray& content) {
+    TableFile out;
     // A table saved by a spreadsheet or editor as UTF-8 starts with a byte order mark, which
     // would glue itself to the first start number and cost that wave its start times.
     QByteArray bytes = content;
@@ -149,22 +154,28 @@ QStringList ReadTableFile(const QByteArray& content, int* skipped) {
             line.chop(1);
         if (line.isEmpty())
             continue;
-        // The program's own export has one byte per character; UTF-8 is read as such.
-        const QString text = isUtf8 ? QString::fromUtf8(line) : QString::fromLatin1(line);
-        if (rows.size() < MaxRows && Convert::IsValidTimeText(SplitRow(text).zeit))
-            rows << text;
+        const QString text = isUtf8 ? QString::fromUtf8(line) : Cp1252::Decode(line);
+        if (!Convert::IsValidTimeText(SplitRow(text).zeit))
+            ++out.withoutTime;
+        else if (out.rows.size() >= MaxRows)
+            ++out.beyondRowLimit;
         else
-            ++bad;
+            out.rows << text;
     }
-    if (skipped)
-        *skipped = bad;
-    return rows;
+    return out;
+}
+
+int FirstUnwritableRow(const QStringList& rows) {
+    for (int i = 0; i < rows.size(); ++i)
+        if (Cp1252::Decode(Cp1252::Encode(rows[i])) != rows[i])
+            return i;
+    return -1;
 }
 
 QByteArray TableFileContent(const QStringList& rows) {
     QByteArray out;
     for (const QString& row : rows)
-        out += row.toLatin1() + "\r\n";
+        out += Cp1252::Encode(row) + "\r\n";
     return out;
 }
 

@@ -32,9 +32,10 @@ struct Fields {
 Fields SplitRow(const QString& row);
 QString JoinRow(const QString& von, const QString& bis, const QString& zeit, const QString& bezeichnung);
 
-// A row that can give start times: first and last start number within 0 to MaxStartnummer,
-// and a time of day. Rows with fewer than three fields, or with an empty, non-numeric or
-// out-of-range number, or without a valid time, are not waves.
+// A row that can give start times: first and last start number, whole and not negative within
+// 32 bits, and a time of day. Rows with fewer than three fields, or with an empty, non-numeric or
+// out-of-range number, or without a valid time, are not waves. A wave may reach past
+// MaxStartnummer: only its numbers up to there have a wave start, but it is counted down.
 struct Wave {
     qint32 von = 0;
     qint32 bis = 0;
@@ -46,8 +47,9 @@ std::optional<Wave> ParseWave(const QString& row);
 // Rows as stored: Rows read as a number and bounded to 0..MaxRows; a missing key reads as "".
 int RowCount(const SettingsStore& settings);
 QStringList Rows(const SettingsStore& settings);
-// Stores the rows under "1".. and sets Rows to their number.
-void SaveRows(SettingsStore& settings, const QStringList& rows);
+// Stores the rows under "1".. and sets Rows to their number, replacing the whole section in
+// one write. False when the store could not be written.
+[[nodiscard]] bool SaveRows(SettingsStore& settings, const QStringList& rows);
 
 // The start time of every start number 0 to MaxStartnummer (the vector is resized to that):
 // cleared first, then each wave in table order writes its time over its range, so later rows
@@ -76,10 +78,21 @@ enum class GenerateCheck {
 GenerateCheck Generate(const QString& from, const QString& to, const QString& perWave, const QString& time,
                        const QString& seconds, const std::function<void(const GeneratedRow&)>& row);
 
-// Wave-table file: one row per line, lines ended by CR LF (LF alone is read as well). Reading
+// Wave-table file: one row per line, lines ended by CR LF (LF alone is read as well), in
+// Windows-1252 like the program's other files; a file that is valid UTF-8 (with or without
+// byte order mark) is read as UTF-8, since a file written elsewhere often is. Reading
 // keeps the lines whose time field is a time of day, as the editor's save does, at most
-// MaxRows of them; `skipped` counts the others (empty lines are not counted).
-QStringList ReadTableFile(const QByteArray& content, int* skipped = nullptr);
+// MaxRows of them, and counts the lines it leaves out by their cause (empty lines are not
+// counted).
+struct TableFile {
+    QStringList rows;
+    int withoutTime = 0;    // lines without a valid start time
+    int beyondRowLimit = 0; // good lines after the first MaxRows
+};
+TableFile ReadTableFile(const QByteArray& content);
+// The index of the first row with a character Windows-1252 lacks, or -1 when the file can
+// hold every row as it stands.
+int FirstUnwritableRow(const QStringList& rows);
 QByteArray TableFileContent(const QStringList& rows);
 
 } // namespace WaveTable

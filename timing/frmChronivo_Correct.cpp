@@ -225,7 +225,9 @@ void frmChronivo::cmdDelete_Click() {
         return;
     }
     const QModelIndex current = dbgZeiten->currentIndex();
-    const QString platz = Data1->value(current.isValid() ? current.row() : 0, "Platzierung").toString();
+    const int row = current.isValid() ? current.row() : 0;
+    const QString platz = Data1->value(row, "Platzierung").toString();
+    const QVariant key = Data1->value(row, "ID");
     const int answer = m_services.dialogs->MsgBox(
         "Datensatz aus Lauf: " + runText() + ", Platz: " + platz + "\rwirklich löschen?", 36);
     if (answer != MsgBoxResult::Yes) {
@@ -233,12 +235,8 @@ void frmChronivo::cmdDelete_Click() {
         return;
     }
     try {
-        QueryDef qd = localDatabase().QueryDefs("pD_Platzierung");
-        qd.setParameter("iLaufnummer", currentLauf());
-        qd.setParameter("iPlatzierung", RunCorrection::WholeNumberParameter(platz));
-        qd.Execute(dbFailOnError);
-        const long deleted = qd.RecordsAffected();
-        qd.Close();
+        // By its key: rows sharing the place (a typing error, an import) stay.
+        const long deleted = RunCorrection::DeleteRow(localDatabase(), currentLauf(), key.toLongLong());
         if (deleted < 1)
             m_services.dialogs->MsgBox("Datensatz konnte nicht gelöscht werden!", 16);
         else
@@ -304,6 +302,14 @@ void frmChronivo::cmdArrows_Click(int Index) {
         const RunCorrection::StartnummerShift plan = RunCorrection::PlanStartnummerShift(
             rows, Index == 0 ? RunCorrection::Direction::Down : RunCorrection::Direction::Up,
             current.isValid() ? current.row() : -1, selected);
+        // No shift takes a start number from a result: the timekeeper first makes room for it.
+        if (plan.dropped != 0) {
+            m_services.dialogs->MsgBox("Verschiebung nicht möglich!\rDie Startnummer " +
+                                           QString::number(plan.dropped) +
+                                           " würde dabei eine Zeit verlieren.",
+                                       16);
+            return;
+        }
         RunCorrection::WriteStartnummern(*m_services.local.gwsLocal, db, plan.writes);
 
         NoRedraw quiet(dbgZeiten);

@@ -6,6 +6,7 @@
 #include "platform/RuntimeError.h"
 #include "platform/Services.h"
 #include "results/FileImport.h"
+#include "results/ResultEntry.h"
 #include "Version.h"
 
 #include <QElapsedTimer>
@@ -164,18 +165,33 @@ void frmChronivo::ImportZeitdatei() {
         Database& db = localDatabase();
         const qint32 lauf = currentLauf();
         std::vector<Entry> entries;
+        // Tag reads that can't be stored keep their place and are reported by line.
+        QList<int> unreadable;
         {
             QFile file(CoDi1.fileName);
-            if (!file.open(QIODevice::ReadOnly))
-                throw RuntimeError(53, QStringLiteral("Datei nicht gefunden: %1").arg(CoDi1.fileName));
+            FileImport::OpenForReading(file);
+            int lineNumber = 0;
             QElapsedTimer sinceCounterPaint;
             sinceCounterPaint.start();
             FileImport::ReadLines(file, [&](const QString& line) {
-                const std::optional<FileImport::TagRead> read = FileImport::ParseTagRead(line);
-                if (!read)
+                ++lineNumber;
+                if (!FileImport::IsTagRead(line))
                     return;
-                const QString startnummer = modChronivo::GetStartnummerByTransponder(db, read->transponderId);
-                entries.push_back({static_cast<qint32>(Convert::ValLong(startnummer)), read->readTime});
+                // Every read has a place of its own, and the export holds places in 16 bits.
+                if (entries.size() >= size_t(ResultEntry::MaxPlatzierung))
+                    throw RuntimeError(6, QStringLiteral("Überlauf: mehr als %1 Lesungen in der Datei")
+                                              .arg(ResultEntry::MaxPlatzierung));
+                const std::optional<FileImport::TagRead> read = FileImport::ParseTagRead(line);
+                const std::optional<qint32> startnummer =
+                    read ? FileImport::TagStartnummer(
+                               modChronivo::GetStartnummerByTransponder(db, read->transponderId))
+                         : std::nullopt;
+                if (startnummer) {
+                    entries.push_back({*startnummer, read->readTime});
+                } else {
+                    entries.push_back({0, QTime()});
+                    unreadable << lineNumber;
+                }
                 // The count grows on the screen while a long file is read. No event loop runs
                 // meanwhile, so it is drawn here, but only as often as the eye can follow: on a
                 // real display a drawing per read costs more than the read itself.
@@ -202,6 +218,8 @@ void frmChronivo::ImportZeitdatei() {
                                        Convert::RoundHalfEven(gross), entries[i].startnummer);
             }
         });
+        if (!unreadable.isEmpty())
+            m_services.dialogs->MsgBox(FileImport::UnreadableReadsMessage(unreadable), 16);
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());
     }
@@ -216,8 +234,7 @@ void frmChronivo::mnuLoadStartnummern_Click() {
         QStringList lines;
         {
             QFile file(CoDi1.fileName);
-            if (!file.open(QIODevice::ReadOnly))
-                throw RuntimeError(53, QStringLiteral("Datei nicht gefunden: %1").arg(CoDi1.fileName));
+            FileImport::OpenForReading(file);
             FileImport::ReadLines(file, [&](const QString& line) { lines << line; });
         }
         Database& db = localDatabase();

@@ -10,6 +10,7 @@
 #include "results/GridPrinter.h"
 #include "results/ResultEntry.h"
 #include "results/ResultViews.h"
+#include "results/RunCorrection.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -20,8 +21,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMetaProperty>
 #include <QPrinter>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
 
@@ -70,6 +73,28 @@ bool isEnter(const QKeyEvent& e) {
     return e.key() == Qt::Key_Return || e.key() == Qt::Key_Enter;
 }
 
+// Hands a typed value to the grid's data only when it fits its field; otherwise the cell
+// keeps what the table holds and `refused` is told.
+class FieldRangeDelegate final : public QStyledItemDelegate {
+public:
+    FieldRangeDelegate(const DataControl& data, std::function<void()> refused, QObject* parent)
+        : QStyledItemDelegate(parent), m_data(data), m_refused(std::move(refused)) {}
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
+        const QString text = editor->property(editor->metaObject()->userProperty().name()).toString();
+        const int c = index.column();
+        const QString field = c >= 0 && c < m_data.columns().size() ? m_data.columns()[c].field : QString();
+        if (!RunCorrection::FitsField(field, text)) {
+            m_refused();
+            return;
+        }
+        QStyledItemDelegate::setModelData(editor, model, index);
+    }
+
+private:
+    const DataControl& m_data;
+    std::function<void()> m_refused;
+};
+
 } // namespace
 
 void frmChronivo::buildResultArea() {
@@ -96,6 +121,10 @@ void frmChronivo::buildResultArea() {
     for (const auto& [name, ole] : styles)
         Data1->setCellStyle(name, {QFont("Arial"), Skin::OleColor(ole)});
     Data1->setRowLoadedHandler([this](int row) { return dbgZeiten_RowLoaded(row); });
+    // A number beyond its export field would stop the export of the whole run later. The box
+    // waits until the editor has closed.
+    dbgZeiten->setItemDelegate(new FieldRangeDelegate(
+        *Data1, [this] { QTimer::singleShot(0, this, [this] { showError(6, "Überlauf"); }); }, dbgZeiten));
 
     // The window opens with no run going.
     tmrBlinker = new QTimer(this);

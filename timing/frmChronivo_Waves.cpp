@@ -2,6 +2,7 @@
 
 #include "platform/RuntimeError.h"
 #include "platform/Services.h"
+#include "timing/Twips.h"
 #include "timing/WaveTable.h"
 #include "timing/frmSettings.h"
 #include "timing/frmSettingsStartZeit.h"
@@ -14,6 +15,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -76,7 +79,10 @@ void frmChronivo::BuildStartZeitButtons() {
     const QStringList rows = WaveTable::Rows(*m_services.settings);
     for (int p = 0; p < rows.size(); ++p) {
         const WaveTable::Fields f = WaveTable::SplitRow(rows[p]);
-        const QString caption = f.bezeichnung + " startet " + f.zeit + " (" + f.von + "-" + f.bis + ")";
+        // Every part of the caption comes from the table; an "&" in it is shown, never taken
+        // as the button's shortcut.
+        QString caption = f.bezeichnung + " startet " + f.zeit + " (" + f.von + "-" + f.bis + ")";
+        caption.replace('&', QLatin1String("&&"));
         bool matched = false;
         for (int b = 0; b < 10; ++b) {
             if (cmdSetStartZeit[b]->property("Tag").toString() == f.bezeichnung) {
@@ -94,6 +100,11 @@ void frmChronivo::BuildStartZeitButtons() {
             edtImZiel[p]->setProperty("Tag", f.zeit);
         }
     }
+    // The buttons stand right of the grids. While one is shown the window cannot be narrower
+    // than they need, whatever widens or narrows it (start-up, a run's end, the user).
+    const bool shown = std::any_of(cmdSetStartZeit.begin(), cmdSetStartZeit.end(),
+                                   [](QPushButton* b) { return !b->isHidden(); });
+    setMinimumWidth(shown ? Twips::px(Twips::WaveWidth) : 0);
 }
 
 void frmChronivo::chkLaufNrStartzeit_Click() {
@@ -131,9 +142,8 @@ void frmChronivo::cmdSetStartZeit_Click(int Index) {
     SettingsStore& settings = *m_services.settings;
     const QStringList rows = WaveTable::Rows(settings);
     const QStringList stamped = WaveTable::StampWave(rows, name, time);
-    for (int i = 0; i < rows.size(); ++i)
-        if (stamped[i] != rows[i])
-            settings.SaveSetting(WaveTable::Section, QString::number(i + 1), stamped[i]);
+    if (stamped != rows && !WaveTable::SaveRows(settings, stamped))
+        showError(75, "Fehler beim Zugriff auf Pfad/Datei: " + settings.location());
     BuildStartZeitButtons();
     LoadStartZeitenArray();
 }
@@ -141,8 +151,10 @@ void frmChronivo::cmdSetStartZeit_Click(int Index) {
 void frmChronivo::cmdAutoStart_Click() {
     chkLaufNrStartzeit->setChecked(true);
     if (!m_frmStartRun) {
+        // A run the starter starts is a wave start, also when the box was unticked since
+        // (a run's end unticks it): the start that ticks it first is the one pressed.
         m_frmStartRun = new frmStartRun(
-            m_services, [this] { cmdStart_Click(); }, this);
+            m_services, [this] { cmdStartVorgabe_Click(); }, this);
         m_frmStartRun->Form_Load();
     }
     m_frmStartRun->show();

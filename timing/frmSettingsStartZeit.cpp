@@ -184,6 +184,13 @@ void frmSettingsStartZeit::showError(long number, const QString& description) {
     m_services.dialogs->MsgBox(QStringLiteral("Fehler: %1 - %2").arg(number).arg(description), 16);
 }
 
+bool frmSettingsStartZeit::saveRows(const QStringList& rows) {
+    if (WaveTable::SaveRows(*m_services.settings, rows))
+        return true;
+    showError(75, "Fehler beim Zugriff auf Pfad/Datei: " + m_services.settings->location());
+    return false;
+}
+
 void frmSettingsStartZeit::commitGridEdit() {
     // A button pressed by its key takes no focus, so a cell still being typed in would keep
     // its text to itself; leaving the cell hands the text to the grid.
@@ -226,7 +233,8 @@ void frmSettingsStartZeit::cmdSave_Click() {
             continue;
         rows << WaveTable::JoinRow(field(ColVon), field(ColBis), field(ColZeit), field(ColBezeichnung));
     }
-    WaveTable::SaveRows(*m_services.settings, rows);
+    if (!saveRows(rows))
+        return;
     m_services.dialogs->MsgBox(QStringLiteral("%1 Datensätze gespeichert!").arg(rows.size()), 64);
     LoadStartTimes();
 }
@@ -240,23 +248,44 @@ void frmSettingsStartZeit::cmdImport_Click() {
         QFile file(codi1.fileName);
         if (!file.open(QIODevice::ReadOnly))
             throw RuntimeError(53, "Datei nicht gefunden");
-        int skipped = 0;
-        const QStringList lines = WaveTable::ReadTableFile(file.read(MaxFileBytes), &skipped);
+        QByteArray content = file.read(MaxFileBytes + 1);
+        if (file.error() != QFileDevice::NoError)
+            throw RuntimeError(57, "Fehler beim Lesen der Datei: " + codi1.fileName);
+        // Only whole lines are taken: a line cut by the size limit would lose its end unnoticed.
+        const bool cutAtLimit = content.size() > MaxFileBytes;
+        if (cutAtLimit)
+            content.truncate(content.lastIndexOf('\n', MaxFileBytes - 1) + 1);
+        const WaveTable::TableFile read = WaveTable::ReadTableFile(content);
+
         SettingsStore& settings = *m_services.settings;
         QStringList rows;
-        if (WaveTable::RowCount(settings) > 0 &&
+        if (!read.rows.isEmpty() && WaveTable::RowCount(settings) > 0 &&
             m_services.dialogs->MsgBox("Daten anhängen?", MsgBoxStyle::YesNo | MsgBoxStyle::Question) ==
                 MsgBoxResult::Yes)
             rows = WaveTable::Rows(settings);
-        const int room = WaveTable::MaxRows - static_cast<int>(rows.size());
-        skipped += std::max<int>(0, static_cast<int>(lines.size()) - room);
-        rows += lines.mid(0, std::max(room, 0));
-        WaveTable::SaveRows(settings, rows);
-        QString message = "Daten geladen!";
-        if (skipped > 0)
-            message +=
-                QStringLiteral("\r%1 Zeilen ohne gültige Startzeit wurden nicht übernommen!").arg(skipped);
-        m_services.dialogs->MsgBox(message, 64);
+        const int room = std::max(0, WaveTable::MaxRows - static_cast<int>(rows.size()));
+        const QStringList taken = read.rows.mid(0, room);
+        const int beyondRowLimit = read.beyondRowLimit + static_cast<int>(read.rows.size() - taken.size());
+
+        QString notes;
+        if (read.withoutTime > 0)
+            notes += QStringLiteral("\r%1 Zeilen ohne gültige Startzeit wurden nicht übernommen!")
+                         .arg(read.withoutTime);
+        if (beyondRowLimit > 0)
+            notes += QStringLiteral("\r%1 Zeilen über der Höchstzahl von %2 Zeilen wurden nicht übernommen!")
+                         .arg(beyondRowLimit)
+                         .arg(WaveTable::MaxRows);
+        if (cutAtLimit)
+            notes += "\rDie Datei ist größer als 1 MB, der Rest wurde nicht gelesen!";
+        // A file that gives no wave must not cost the stored table its rows.
+        if (taken.isEmpty()) {
+            m_services.dialogs->MsgBox(
+                "Keine Zeile der Datei ist verwendbar, es wurde nichts geändert!" + notes, 64);
+            return;
+        }
+        if (!saveRows(rows + taken))
+            return;
+        m_services.dialogs->MsgBox("Daten geladen!" + notes, 64);
         LoadStartTimes();
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());
@@ -269,9 +298,19 @@ void frmSettingsStartZeit::cmdExport_Click() {
         codi1.filter = FileFilter;
         if (!m_services.dialogs->ShowSave(codi1) || codi1.fileName.trimmed().isEmpty())
             return;
+        const QStringList rows = WaveTable::Rows(*m_services.settings);
+        // A name written with "?" in place of a letter would come back as another name.
+        if (const int bad = WaveTable::FirstUnwritableRow(rows); bad >= 0) {
+            m_services.dialogs->MsgBox(
+                QStringLiteral("Zeile %1 \"%2\" enthält Zeichen, die in der Datei nicht geschrieben werden "
+                               "können!\rEs wurde nichts gespeichert.")
+                    .arg(bad + 1)
+                    .arg(rows[bad]),
+                16);
+            return;
+        }
         QSaveFile file(codi1.fileName);
-        if (!file.open(QIODevice::WriteOnly) ||
-            file.write(WaveTable::TableFileContent(WaveTable::Rows(*m_services.settings))) < 0 ||
+        if (!file.open(QIODevice::WriteOnly) || file.write(WaveTable::TableFileContent(rows)) < 0 ||
             !file.commit())
             throw RuntimeError(75, "Fehler beim Zugriff auf Pfad/Datei: " + codi1.fileName);
         m_services.dialogs->MsgBox("Daten gespeichert!", 64);
@@ -284,10 +323,9 @@ void frmSettingsStartZeit::cmdDelete_Click() {
     if (m_services.dialogs->MsgBox("Daten wirklich löschen?", MsgBoxStyle::YesNo | MsgBoxStyle::Question) !=
         MsgBoxResult::Yes)
         return;
-    SettingsStore& settings = *m_services.settings;
-    settings.DeleteSection(WaveTable::Section);
-    settings.SaveSetting(WaveTable::Section, "Rows", "0");
-    settings.SaveSetting("frmChronivo", "LaufNrStartzeit", "False");
+    if (!saveRows({}))
+        return;
+    m_services.settings->SaveSetting("frmChronivo", "LaufNrStartzeit", "False");
     LoadStartTimes();
 }
 

@@ -57,6 +57,8 @@ private:
     void commitGridEdit();
     QString cell(int row, int column) const;
     void showError(long number, const QString& description);
+    // Stores the table; a failed write is shown and answered false.
+    bool saveRows(const QStringList& rows);
 
     Services& m_services;
     bool m_fillingGrid = false;

@@ -22,7 +22,7 @@ class frmStartRun final : public QWidget {
 public:
     static constexpr const char* Section = "frmStartRun";
 
-    // startMainRun presses the main window's start button.
+    // startMainRun starts the main window's run, with start times taken from the waves.
     frmStartRun(Services& services, std::function<void()> startMainRun, QWidget* owner = nullptr);
 
     void Form_Load();

@@ -8,6 +8,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QLabel>
@@ -118,6 +119,30 @@ TEST(Dialogs, InputAndMessageBoxesBreakLinesAtCR) {
                    MsgBoxStyle::YesNoCancel | MsgBoxStyle::Question);
     EXPECT_EQ(text, "Daten wirklich löschen?\n\nZweite Zeile");
     EXPECT_EQ(buttons, (QStringList{"&Ja", "&Nein", "Abbrechen"}));
+}
+
+// Descriptions that name their patterns themselves, as the program's filters do, show each
+// pattern once, in the filter text and in the dialog the user sees.
+TEST(Dialogs, FileFiltersShowEachPatternOnce) {
+    const std::pair<QString, QString> cases[] = {
+        {"Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*", "Textdateien (*.txt);;Alle Dateien (*.*)"},
+        {"Text|*.txt", "Text (*.txt)"},
+        {"Tabellen (*.csv;*.txt)|*.csv;*.txt", "Tabellen (*.csv *.txt)"},
+        {"Datenbank (Access)|*.mdb", "Datenbank (Access) (*.mdb)"},
+    };
+    for (const auto& [classic, qt] : cases)
+        EXPECT_EQ(toQtFileFilter(classic), qt) << classic.toStdString();
+
+    QtDialogs impl("Vek. Chronivo");
+    QStringList shown;
+    onNextDialog([&](QDialog& d) {
+        if (auto* files = qobject_cast<QFileDialog*>(&d))
+            shown = files->nameFilters();
+        keepShot(d, "dialog-open");
+    });
+    FileDialogRequest request{"Import", "Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*", {}, {}};
+    EXPECT_FALSE(impl.ShowOpen(request));
+    EXPECT_EQ(shown, (QStringList{"Textdateien (*.txt)", "Alle Dateien (*.*)"}));
 }
 
 } // namespace

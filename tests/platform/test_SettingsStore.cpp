@@ -1,5 +1,6 @@
 #include "platform/SettingsStore.h"
 
+#include <QDir>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -73,6 +74,27 @@ TEST_F(SettingsStoreTest, DeletingASectionRemovesOnlyItAndAMissingOneIsNoError) 
     s.DeleteSetting("frmChronivo", "LaufNrStartzeit");
     s.DeleteSetting("frmChronivo", "LaufNrStartzeit");
     EXPECT_EQ(s.GetSetting("frmChronivo", "LaufNrStartzeit", "none"), "none");
+}
+
+TEST_F(SettingsStoreTest, ReplacingASectionDropsItsOldKeysKeepsTheOthersAndReportsAFailedWrite) {
+    SettingsStore s("Vek. Chronivo", file());
+    s.SaveSetting("StartZeiten", "3", "alt");
+    s.SaveSetting("frmChronivo", "LaufNrStartzeit", "1");
+    EXPECT_TRUE(s.ReplaceSection("StartZeiten", {{"1", "neu"}, {"Rows", "1"}}));
+    SettingsStore reopened("Vek. Chronivo", file());
+    EXPECT_EQ(reopened.GetSetting("StartZeiten", "1"), "neu");
+    EXPECT_EQ(reopened.GetSetting("StartZeiten", "3", "<none>"), "<none>");
+    EXPECT_EQ(reopened.GetSetting("frmChronivo", "LaufNrStartzeit"), "1");
+
+    // A store whose file cannot be written says so, each time, and works again afterwards.
+    const QString blocked = dir.filePath("blocked.ini");
+    ASSERT_TRUE(QDir().mkpath(blocked));
+    SettingsStore b("Vek. Chronivo", blocked);
+    EXPECT_FALSE(b.ReplaceSection("StartZeiten", {{"Rows", "0"}}));
+    EXPECT_FALSE(b.ReplaceSection("StartZeiten", {{"Rows", "0"}}));
+    ASSERT_TRUE(QDir(blocked).removeRecursively());
+    EXPECT_TRUE(b.ReplaceSection("StartZeiten", {{"Rows", "2"}}));
+    EXPECT_EQ(SettingsStore("Vek. Chronivo", blocked).GetSetting("StartZeiten", "Rows"), "2");
 }
 
 } // namespace

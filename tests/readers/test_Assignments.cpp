@@ -7,9 +7,12 @@
 #include "readers/TransponderData.h"
 #include "support/ErrorOf.h"
 
+#include <QImage>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 
 namespace {
@@ -189,6 +192,54 @@ TEST_F(Assignments, AnImportStopsAtTheFirstFailingLineAndKeepsTheLinesBefore) {
     EXPECT_EQ(lookup("F"), "8");
     EXPECT_EQ(lookup("G"), "0");
     EXPECT_EQ(t.dialogs().messages().last(), "Index außerhalb des gültigen Bereichs");
+}
+
+TEST_F(Assignments, OnlyStartNumbersThatCanBeBookedAreAssigned) {
+    ReaderConsole& c = open(ReaderKind::RFID);
+    for (const QString& number : {"10001", "-1", "12.5", "99999999999"}) {
+        c.cmdNeu_Click();
+        c.edtStartnummer->setText(number);
+        c.edtTransponder->setText("T" + number);
+        c.cmdSpeichern_Click();
+    }
+    EXPECT_EQ(t.dialogs().countContaining("Bitte nur Startnummern von 0 bis 10000 eingeben!"), 4);
+    EXPECT_EQ(rows(), 0);
+    c.edtStartnummer->setText("10000");
+    c.edtTransponder->setText("T10000");
+    c.cmdSpeichern_Click();
+    EXPECT_EQ(lookup("T10000"), "10000");
+    // A refused number does not count for "&Neu".
+    c.cmdNeu_Click();
+    EXPECT_EQ(c.edtStartnummer->text(), "10001");
+
+    // The import stops at such a line and names it; the lines before stay.
+    writeFile("big.txt", "A|1\r\nB|10001\r\nC|3\r\n");
+    t.dialogs().planFile(t.path("big.txt"));
+    c.cmdImport_Click();
+    EXPECT_EQ(t.dialogs().countContaining("Startnummer nicht zwischen 0 und 10000 in Zeile 2: B|10001"), 1);
+    EXPECT_EQ(lookup("A"), "1");
+    EXPECT_EQ(lookup("B"), "0");
+    EXPECT_EQ(rows(), 2);
+
+    // A tag is not written with a number that could not be booked.
+    c.edtWriteText->setText("10001");
+    c.cmdTransponderWrite_Click();
+    EXPECT_FALSE(c.isWritePending());
+    EXPECT_EQ(t.dialogs().countContaining("Startnummer von 0 bis 10000 eingeben!"), 1);
+}
+
+TEST_F(Assignments, TheListShowsTheEndOfALongIdWhereTagsDiffer) {
+    for (const QString& id : {"A", "2801170000000000000000001", "2801170000000000000000002"})
+        assign(id, 1 + rows());
+    ReaderConsole& c = open(ReaderKind::RFID);
+    c.show();
+    c.tabRDIF->setCurrentIndex(ReaderConsole::TabErfassen);
+    c.dbgTransponder->setColumnWidth(0, c.dbgTransponder->fontMetrics().horizontalAdvance("2801170000"));
+    const auto shown = [&](int row) {
+        const QModelIndex cell = c.dataTransponder->index(row, 0);
+        return c.dbgTransponder->viewport()->grab(c.dbgTransponder->visualRect(cell)).toImage();
+    };
+    EXPECT_NE(shown(1), shown(2));
 }
 
 TEST_F(Assignments, AFailedExportLeavesNoHalfFile) {

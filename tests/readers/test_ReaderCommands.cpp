@@ -128,6 +128,15 @@ TEST_F(Commands, LoadingFetchesTheEightRegistersAndShowsThemInTheAntennaRows) {
     EXPECT_TRUE(t.dialogs().messages().isEmpty());
 }
 
+TEST_F(Commands, ALoadedPowerIsShownAlsoWhereTheSliderStoodAtItAlready) {
+    auto& c = linked(ReaderKind::RFID, ReaderConsole::TabAntennen);
+    ASSERT_EQ(c.sliAntenne[0]->value(), 68); // 17 dBm, as register 6A holds
+    c.cmdAntLaden_Click();
+    ASSERT_TRUE(waitUntil([&] { return c.VScroll1[2]->value() == 255; }));
+    EXPECT_EQ(c.lblAntDBM[0]->text(), "50");
+    EXPECT_EQ(c.sliAntenne[0]->toolTip(), "H44/17");
+}
+
 TEST_F(Commands, SavingSendsPowerThenAttenuationAndRefusesBoxesThatHoldNoValidValue) {
     // Link down: the message comes first, whatever the boxes hold.
     auto& down = unlinked(ReaderKind::RFID);
@@ -257,6 +266,26 @@ TEST_F(Commands, WritingTagsStoresEachConfirmedTagAndCountsUp) {
     EXPECT_EQ(wireAfter(), "");
 }
 
+TEST_F(Commands, OnlyAReadOfTheWrittenNumberConfirmsATagWrite) {
+    auto& c = open<TcpReaderConsole>(ReaderKind::RFID);
+    c.tabRDIF->setCurrentIndex(ReaderConsole::TabSchreiben);
+    c.edtWriteText->setText("5");
+    c.setWritePending(true);
+    // "5" stands in the reader field of every read; 999, 50 and 15 are other tags.
+    for (const int stray : {999, 50, 15, 105})
+        c.ProcessTelegram(QString::fromLatin1(nativeTelegram(stray)));
+    c.ProcessTelegram("S2Cuam0FF0501\r"); // no ID at all
+    EXPECT_TRUE(c.isWritePending());
+    EXPECT_EQ(c.edtWriteText->text(), "5");
+    EXPECT_EQ(c.dataTransponder->rowCount(), 0);
+    EXPECT_EQ(t.beeper().beeps, 0);
+
+    c.ProcessTelegram(QString::fromLatin1(nativeTelegram(5)));
+    EXPECT_FALSE(c.isWritePending());
+    EXPECT_EQ(c.edtWriteText->text(), "6");
+    EXPECT_EQ(modChronivo::GetStartnummerByTransponder(*t.services().local.gdbLocal, idOf(5)), "5");
+}
+
 TEST_F(Commands, ALinkThatIsDownDropsTheCommandWithAMessage) {
     auto& c = unlinked(ReaderKind::RFID);
     c.edtTransMsg[3]->setText("alt");
@@ -291,6 +320,15 @@ TEST_F(Commands, FreeCommandsAndPollingGoOutFramed) {
     EXPECT_EQ(c.edtTransMsg[3]->text(), "");
     EXPECT_EQ(t.dialogs().messages().size(), 1);
     EXPECT_EQ(wireAfter(), "S00\rS05UAM01\rS05UAM00\r");
+}
+
+TEST_F(Commands, TheSentTextBoxShowsTheBytesThatWentOut) {
+    auto& c = linked(ReaderKind::RFID, ReaderConsole::TabBefehl);
+    // The link carries one byte per character: the euro sign has none and goes as "?".
+    c.edtBefehl->setText(QString::fromUtf8("Xü€"));
+    c.cmdBefehlSchreiben_Click();
+    EXPECT_EQ(wireAfter(), QByteArray("S03X\xFC?\r"));
+    EXPECT_EQ(c.edtTransMsg[3]->text(), QString::fromUtf8(">> S03Xü?\r"));
 }
 
 TEST_F(Commands, MotorolaPollingIsTheLetterSAndTurnsTheButtonGreen) {

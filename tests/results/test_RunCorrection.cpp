@@ -1,6 +1,7 @@
 // Corrections of a run: typed-in rows at a place, start numbers moved against the times, gross
 // times moved, the net time from a wave's start. Database cases run on a copy of the built file.
 #include "platform/DbEngine.h"
+#include "results/ResultEntry.h"
 #include "results/RunCorrection.h"
 #include "support/ErrorOf.h"
 #include "support/TestServices.h"
@@ -34,17 +35,23 @@ TEST(StartnummerShift, PlanFollowsThePlacesAcrossGapsAndRowsWithoutANumber) {
         RunCorrection::PlanStartnummerShift(rows, Direction::Down, 2, true);
     using Writes = std::vector<std::pair<qint64, qint32>>;
     EXPECT_EQ(plan.writes, (Writes{{12, 7}, {10, 0}, {13, 9}}));
+    EXPECT_EQ(plan.dropped, 3); // the last number would lose its result: not to be written
     // The current row had no number: afterwards it is the first row carrying 0, place 4.
     EXPECT_EQ(plan.currentRowAfter, 0);
 
     // The same rows, nothing selected, up: every row takes its successor's number.
     plan = RunCorrection::PlanStartnummerShift(rows, Direction::Up, 1, false);
     EXPECT_EQ(plan.writes, (Writes{{11, 0}, {12, 9}, {10, 3}, {13, 0}}));
+    EXPECT_EQ(plan.dropped, 7);
     // Start number 7 left the run: the current row becomes the last one.
     EXPECT_EQ(plan.currentRowAfter, 3);
 
     plan = RunCorrection::PlanStartnummerShift(rows, Direction::Down, 1, true);
     EXPECT_EQ(plan.currentRowAfter, 2); // 7 now stands at place 2
+    EXPECT_EQ(plan.dropped, 3);
+    // Only a row without a number drops out: nothing is lost.
+    plan = RunCorrection::PlanStartnummerShift({{1, 1, 7}, {2, 2, 3}, {3, 3, 0}}, Direction::Down, -1, false);
+    EXPECT_EQ(plan.dropped, 0);
     EXPECT_EQ(RunCorrection::PlanStartnummerShift({}, Direction::Down, -1, false).currentRowAfter, -1);
 }
 
@@ -77,6 +84,21 @@ TEST(InsertPanel, FieldChecksAndTimeInMilliseconds) {
     EXPECT_TRUE(RunCorrection::WholeNumberParameter(" ").isNull());
     EXPECT_EQ(RunCorrection::WholeNumberParameter(" 12 ").toLongLong(), 12);
     EXPECT_EQ(RunCorrection::WholeNumberParameter("7x").toString(), "7x");
+}
+
+TEST(InsertPanel, NumbersThatDoNotFitTheirExportFieldsAreRefused) {
+    // Places are 16 bits in the export record, the other numbers 32 bits.
+    const RunCorrection::InsertFields ok{"32767", "2147483647", "00:00:01", "2147483647", "", "-2147483648"};
+    EXPECT_TRUE(RunCorrection::InsertFieldsValid(ok));
+    using F = RunCorrection::InsertFields;
+    for (const auto& [field, text] :
+         {std::pair{&F::platz, "32768"}, std::pair{&F::platz, "2147483647"}, std::pair{&F::platz, "0.4"},
+          std::pair{&F::startnummer, "99999999999"}, std::pair{&F::millSekBrutto, "2147483648"},
+          std::pair{&F::millSekNetto, "2147483648"}}) {
+        F f = ok;
+        f.*field = text;
+        EXPECT_FALSE(RunCorrection::InsertFieldsValid(f)) << text;
+    }
 }
 
 TEST(NetFromWave, WholeSecondsFromTheWaveStartWithoutWrapping) {
@@ -159,6 +181,22 @@ TEST_F(CorrectionDb, ARowTypedInMakesRoomAtATakenPlaceAndIsOneUnit) {
               0);
     EXPECT_EQ(rows(1), run);
     EXPECT_FALSE(ws.inTransaction());
+}
+
+TEST_F(CorrectionDb, NoPlaceBeyondTheExportRangeIsHandedOutOrMadeByMovingRows) {
+    insert(1, 32766, 5, 1000);
+    EXPECT_EQ(ResultEntry::NextPlace(*db, 1), 32767);
+    insert(1, 32767, 6, 2000);
+    EXPECT_EQ(errorNumberOf([&] { ResultEntry::NextPlace(*db, 1); }), 6);
+    insert(2, 2147483647, 7, 1000); // stored by an older version
+    EXPECT_EQ(errorNumberOf([&] { ResultEntry::NextPlace(*db, 2); }), 6);
+    // Making room at a taken place would push the last row past the range: nothing moves.
+    const QStringList before = rows(1);
+    EXPECT_EQ(errorNumberOf([&] {
+                  RunCorrection::InsertAtPlace(ws, *db, 1, {"32766", "8", "00:00:01", "1000", "", ""}, "");
+              }),
+              6);
+    EXPECT_EQ(rows(1), before);
 }
 
 TEST_F(CorrectionDb, TimeShiftMovesEachRowOfTheRunOnceFromTheChosenTime) {

@@ -1,15 +1,19 @@
 #include "MainWindowFixture.h"
 
 #include "timing/ElidedLabel.h"
+#include "timing/frmStartRun.h"
 #include "timing/WrapButton.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -218,6 +222,41 @@ TEST_F(Layout, WaveButtons) {
     t->settings().SaveSetting("StartZeiten", "3", "2001;10000;06:15:00;Welle C");
     start();
     expectNothingClipped("waves");
+}
+
+// Wherever the wave buttons are shown, the window is wide enough for them and their counters:
+// after the table is edited with start times by number off, after the countdown button, after
+// a run's end.
+TEST_F(Layout, TheWaveButtonsAreInsideTheWindowWheneverTheyAreShown) {
+    t->settings().SaveSetting("StartZeiten", "Rows", "2");
+    t->settings().SaveSetting("StartZeiten", "1", "1;10;06:05:00;Welle A");
+    t->settings().SaveSetting("StartZeiten", "2", "11;2000;06:10:00;Welle B");
+    start();
+    const auto outside = [this] {
+        QStringList out;
+        for (int i = 0; i < 10; ++i)
+            for (QWidget* c :
+                 {static_cast<QWidget*>(w->cmdSetStartZeit[i]), static_cast<QWidget*>(w->edtImZiel[i])})
+                if (c->isVisibleTo(w.get()) &&
+                    !w->rect().contains(QRect(c->mapTo(w.get(), QPoint()), c->size())))
+                    out << c->objectName();
+        return out.join(" ").toStdString();
+    };
+    QTimer::singleShot(0, [] {
+        if (auto* editor = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            editor->done(0);
+    });
+    w->mnuSetStartTimeStartnummern_Click();
+    ASSERT_TRUE(w->cmdSetStartZeit[1]->isVisibleTo(w.get()));
+    EXPECT_EQ(outside(), "") << "after editing";
+    shot("waves-edited");
+    w->cmdAutoStart_Click();
+    EXPECT_EQ(outside(), "") << "after the countdown button";
+    w->m_frmStartRun->close();
+    startRunAt(6, 5, 0);
+    w->mnuLaufBeenden_Click();
+    EXPECT_EQ(outside(), "") << "after the run's end";
+    shot("waves-run-ended");
 }
 
 } // namespace

@@ -1,15 +1,22 @@
 #include "platform/RuntimeError.h"
+#include "platform/SettingsStore.h"
 #include "support/TestServices.h"
+#include "timing/WaveCountdown.h"
 #include "timing/WaveTable.h"
 #include "timing/frmSettingsStartZeit.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -88,7 +95,7 @@ TEST(WaveTableRows, StartTimesFollowTheRowsAndLaterRowsWin) {
 
 TEST(WaveTableRows, RowsThatCannotBeWavesFillNothingAndNeverReachBeyondTheTable) {
     std::vector<QString> startZeit;
-    WaveTable::FillStartZeit({"1;10", "x;20;10:00:00;A", "5;;10:00:00;B", "9000;70000;10:00:00;C",
+    WaveTable::FillStartZeit({"1;10", "x;20;10:00:00;A", "5;;10:00:00;B", "9000;99999999999;10:00:00;C",
                               "-5;3;10:00:00;D", "30;40;kaputt;E", "41;42;10:05:00"},
                              startZeit);
     ASSERT_EQ(startZeit.size(), 10001u);
@@ -96,6 +103,57 @@ TEST(WaveTableRows, RowsThatCannotBeWavesFillNothingAndNeverReachBeyondTheTable)
         EXPECT_EQ(startZeit[static_cast<size_t>(n)], "") << n;
     // Three fields are enough; the name is not needed for a start time.
     EXPECT_EQ(startZeit[41], "10:05:00");
+}
+
+// A wave whose range reaches past the last start number that can have a wave start is still a
+// wave: the numbers it covers within that range get its start, and the starter counts it down.
+TEST(WaveTableRows, AWaveReachingPastTheLastNumberKeepsItsStartAndIsCountedDown) {
+    const QStringList rows = {"1;9000;10:00:00;A", "9001;20000;10:05:00;B", "10001;12000;10:10:00;C"};
+    std::vector<QString> startZeit;
+    WaveTable::FillStartZeit(rows, startZeit);
+    ASSERT_EQ(startZeit.size(), 10001u);
+    EXPECT_EQ(startZeit[9000], "10:00:00");
+    EXPECT_EQ(startZeit[9500], "10:05:00");
+    EXPECT_EQ(startZeit[10000], "10:05:00");
+    const std::vector<StarterRow> list = LoadStarterList(rows);
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(StarterRowText(list[1]), "9001;20000;10:05:00");
+    EXPECT_EQ(StarterRowText(list[2]), "10001;12000;10:10:00");
+}
+
+// The table is stored in one write: a program killed while saving leaves the old table or the
+// new one, never a mix. The kill comes as soon as the settings file first changes.
+TEST(WaveTableRows, AKillWhileSavingLeavesTheOldOrTheNewTableWhole) {
+    TestServices t;
+    const auto table = [](const QString& time, const QString& name) {
+        QStringList rows;
+        for (int i = 1; i <= WaveTable::MaxRows; ++i)
+            rows << QStringLiteral("%1;%1;%2;%3").arg(i).arg(time, name);
+        return rows;
+    };
+    const QStringList before = table("10:00:00", "alt");
+    const QStringList after = table("11:00:00", "neue Welle");
+    ASSERT_TRUE(WaveTable::SaveRows(t.settings(), before));
+    const QString file = t.settings().location();
+    const auto content = [&] {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray old = content();
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        _exit(WaveTable::SaveRows(t.settings(), after) ? 0 : 1);
+    }
+    QElapsedTimer waited;
+    waited.start();
+    while (content() == old && waited.elapsed() < 10000) {
+    }
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    const QStringList left = WaveTable::Rows(SettingsStore("Vek. Chronivo", file));
+    EXPECT_TRUE(left == before || left == after)
+        << left.filter("neue Welle").size() << " new rows, " << left.filter("alt").size() << " old rows";
 }
 
 TEST(WaveTableRows, AStoredRowCountIsBoundedAndMissingRowsReadEmpty) {
@@ -123,20 +181,20 @@ TEST(WaveTableRows, StampingChangesOnlyTheTimeOfTheNamedWave) {
 TEST(WaveTableFile, LinesEndInCrLfAndLinesWithoutATimeAreNotTaken) {
     const QStringList rows = {"1;100;10:00:00;A", "101;200;10:05:00;"};
     EXPECT_EQ(WaveTable::TableFileContent(rows), QByteArray("1;100;10:00:00;A\r\n101;200;10:05:00;\r\n"));
-    int skipped = -1;
-    EXPECT_EQ(WaveTable::ReadTableFile(WaveTable::TableFileContent(rows), &skipped), rows);
-    EXPECT_EQ(skipped, 0);
+    const WaveTable::TableFile own = WaveTable::ReadTableFile(WaveTable::TableFileContent(rows));
+    EXPECT_EQ(own.rows, rows);
+    EXPECT_EQ(own.withoutTime, 0);
     const QByteArray mixed("1;9;9:00:00;LF only\n\r\n\x01\x02garbage\r\n10;19;10:00:00;no line end");
-    EXPECT_EQ(WaveTable::ReadTableFile(mixed, &skipped),
-              QStringList({"1;9;9:00:00;LF only", "10;19;10:00:00;no line end"}));
-    EXPECT_EQ(skipped, 1);
+    const WaveTable::TableFile read = WaveTable::ReadTableFile(mixed);
+    EXPECT_EQ(read.rows, QStringList({"1;9;9:00:00;LF only", "10;19;10:00:00;no line end"}));
+    EXPECT_EQ(read.withoutTime, 1);
 }
 
 TEST(WaveTableFile, ATableSavedAsUtf8WithItsMarkGivesEveryWaveItsStart) {
     // As a spreadsheet writes it: byte order mark first, names in UTF-8.
     const QByteArray utf8("\xEF\xBB\xBF"
                           "1;100;10:00:00;M\xC3\xA4nner\r\n101;200;10:05:00;Frauen\r\n");
-    const QStringList rows = WaveTable::ReadTableFile(utf8);
+    const QStringList rows = WaveTable::ReadTableFile(utf8).rows;
     EXPECT_EQ(rows,
               QStringList({QString::fromUtf8("1;100;10:00:00;M\u00e4nner"), "101;200;10:05:00;Frauen"}));
     std::vector<QString> startZeit;
@@ -145,7 +203,7 @@ TEST(WaveTableFile, ATableSavedAsUtf8WithItsMarkGivesEveryWaveItsStart) {
     EXPECT_EQ(startZeit[100], "10:00:00");
     // The program's own export (one byte per character) reads back unchanged.
     const QStringList latin1 = {QString::fromUtf8("1;100;10:00:00;M\u00e4nner")};
-    EXPECT_EQ(WaveTable::ReadTableFile(WaveTable::TableFileContent(latin1)), latin1);
+    EXPECT_EQ(WaveTable::ReadTableFile(WaveTable::TableFileContent(latin1)).rows, latin1);
 }
 
 // ----- the editor ---------------------------------------------------------------------------
@@ -159,7 +217,7 @@ struct WaveEditor : ::testing::Test {
         e.Form_Activate();
     }
     void store(const QStringList& rows) {
-        WaveTable::SaveRows(t.settings(), rows);
+        ASSERT_TRUE(WaveTable::SaveRows(t.settings(), rows));
         e.LoadStartTimes();
     }
     void fields(const QString& from, const QString& to, const QString& per, const QString& time,
@@ -259,15 +317,57 @@ TEST_F(WaveEditor, ImportAppendsOrReplacesAsAnsweredAndAsksNothingOnAnEmptyTable
     EXPECT_TRUE(t.dialogs().messages().last().startsWith("Daten geladen!\r1 Zeilen"));
     EXPECT_EQ(e.gridRows(), QStringList({"200;300;11:00:00;C"}));
 
-    // An empty file, replacing: nothing is left.
+    // An empty file has no row to take: the table stays as it was, and nothing is asked.
     t.dialogs().planFile(writeFile(""));
-    t.dialogs().planMsgBox(7);
     e.cmdImport_Click();
-    EXPECT_EQ(stored("Rows"), "0");
+    EXPECT_EQ(stored("Rows"), "1");
     // A cancelled dialog does nothing.
     t.dialogs().planFile("");
     e.cmdImport_Click();
     EXPECT_TRUE(t.dialogs().allPlansUsed());
+}
+
+// A file that gives no wave leaves the table alone, and each line that is not taken is
+// reported for the reason it was not taken.
+TEST_F(WaveEditor, AnImportWithoutAUsableRowChangesNothingAndLostLinesAreCountedByTheirCause) {
+    store({"1;100;10:00:00;A"});
+    const QString nothingUsable = "Keine Zeile der Datei ist verwendbar, es wurde nichts geändert!";
+    const QString wave = "1;100;10:00:00;A\r\n";
+    const QByteArray useless[] = {
+        QByteArray("1,100,10:00:00,A\r\n2,200,10:05:00,B\r\n"),
+        QByteArray("\x00\x01\xFF\xFE garbage \x7F", 14),
+        "\xFF\xFE" + QByteArray(reinterpret_cast<const char*>(wave.utf16()), wave.size() * 2)};
+    for (const QByteArray& content : useless) {
+        t.dialogs().planFile(writeFile(content));
+        e.cmdImport_Click();
+        EXPECT_TRUE(t.dialogs().messages().last().startsWith(nothingUsable))
+            << t.dialogs().messages().last().toStdString();
+        EXPECT_EQ(stored("Rows"), "1");
+        EXPECT_EQ(stored("1"), "1;100;10:00:00;A");
+    }
+    EXPECT_TRUE(t.dialogs().allPlansUsed());
+
+    // Appending three waves to a table of 998: two fit, one is cut by the row limit.
+    QStringList full;
+    for (int i = 1; i <= WaveTable::MaxRows - 2; ++i)
+        full << QStringLiteral("%1;%1;10:00:00;").arg(i);
+    store(full);
+    t.dialogs().planFile(writeFile("2001;2001;11:00:00;\r\n2002;2002;11:00:00;\r\n2003;2003;11:00:00;\r\n"));
+    t.dialogs().planMsgBox(6);
+    e.cmdImport_Click();
+    EXPECT_EQ(stored("Rows"), QString::number(WaveTable::MaxRows));
+    EXPECT_EQ(t.dialogs().messages().last(),
+              "Daten geladen!\r1 Zeilen über der Höchstzahl von 1000 Zeilen wurden nicht übernommen!");
+
+    // A file beyond the size limit: the line cut by the limit is not taken, not even in part.
+    const QByteArray huge = "1;50;10:00:00;A\r\n51;99;10:05:00;" + QByteArray(1100000, 'B') + "\r\n";
+    t.dialogs().planFile(writeFile(huge));
+    t.dialogs().planMsgBox(7);
+    e.cmdImport_Click();
+    EXPECT_EQ(stored("Rows"), "1");
+    EXPECT_EQ(stored("1"), "1;50;10:00:00;A");
+    EXPECT_EQ(t.dialogs().messages().last(),
+              "Daten geladen!\rDie Datei ist größer als 1 MB, der Rest wurde nicht gelesen!");
 }
 
 TEST_F(WaveEditor, ExportWritesTheStoredRowsAndImportReadsThemBack) {
@@ -283,6 +383,40 @@ TEST_F(WaveEditor, ExportWritesTheStoredRowsAndImportReadsThemBack) {
     t.dialogs().planFile("");
     e.cmdImport_Click();
     EXPECT_EQ(t.dialogs().lastFileRequest.fileName, path);
+}
+
+// The table file is written and read in Windows-1252, as the program's other files are; UTF-8
+// from elsewhere still reads, and a name the file cannot hold is reported, not changed.
+TEST_F(WaveEditor, TheTableFileSurvivesItsOwnExportAndImportAndANameItCannotHoldIsReported) {
+    const QString zurich = QString::fromUtf8("1;100;10:00:00;Zürich €uro");
+    const QString lodz = QString::fromUtf8("101;200;10:05:00;Łódź");
+    const QString path = writeFile("alter Inhalt\r\n");
+    store({zurich, lodz});
+    t.dialogs().planFile(path);
+    e.cmdExport_Click();
+    EXPECT_TRUE(t.dialogs().messages().last().contains(lodz)) << t.dialogs().messages().last().toStdString();
+    EXPECT_EQ(t.dialogs().shown().back().style, 16);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("alter Inhalt\r\n"));
+    f.close();
+
+    store({zurich});
+    t.dialogs().planFile(path);
+    e.cmdExport_Click();
+    EXPECT_EQ(t.dialogs().messages().last(), "Daten gespeichert!");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("1;100;10:00:00;Z\xFCrich \x80uro\r\n"));
+    store({"1;1;09:00:00;x"});
+    t.dialogs().planFile(path);
+    t.dialogs().planMsgBox(7);
+    e.cmdImport_Click();
+    EXPECT_EQ(stored("1"), zurich);
+
+    t.dialogs().planFile(writeFile("1;100;10:00:00;Z\xC3\xBCrich \xE2\x82\xACuro\r\n"));
+    t.dialogs().planMsgBox(7);
+    e.cmdImport_Click();
+    EXPECT_EQ(stored("1"), zurich);
 }
 
 TEST_F(WaveEditor, DeleteAsksAndThenClearsTheTableAndSwitchesStartTimesByNumberOff) {

@@ -6,7 +6,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeySequence>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -59,6 +61,18 @@ TEST_F(Waves, ButtonsShowTheWavesAndAreMatchedByName) {
     EXPECT_EQ(w->StartZeit[55], "10:10:00");
     EXPECT_EQ(w->StartZeit[150], "10:20:00");
     EXPECT_EQ(w->StartZeit[250], "10:30:00");
+}
+
+// A wave's name is shown as it stands: an "&" in it is no underlined shortcut.
+TEST_F(Waves, AnAmpersandInAWaveNameIsShownAndMakesNoShortcut) {
+    start();
+    table({"1;100;10:00:00;M&F", "101;200;10:05:00;A && B"});
+    reload();
+    const auto shownText = [](QString text) { return text.replace(QRegularExpression("&(.)"), "\\1"); };
+    EXPECT_EQ(shownText(caption(0)), "M&F startet 10:00:00 (1-100)");
+    EXPECT_EQ(shownText(caption(1)), "A && B startet 10:05:00 (101-200)");
+    EXPECT_TRUE(QKeySequence::mnemonic(caption(0)).isEmpty());
+    EXPECT_EQ(w->cmdSetStartZeit[0]->property("Tag").toString(), "M&F");
 }
 
 TEST_F(Waves, AnEleventhWaveHasAStartTimeButNoButtonAndRemovedWavesLeaveNoTime) {
@@ -162,6 +176,39 @@ TEST_F(Waves, TheCountdownButtonOpensOneStarterThatStartsTheRunAtTheFirstWave) {
     EXPECT_TRUE(w->cmdWertung->isEnabled());
     EXPECT_EQ(setting("Lauf1Gestartet"), "1");
     EXPECT_EQ(setting("Lauf1Startzeit"), "10:00:00");
+}
+
+// Ending a run unticks start times by start number; a countdown started again from the open
+// starter must still start its run with them.
+TEST_F(Waves, ARunStartedByTheStarterAlwaysTakesItsStartsFromTheWaves) {
+    table({"1;100;10:00:00;A"});
+    start();
+    at(9, 59, 58);
+    w->cmdAutoStart->click();
+    frmStartRun* starter = w->m_frmStartRun;
+    starter->cmdStart->click();
+    at(10, 0, 0);
+    starter->Timer2_Timer();
+    ASSERT_TRUE(w->cmdWertung->isEnabled());
+    at(10, 0, 1);
+    starter->Timer2_Timer();
+    w->mnuLaufBeenden_Click();
+    ASSERT_FALSE(w->chkLaufNrStartzeit->isChecked());
+
+    table({"1;20;10:30:00;A", "21;40;10:30:30;B"});
+    at(10, 29, 0);
+    starter->cmdStart->click();
+    at(10, 30, 0);
+    starter->Timer2_Timer();
+    ASSERT_TRUE(w->cmdWertung->isEnabled());
+    EXPECT_TRUE(w->chkLaufNrStartzeit->isChecked());
+    EXPECT_EQ(setting("LaufNrStartzeit"), "1");
+    at(10, 31, 15, 400);
+    enter("25");
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(field(rs, 0, "Starttime").toString(), "10:30:30");
+    EXPECT_EQ(field(rs, 0, "Wertungstime").toString(), "00:00:45");
 }
 
 TEST_F(Waves, TheDeviceSettingsOpenFromTheMenu) {

@@ -143,6 +143,17 @@ TEST_F(Correct, DeletingOneResultLeavesAGapAndNoKeepsEverything) {
     EXPECT_EQ(t->dialogs().messages().last(), "Kein Datensatz in der Anzeige!");
 }
 
+TEST_F(Correct, DeletingOneOfSeveralRowsSharingAPlaceDeletesOnlyThatRow) {
+    startWithResults({11, 12, 13});
+    t->services().local.gdbLocal->ExecuteSql("UPDATE Chronvo SET Platzierung = 0");
+    w->RefreshResultViews();
+    selectRow(1);
+    t->dialogs().planMsgBox(MsgBoxResult::Yes);
+    w->cmdDelete_Click();
+    EXPECT_EQ(t->dialogs().messages().last(), "Datensatz gelöscht!");
+    EXPECT_EQ(startnummern(), "0:11 0:13");
+}
+
 TEST_F(Correct, DeletingTheRunClearsItsRowsAndEveryFirstPassAndEndsIt) {
     startWithResults({11, 12});
     chooseRun(2);
@@ -185,24 +196,17 @@ TEST_F(Correct, ARunWhoseResultsCannotBeDeletedKeepsRunning) {
 }
 
 TEST_F(Correct, StartNumbersMoveAgainstTheTimesAlongTheRowsEvenAfterAGap) {
-    startWithResults({7, 3, 9});
+    startWithResults({7, 3, 9, 0});
     w->cmdArrows_Click(0);
-    EXPECT_EQ(startnummern(), "1:0 2:7 3:3");
+    EXPECT_EQ(startnummern(), "1:0 2:7 3:3 4:9");
 
-    selectRow(1); // place 2, start number 7
-    w->cmdArrows_Click(0);
-    EXPECT_EQ(startnummern(), "1:0 2:0 3:7");
-    EXPECT_FALSE(w->dbgZeiten->selectionModel()->hasSelection());
-    EXPECT_EQ(w->dbgZeiten->currentIndex().row(), 2); // the row that now carries 7
-
-    selectRow(2); // place 3
+    selectRow(0); // place 1, no start number
     w->cmdArrows_Click(1);
-    EXPECT_EQ(startnummern(), "1:0 2:7 3:0");
-    w->dbgZeiten->clearSelection();
-    w->cmdArrows_Click(1); // nothing selected: the whole run
-    EXPECT_EQ(startnummern(), "1:7 2:0 3:0");
+    EXPECT_EQ(startnummern(), "1:7 2:3 3:9 4:0");
+    EXPECT_FALSE(w->dbgZeiten->selectionModel()->hasSelection());
+    EXPECT_EQ(w->dbgZeiten->currentIndex().row(), 3); // the row that now carries 0
 
-    // Place 2 deleted: places 1, 3, 4; place 3 is the second row.
+    // Place 2 deleted: places 1, 3, 4, 5, 6; place 5 is the fourth row.
     for (int sn : {5, 6}) {
         at(10, 0, 10 + sn);
         enter(QString::number(sn));
@@ -210,18 +214,39 @@ TEST_F(Correct, StartNumbersMoveAgainstTheTimesAlongTheRowsEvenAfterAGap) {
     selectRow(1);
     t->dialogs().planMsgBox(MsgBoxResult::Yes);
     w->cmdDelete_Click();
-    ASSERT_EQ(startnummern(), "1:7 3:0 4:5 5:6");
-    selectRow(2); // place 4
+    ASSERT_EQ(startnummern(), "1:7 3:9 4:0 5:5 6:6");
+    selectRow(3); // place 5
     w->cmdArrows_Click(1);
-    EXPECT_EQ(startnummern(), "1:7 3:5 4:6 5:0");
+    EXPECT_EQ(startnummern(), "1:7 3:9 4:5 5:6 6:0");
     selectRow(1); // place 3
     w->cmdArrows_Click(0);
-    EXPECT_EQ(startnummern(), "1:7 3:7 4:5 5:6");
-    EXPECT_EQ(w->Data2->rowCount(), 3); // counts follow: 5, 6, 7
+    EXPECT_EQ(startnummern(), "1:7 3:7 4:9 5:5 6:6");
+    EXPECT_EQ(w->dbgZeiten->currentIndex().row(), 2); // 9 now stands at place 4
+    EXPECT_EQ(w->Data2->rowCount(), 4);               // counts follow: 5, 6, 7, 9
 
     chooseRun(3);
     w->cmdArrows_Click(0);
     EXPECT_EQ(t->dialogs().messages().last(), "Kein Datensatz in der Anzeige!");
+}
+
+TEST_F(Correct, NoStartNumberShiftTakesANumberFromAResultAlsoInTheFilteredGrid) {
+    startWithResults({101, 103, 102, 103});
+    w->edtViewStartnummer->setText("103");
+    w->edtViewStartnummer_KeyPress(13);
+    ASSERT_EQ(w->Data1->rowCount(), 2);
+    const QString refused =
+        "Verschiebung nicht möglich!\rDie Startnummer 103 würde dabei eine Zeit verlieren.";
+    for (int direction : {0, 1}) {
+        const int m = mark();
+        w->cmdArrows_Click(direction);
+        ASSERT_EQ(messagesSince(m), QStringList{refused});
+    }
+    EXPECT_EQ(t->dialogs().shown().back().style, 16);
+    w->RefreshResultViews();
+    const int m = mark();
+    w->cmdArrows_Click(0); // the whole run: 103 at the last place would go
+    EXPECT_EQ(messagesSince(m), QStringList{refused});
+    EXPECT_EQ(startnummern(), "1:101 2:103 3:102 4:103");
 }
 
 TEST_F(Correct, TimeShiftNeedsOneSelectedRowAndMovesOnlyThatRunFromItsTime) {
@@ -356,6 +381,30 @@ TEST_F(Correct, TypedIntoTheGridTheRowIsStoredWhenTheCursorLeavesIt) {
     Recordset rs = rows();
     rs.MoveNext();
     EXPECT_EQ(rs.Fields("Millisekunden").toInt(), 62000);
+}
+
+TEST_F(Correct, AGridEditBeyondThe32BitMillisecondsIsRefusedAndNothingIsWritten) {
+    startWithResults({42});
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    w->cmdKorrektur_Click();
+    for (const char* typed : {"2147483648", "-2147483649", "99999999999"}) {
+        w->dbgZeiten->setFocus();
+        w->dbgZeiten->edit(w->Data1->index(0, 3));
+        QCoreApplication::processEvents();
+        QWidget* editor = QApplication::focusWidget();
+        ASSERT_NE(editor, w->dbgZeiten);
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(editor, typed);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents(); // the editor commits
+        w->dbgZeiten_RowColChange();
+        QCoreApplication::processEvents(); // the box
+        EXPECT_EQ(t->dialogs().messages().last(), "Fehler: 6 - Überlauf") << typed;
+        EXPECT_EQ(rows().Fields("Millisekunden").toLongLong(), 1000) << typed;
+        EXPECT_EQ(w->Data1->rowTexts(0).value(3), "1000") << typed;
+    }
+    EXPECT_FALSE(backupLog().contains("Platz:"));
 }
 
 TEST_F(Correct, AGridEditWithStartTimesByNumberRecomputesFromTheWave) {

@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -253,6 +254,7 @@ struct TimeFile : MainWindowTest {
         t->dialogs().planFile(t->path("zeiten.txt"));
         w->cmdZeitdateiImport_Click();
     }
+    QString lastMessage() { return t->dialogs().messages().value(t->dialogs().messages().size() - 1); }
 };
 
 TEST_F(TimeFile, ThePanelTakesTheStartOnlyAsHhMmSs) {
@@ -329,7 +331,7 @@ TEST_F(TimeFile, EachTagReadWithAStartNumberBecomesARowAtItsPositionInTheFile) {
     typeStart("11:30:00");
     at(15, 0, 0);
     import(file);
-    EXPECT_EQ(w->edtCounter->text(), "5");
+    EXPECT_EQ(w->edtCounter->text(), "6");
     Recordset rs = rows();
     ASSERT_EQ(rs.RecordCount(), 4);
     QList<int> places;
@@ -363,6 +365,68 @@ TEST_F(TimeFile, EachTagReadWithAStartNumberBecomesARowAtItsPositionInTheFile) {
     w->cmdFastSave_Click();
     EXPECT_EQ(readAll(t->path("fastsave.log")).size(), 4 * ExportFile::RecordSize);
     EXPECT_EQ(t->dialogs().countContaining("Fehler"), 0);
+}
+
+TEST_F(TimeFile, ADamagedReadKeepsItsPlaceAndIsReportedAndAReadErrorStoresNothing) {
+    typeStart("11:30:00");
+    QByteArray damaged = tagLine(QTime(12, 0, 30), "40");
+    damaged.replace(17, 8, "C06156ZZ");
+    import(tagLine(QTime(12, 0, 0), "42") + "\r\n" + damaged + "\r\n" + tagLine(QTime(12, 1, 0), "43") +
+           "\r\n");
+    EXPECT_EQ(w->edtCounter->text(), "3");
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 2);
+    EXPECT_EQ(field(rs, 1, "Platzierung").toInt(), 3);
+    EXPECT_EQ(field(rs, 1, "Startnummer").toInt(), 43);
+    EXPECT_TRUE(lastMessage().endsWith("Zeile 2")) << lastMessage().toStdString();
+
+    // A device that fails while the file is read: nothing of it is stored.
+    t->dialogs().planFile("/proc/self/mem");
+    w->cmdZeitdateiImport_Click();
+    EXPECT_TRUE(lastMessage().startsWith("Fehler: 57 - "));
+    EXPECT_EQ(rows().RecordCount(), 2);
+}
+
+TEST_F(TimeFile, AFileThatMayNotBeReadIsReportedAsSuchByBothImports) {
+    typeStart("11:30:00");
+    QString locked = t->path("gesperrt.txt");
+    QFile f(locked);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    f.setPermissions({});
+    if (QFile(locked).open(QIODevice::ReadOnly))
+        locked = "/proc/sys/vm/drop_caches"; // running as root: a file only written, even by root
+    if (!QFileInfo::exists(locked))
+        GTEST_SKIP() << "no file here that may not be read";
+    for (const auto& importFile : {std::function<void()>([&] { w->cmdZeitdateiImport_Click(); }),
+                                   std::function<void()>([&] { w->mnuLoadStartnummern_Click(); })}) {
+        t->dialogs().planFile(locked);
+        importFile();
+        EXPECT_EQ(lastMessage(), "Fehler: 70 - Zugriff verweigert: " + locked);
+    }
+}
+
+TEST_F(TimeFile, AStartNumberLineThatIsNoNumberOrTooBigIsNamedWithItsLine) {
+    w->cmdZeitdateiCancel_Click();
+    startRunAt(10, 0, 0);
+    for (int i = 1; i <= 3; ++i)
+        enter(QString::number(i));
+    QFile f(t->path("nummern.txt"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("5\r\n99999999999\r\n7\r\n");
+    f.close();
+    t->dialogs().planFile(f.fileName());
+    w->mnuLoadStartnummern_Click();
+    EXPECT_EQ(lastMessage(), "Fehler: 6 - Zeile 2: Startnummer zu groß: \"99999999999\"");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("8\r\nNr. 9\r\n");
+    f.close();
+    t->dialogs().planFile(f.fileName());
+    w->mnuLoadStartnummern_Click();
+    EXPECT_EQ(lastMessage(), "Fehler: 13 - Zeile 2 ist keine Startnummer: \"Nr. 9\"");
+    Recordset rs = rows();
+    EXPECT_EQ(field(rs, 0, "Startnummer").toInt(), 8);
+    EXPECT_EQ(field(rs, 1, "Startnummer").toInt(), 2);
 }
 
 TEST_F(TimeFile, AStartNumberFileWritesPlacesInFinishingOrder) {
