@@ -10,6 +10,7 @@
 #include "BenchSupport.h"
 #include "platform/Services.h"
 #include "results/ExportFile.h"
+#include "results/ResultEntry.h"
 #include "support/FakeClock.h"
 #include "support/FakeDialogs.h"
 #include "timing/frmChronivo.h"
@@ -92,13 +93,18 @@ int main(int argc, char** argv) {
     frmChronivo window(services);
     window.startUp();
 
+    // A run holds places up to the highest its files can keep; a larger count asked for is
+    // measured at that size.
+    const int results = std::min(options.results, int(ResultEntry::MaxPlatzierung));
+    if (results < options.results)
+        std::printf("%d results asked for; a run holds places up to %d, so %d are used\n", options.results,
+                    results, results);
+
     // Run 1: the results to export, every one with a start number and under 7 hours (longer
-    // times would stop the export with a question): from 10 minutes on, ten a second. The
-    // files keep a place in 16 bits, so a run is exported up to place 32767 and no further.
-    const int exported = std::min(options.results, 32767);
+    // times would stop the export with a question): from 10 minutes on, ten a second.
     Database& db = *services.local.gdbLocal;
     services.local.gwsLocal->BeginTrans();
-    for (int i = 1; i <= exported; ++i) {
+    for (int i = 1; i <= results; ++i) {
         const int ms = 600000 + i * 100;
         db.ExecuteSql(
             "insert into Chronvo (Laufnummer, Platzierung, Startnummer, Systemtime, Starttime, Sekunden, "
@@ -116,21 +122,21 @@ int main(int argc, char** argv) {
         exportMs.push_back(timed([&] { window.mnuSaveDatabase_Click(); }));
         fastSaveMs.push_back(timed([&] { window.cmdFastSave_Click(); }));
     }
-    const qint64 expected = qint64(exported) * ExportFile::RecordSize;
+    const qint64 expected = qint64(results) * ExportFile::RecordSize;
     if (QFile(exportFile).size() != expected || QFile(dir.filePath("fastsave.log")).size() != expected) {
         std::fprintf(stderr, "the files do not hold every result\n");
         return 1;
     }
 
-    // The time file: as many tag reads, ten a second from 12:00:00 on (so that even 100,000
-    // stay within the day and within 7 hours of the start), tags 1 to 9999 again and again
-    // (each its own start number), imported into run 2 against 11:30:00.
+    // The time file: as many tag reads, ten a second from 12:00:00 on (within 7 hours of the
+    // start), tags 1 to 9999 again and again (each its own start number), imported into run 2
+    // against 11:30:00.
     const QString timeFile = dir.filePath("zeiten.txt");
     {
         QFile f(timeFile);
         f.open(QIODevice::WriteOnly);
         const qint64 noon = QDateTime(QDate(2026, 1, 1), QTime(12, 0, 0), Qt::UTC).toSecsSinceEpoch();
-        for (int i = 0; i < options.results; ++i)
+        for (int i = 0; i < results; ++i)
             f.write(tagLine(noon + i / 10, i % 9999 + 1));
     }
     // Run 2 chosen as the timekeeper does: typed, then taken by the selector.
@@ -151,18 +157,17 @@ int main(int argc, char** argv) {
     }
     const int imported =
         db.OpenRecordset("select count(*) from Chronvo where Laufnummer = 2").Fields(0).toInt();
-    if (imported != options.results || window.edtCounter->text() != QString::number(options.results) ||
+    if (imported != results || window.edtCounter->text() != QString::number(results) ||
         shown.countContaining("Fehler") != 0) {
         std::fprintf(stderr, "the import did not take every read (%d rows)\n", imported);
         return 1;
     }
 
-    std::printf("run of %d results exported, %d tag reads imported%s\n", exported, options.results,
-                exported < options.results ? " (the files hold places up to 32767 only)" : "");
+    std::printf("run of %d results\n", results);
     report("export file (menu, save dialog)", exportMs);
     report("fast save (button)", fastSaveMs);
     report("time-file import (button)", importMs);
     std::printf("read counter repainted %d times during one import of %d tag reads\n", paintsPerImport,
-                options.results);
+                results);
     return 0;
 }
