@@ -196,7 +196,8 @@ TEST_F(TcpSocketTest, NoProgramStartedFromHereInheritsAConnectionOrAPort) {
     QTemporaryDir dir;
     // A shell that lists what it was given, beyond the standard three, into the file once whole.
     const auto listing = [&](const QString& name) {
-        return QStringLiteral("ls -l /proc/$$/fd | awk '$9 > 2 {print $11}' > %1.part && mv %1.part %1")
+        return QStringLiteral("cd /proc/$$/fd && for n in *; do if [ $n -gt 2 ]; then readlink $n; fi; done "
+                              "> %1.part; mv %1.part %1")
             .arg(dir.filePath(name));
     };
     QtChildProcess child;
