@@ -3,7 +3,12 @@
 #include "platform/DbEngine.h"
 #include "results/ResultEntry.h"
 
+#include <QCoreApplication>
 #include <QEvent>
+#include <QStorageInfo>
+
+#include <cstdio>
+#include <cstdlib>
 
 CountingDialogs* UseBenchServices(Services& services, const QDir& folder) {
     services.settings = std::make_unique<SettingsStore>("Vek. Chronivo", folder.filePath("settings.ini"));
@@ -16,6 +21,26 @@ CountingDialogs* UseBenchServices(Services& services, const QDir& folder) {
     services.programFolder = folder.path();
     services.programFile = folder.filePath("chronivo");
     return shown;
+}
+
+std::unique_ptr<QTemporaryDir> MakeBenchFolder(const QString& name) {
+    auto folder =
+        std::make_unique<QTemporaryDir>(QCoreApplication::applicationDirPath() + "/" + name + "-XXXXXX");
+    if (!folder->isValid()) {
+        std::fprintf(stderr, "no folder beside the program: %s\n", qPrintable(folder->errorString()));
+        std::exit(1);
+    }
+    PrintFileSystem(folder->path());
+    return folder;
+}
+
+void PrintFileSystem(const QString& folder) {
+    const QStorageInfo storage(folder);
+    const QByteArray type = storage.fileSystemType();
+    std::printf("databases in %s, file system %s on %s (mounted at %s)%s\n", qPrintable(folder),
+                type.constData(), qPrintable(storage.device()), qPrintable(storage.rootPath()),
+                type == "tmpfs" || type == "ramfs" ? ": a RAM disk, durable commits cost nothing here" : "");
+    std::fflush(stdout);
 }
 
 void InsertSampleResults(Database& db, int rows, const std::function<qint32(int)>& startnummerOf) {

@@ -4,8 +4,10 @@
 
 #include <QDir>
 #include <QObject>
+#include <QTemporaryDir>
 
 #include <functional>
+#include <memory>
 
 class Database;
 
@@ -16,6 +18,14 @@ class Database;
 // the database engine, counted dialogs, a clock without the splash's hold, no beep); returns
 // the dialogs, which stay owned by services.
 CountingDialogs* UseBenchServices(Services& services, const QDir& folder);
+
+// A new folder for a benchmark's database and files, beside the benchmark program and so on
+// the file system the program is on: the system's temporary folder is often a RAM disk, where
+// a durable commit costs nothing and the figures would flatter. Prints the folder and its file
+// system; the folder is removed with the object.
+std::unique_ptr<QTemporaryDir> MakeBenchFolder(const QString& name);
+// Prints the folder and the file system it lies on, with a warning for a RAM disk.
+void PrintFileSystem(const QString& folder);
 
 // Inserts results 1 to rows of run 1, place i with the start number startnummerOf(i) and a
 // gross and net time of i * 0.37 s. The caller decides about the transaction.

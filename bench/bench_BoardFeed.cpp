@@ -5,6 +5,7 @@
 //
 // CHRONIVO_BENCH_SECONDS sets the measured time (default 60), CHRONIVO_BENCH_RATE the results
 // per second (default 30), CHRONIVO_BENCH_PRELOAD the results already in the run (default 10000).
+// The database lies in a folder beside the program (its file system is printed).
 
 #include "BenchSupport.h"
 #include "platform/DbEngine.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QLineEdit>
 #include <QLabel>
 #include <QTimer>
@@ -189,6 +191,10 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The test services keep their database in the temporary folder: it is the benchmark's
+    // folder beside the program.
+    const std::unique_ptr<QTemporaryDir> folder = MakeBenchFolder("bench_board_feed");
+    qputenv("TMPDIR", QFile::encodeName(folder->path()));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -9,7 +9,8 @@
 //   bench_reader_console --burst 5000 [--preload 10000]
 // rate 0 sends as fast as the link takes; main 0 leaves the main window out and times the
 // console alone up to its hand-over. burst N sends N reads of distinct assigned tags in one
-// packet and reports the start numbers booked per second.
+// packet and reports the start numbers booked per second. The database lies in a folder
+// beside the program (its file system is printed).
 #include "BenchSupport.h"
 #include "platform/DbEngine.h"
 #include "platform/RuntimeError.h"
@@ -30,7 +31,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 
@@ -288,9 +288,11 @@ int main(int argc, char** argv) {
             options.burst = value;
     }
 
-    QTemporaryDir dir;
-    qputenv("TMPDIR", QFile::encodeName(dir.path()));
     QApplication app(argc, argv);
+    // The console's log file goes into the benchmark's folder too.
+    const std::unique_ptr<QTemporaryDir> folder = MakeBenchFolder("bench_reader_console");
+    const QTemporaryDir& dir = *folder;
+    qputenv("TMPDIR", QFile::encodeName(dir.path()));
     QFile::copy(CHRONIVO_BUILT_DB, dir.filePath("Chronvo.mdb"));
     QFile::setPermissions(dir.filePath("Chronvo.mdb"), QFile::ReadOwner | QFile::WriteOwner);
     {

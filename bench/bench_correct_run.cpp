@@ -2,7 +2,7 @@
 // from the first row) and every start number moved one place ("Startnummern nach unten/oben
 // schieben" without a selected row), each over the whole run, with the repaint that follows.
 // Prints the median and the slowest of the rounds and how often the result grid was painted
-// per round.
+// per round. The database lies in a folder beside the program (its file system is printed).
 //
 //   bench_correct_run [rows in the run, default 10000] [rounds of each, default 20]
 
@@ -17,7 +17,6 @@
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QTableView>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -40,7 +39,8 @@ int main(int argc, char** argv) {
     const int preload = std::max(1, argc > 1 ? std::atoi(argv[1]) : 10000);
     const int rounds = std::max(1, argc > 2 ? std::atoi(argv[2]) : 20);
 
-    QTemporaryDir dir;
+    const std::unique_ptr<QTemporaryDir> folder = MakeBenchFolder("bench_correct_run");
+    const QTemporaryDir& dir = *folder;
     QFile::copy(CHRONIVO_BUILT_DB, dir.filePath("Chronvo.mdb"));
     QFile::setPermissions(dir.filePath("Chronvo.mdb"), QFile::ReadOwner | QFile::WriteOwner);
 

@@ -2,12 +2,15 @@
 // and the import of a time file with as many tag reads against a typed run start, each through
 // the main window's own handlers (file dialogs and questions answered by the scripted dialogs).
 // Prints the median and the spread of each over the repetitions, and how often the read
-// counter was repainted during one import.
+// counter was repainted during one import. The database and the files lie in a folder beside
+// the program (its file system is printed). The import's figure is the one of a real display
+// only when run on one, e.g. under xvfb-run -a with QT_QPA_PLATFORM=xcb.
 //
 //   bench_result_files [--results 10000] [--repeat 10]
 #include "BenchSupport.h"
 #include "platform/Services.h"
 #include "results/ExportFile.h"
+#include "results/ResultEntry.h"
 #include "support/FakeClock.h"
 #include "support/FakeDialogs.h"
 #include "timing/frmChronivo.h"
@@ -18,7 +21,6 @@
 #include <QEvent>
 #include <QFile>
 #include <QLineEdit>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -69,8 +71,9 @@ int main(int argc, char** argv) {
             options.repeat = std::max(1, value);
     }
 
-    QTemporaryDir dir;
     QApplication app(argc, argv);
+    const std::unique_ptr<QTemporaryDir> folder = MakeBenchFolder("bench_result_files");
+    const QTemporaryDir& dir = *folder;
     QFile::copy(CHRONIVO_BUILT_DB, dir.filePath("Chronvo.mdb"));
     QFile::setPermissions(dir.filePath("Chronvo.mdb"), QFile::ReadOwner | QFile::WriteOwner);
 
@@ -90,11 +93,19 @@ int main(int argc, char** argv) {
     frmChronivo window(services);
     window.startUp();
 
-    // Run 1: the results to export, every one with a start number and under 7 hours.
+    // A run holds places up to the highest its files can keep; a larger count asked for is
+    // measured at that size.
+    const int results = std::min(options.results, int(ResultEntry::MaxPlatzierung));
+    if (results < options.results)
+        std::printf("%d results asked for; a run holds places up to %d, so %d are used\n", options.results,
+                    results, results);
+
+    // Run 1: the results to export, every one with a start number and under 7 hours (longer
+    // times would stop the export with a question): from 10 minutes on, ten a second.
     Database& db = *services.local.gdbLocal;
     services.local.gwsLocal->BeginTrans();
-    for (int i = 1; i <= options.results; ++i) {
-        const int ms = 600000 + i * 1000;
+    for (int i = 1; i <= results; ++i) {
+        const int ms = 600000 + i * 100;
         db.ExecuteSql(
             "insert into Chronvo (Laufnummer, Platzierung, Startnummer, Systemtime, Starttime, Sekunden, "
             "Wertungstime, Millisekunden, ZeitNetto, MillisekNetto) values (1, :p, :p, '10:20:00', "
@@ -111,21 +122,22 @@ int main(int argc, char** argv) {
         exportMs.push_back(timed([&] { window.mnuSaveDatabase_Click(); }));
         fastSaveMs.push_back(timed([&] { window.cmdFastSave_Click(); }));
     }
-    const qint64 expected = qint64(options.results) * ExportFile::RecordSize;
+    const qint64 expected = qint64(results) * ExportFile::RecordSize;
     if (QFile(exportFile).size() != expected || QFile(dir.filePath("fastsave.log")).size() != expected) {
         std::fprintf(stderr, "the files do not hold every result\n");
         return 1;
     }
 
-    // The time file: as many tag reads, one a second from 12:00:00 on, tags 1 to 9999 again
-    // and again (each its own start number), imported into run 2 against 11:30:00.
+    // The time file: as many tag reads, ten a second from 12:00:00 on (within 7 hours of the
+    // start), tags 1 to 9999 again and again (each its own start number), imported into run 2
+    // against 11:30:00.
     const QString timeFile = dir.filePath("zeiten.txt");
     {
         QFile f(timeFile);
         f.open(QIODevice::WriteOnly);
         const qint64 noon = QDateTime(QDate(2026, 1, 1), QTime(12, 0, 0), Qt::UTC).toSecsSinceEpoch();
-        for (int i = 0; i < options.results; ++i)
-            f.write(tagLine(noon + i, i % 9999 + 1));
+        for (int i = 0; i < results; ++i)
+            f.write(tagLine(noon + i / 10, i % 9999 + 1));
     }
     // Run 2 chosen as the timekeeper does: typed, then taken by the selector.
     window.cboLaufnummer->setEditText("2");
@@ -145,17 +157,17 @@ int main(int argc, char** argv) {
     }
     const int imported =
         db.OpenRecordset("select count(*) from Chronvo where Laufnummer = 2").Fields(0).toInt();
-    if (imported != options.results || window.edtCounter->text() != QString::number(options.results) ||
+    if (imported != results || window.edtCounter->text() != QString::number(results) ||
         shown.countContaining("Fehler") != 0) {
         std::fprintf(stderr, "the import did not take every read (%d rows)\n", imported);
         return 1;
     }
 
-    std::printf("run of %d results\n", options.results);
+    std::printf("run of %d results\n", results);
     report("export file (menu, save dialog)", exportMs);
     report("fast save (button)", fastSaveMs);
     report("time-file import (button)", importMs);
     std::printf("read counter repainted %d times during one import of %d tag reads\n", paintsPerImport,
-                options.results);
+                results);
     return 0;
 }

@@ -24,7 +24,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QRandomGenerator>
-#include <QStorageInfo>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -175,9 +174,7 @@ int main(int argc, char** argv) {
     }
 
     const QString folder = QCoreApplication::applicationDirPath();
-    const QStorageInfo storage(folder);
-    std::printf("databases in %s, file system %s on %s\n", qPrintable(folder),
-                storage.fileSystemType().constData(), qPrintable(storage.device()));
+    PrintFileSystem(folder);
 
     std::vector<bool> checks;
     if (check != "on")

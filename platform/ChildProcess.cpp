@@ -1,5 +1,6 @@
 #include "platform/ChildProcess.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -9,7 +10,9 @@
 #include <vector>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <signal.h>
+#include <unistd.h>
 #endif
 
 struct QtChildProcess::Impl {
@@ -51,6 +54,7 @@ int QtChildProcess::Start(const QString& commandLine) {
     if (QFileInfo(path).isDir() || !QFileInfo(path).isExecutable())
         return EACCES;
 
+    KeepDescriptorsFromChildren();
     auto* p = new QProcess;
     p->setStandardInputFile(QProcess::nullDevice());
     p->setStandardErrorFile(QProcess::nullDevice());
@@ -85,6 +89,31 @@ void QtChildProcess::Terminate() {
 
 QString QtChildProcess::Identity() const {
     return IsRunning() ? ProcessIdentity(d->process->processId()) : QString();
+}
+
+bool StartDetachedProgram(const QString& program, const QStringList& arguments) {
+    KeepDescriptorsFromChildren();
+    return QProcess::startDetached(program, arguments);
+}
+
+void KeepDescriptorsFromChildren() {
+#if defined(Q_OS_LINUX) && defined(CLOSE_RANGE_CLOEXEC)
+    if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) == 0)
+        return;
+#endif
+#ifdef Q_OS_UNIX
+    // Systems without that call: each open descriptor by name.
+    const QStringList open = QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System);
+    for (const QString& name : open) {
+        bool ok = false;
+        const int fd = name.toInt(&ok);
+        if (!ok || fd <= 2)
+            continue;
+        const int flags = ::fcntl(fd, F_GETFD);
+        if (flags >= 0)
+            ::fcntl(fd, F_SETFD, flags | FD_CLOEXEC);
+    }
+#endif
 }
 
 QString ProcessIdentity(qint64 pid) {

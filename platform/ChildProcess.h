@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -57,6 +58,16 @@ private:
 };
 
 using ChildProcessFactory = std::function<std::unique_ptr<ChildProcess>()>;
+
+// Starts a program on its own, not as a child that is waited for or read; false when it
+// could not be started. Like every program started through this file, it gets nothing of
+// this process but its standard input, output and error.
+bool StartDetachedProgram(const QString& program, const QStringList& arguments);
+
+// Marks every descriptor of this process beyond the standard three close-on-exec, so that
+// the next program started holds no connection, port or file of this one, whoever opened it.
+// Called before each start; Qt starts children without closing what it did not open itself.
+void KeepDescriptorsFromChildren();
 
 // The identity text of a running process by its number; empty when there is none.
 QString ProcessIdentity(qint64 pid);

@@ -7,7 +7,6 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QSettings>
 #include <QUrl>
 
@@ -19,13 +18,15 @@ namespace {
 
 bool openInTextViewer(const QString& file) {
 #ifdef Q_OS_WIN
-    return QProcess::startDetached(QStringLiteral("notepad.exe"), {file});
+    return StartDetachedProgram(QStringLiteral("notepad.exe"), {file});
 #else
     // Notepad offers to create a missing file; a desktop viewer would refuse to open it.
     if (!QFileInfo::exists(file)) {
         QFile touch(file);
         touch.open(QIODevice::WriteOnly | QIODevice::Append);
     }
+    // The viewer is started by Qt; it gets nothing of this program either.
+    KeepDescriptorsFromChildren();
     return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
 #endif
 }
@@ -82,7 +83,7 @@ std::unique_ptr<Services> Services::createDefault(const QString& appTitle, const
     s->createPrinter = DefaultPrinter;
     s->http = std::make_unique<QtHttp>();
     s->unzipper = std::make_unique<LibzipUnzipper>();
-    s->startProgram = [](const QString& program) { return QProcess::startDetached(program, {}); };
+    s->startProgram = [](const QString& program) { return StartDetachedProgram(program, {}); };
     s->readRegistry = readMachineRegistry;
     s->isUserAnAdmin = [programFile] { return mayReplaceProgram(programFile); };
     s->commandLine = QCoreApplication::arguments().mid(1).join(' ');
@@ -91,7 +92,7 @@ std::unique_ptr<Services> Services::createDefault(const QString& appTitle, const
     s->programFolder = QFileInfo(programFile).absolutePath();
     // The new instance gets the same command line, so a test-server start stays one.
     s->restartProgram = [programFile] {
-        QProcess::startDetached(programFile, QCoreApplication::arguments().mid(1));
+        StartDetachedProgram(programFile, QCoreApplication::arguments().mid(1));
     };
     return s;
 }

@@ -10,6 +10,7 @@
 #include <sys/socket.h>
 #endif
 #ifdef Q_OS_LINUX
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <unistd.h>
@@ -80,7 +81,8 @@ QtTcpSocket::QtTcpSocket(QObject* parent) : TcpSocket(parent), d(std::make_uniqu
     connect(&d->socket, &QTcpSocket::connected, this, [this] {
 #ifdef Q_OS_LINUX
         closeWatch(d->watch);
-        d->watch = ::dup(static_cast<int>(d->socket.socketDescriptor()));
+        // Close-on-exec like Qt's own descriptor: a started program must not keep the link.
+        d->watch = ::fcntl(static_cast<int>(d->socket.socketDescriptor()), F_DUPFD_CLOEXEC, 0);
 #endif
         applyOptions();
         emit Connected();

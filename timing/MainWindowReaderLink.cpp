@@ -38,3 +38,8 @@ void MainWindowReaderLink::open(ReaderKind kind) {
     }
     console->showConsole();
 }
+
+void MainWindowReaderLink::closeConsoles() {
+    for (auto& console : m_consoles)
+        console.reset();
+}

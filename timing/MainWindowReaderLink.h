@@ -26,6 +26,10 @@ public:
     ReaderConsole* console(ReaderKind kind) const;
     // Creates the console on first use, loads it when it is not loaded, and brings it forward.
     void open(ReaderKind kind);
+    // Ends every console at once, and with it its socket, its serial port and its end of a
+    // bridge program's pipe, without the unload handling, as the program's end does; a
+    // bridge program keeps running.
+    void closeConsoles();
 
 private:
     frmChronivo& m_main;

@@ -534,12 +534,7 @@ void frmChronivo::Form_Unload() {
     Timer1->stop();
     Timer2->stop();
     Timer3->stop();
-    try {
-        for (SerialPort* port : {MSComm1.get(), MSComm2.get()})
-            if (port && port->PortOpen())
-                port->setPortOpen(false);
-    } catch (const RuntimeError&) {
-    }
+    closeSerialPorts();
     hide();
     // Ends the program whatever other windows are open.
     QApplication::closeAllWindows();

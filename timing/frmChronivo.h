@@ -140,6 +140,9 @@ public:
     void mnuDurchlaufModusMulti_Click();
     void mnuExpertMode_Click();
     void mnuTriathlon_Click();
+    // Ends every link at once: boards, contact input, reader consoles.
+    void closeLinks();
+    void closeSerialPorts();
     void mnuPrefsDisplay_Click();
     void mnuPrefsGridFont_Click();
     void ApplyExpertModeLayout();

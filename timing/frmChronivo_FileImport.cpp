@@ -9,6 +9,7 @@
 #include "results/ResultEntry.h"
 #include "Version.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFrame>
 #include <QGridLayout>
@@ -23,6 +24,8 @@
 namespace {
 
 constexpr const char* NoStartYet = "hh:mm:ss";
+// The read counter is drawn at most this often while a time file is read.
+constexpr qint64 CounterPaintMs = 50;
 
 // One tag read of the time file as the import keeps it until the rows are written.
 struct Entry {
@@ -168,6 +171,8 @@ void frmChronivo::ImportZeitdatei() {
             QFile file(CoDi1.fileName);
             FileImport::OpenForReading(file);
             int lineNumber = 0;
+            QElapsedTimer sinceCounterPaint;
+            sinceCounterPaint.start();
             FileImport::ReadLines(file, [&](const QString& line) {
                 ++lineNumber;
                 if (!FileImport::IsTagRead(line))
@@ -187,10 +192,16 @@ void frmChronivo::ImportZeitdatei() {
                     entries.push_back({0, QTime()});
                     unreadable << lineNumber;
                 }
-                // The count grows on the screen while a long file is read.
+                // The count grows on the screen while a long file is read. No event loop runs
+                // meanwhile, so it is drawn here, but only as often as the eye can follow: on a
+                // real display a drawing per read costs more than the read itself.
                 edtCounter->setText(QString::number(entries.size()));
-                edtCounter->repaint();
+                if (sinceCounterPaint.hasExpired(CounterPaintMs)) {
+                    edtCounter->repaint();
+                    sinceCounterPaint.restart();
+                }
             });
+            edtCounter->repaint();
         }
         const QDateTime now = m_services.clock->now();
         const QString systemtime =

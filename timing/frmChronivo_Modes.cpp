@@ -2,7 +2,9 @@
 
 #include "core/Convert.h"
 #include "core/Skin.h"
+#include "platform/RuntimeError.h"
 #include "platform/Services.h"
+#include "timing/MainWindowReaderLink.h"
 #include "timing/Twips.h"
 
 #include <QAction>
@@ -102,11 +104,32 @@ void frmChronivo::mnuTriathlon_Click() {
     flipMenuTick(mnuTriathlon, "Triathlonmodus");
     m_services.dialogs->MsgBox("Chronvo wird neu gestartet!", MsgBoxStyle::Information);
     // The mode holds from start-up on: unload as usual (which saves the layout), make sure the
-    // new instance reads the new settings, then start it.
+    // new instance reads the new settings, then start it. The boards, readers and ports must
+    // be free for it, so every link ends first.
     Form_Unload();
+    closeLinks();
     m_services.settings->sync();
     if (m_services.restartProgram)
         m_services.restartProgram();
+}
+
+void frmChronivo::closeLinks() {
+    if (sockAnzeige)
+        sockAnzeige->Close();
+    closeSerialPorts();
+    if (m_readerLink)
+        m_readerLink->closeConsoles();
+}
+
+// The contact input and the serial board; a port that will not close is given up.
+void frmChronivo::closeSerialPorts() {
+    for (SerialPort* port : {MSComm1.get(), MSComm2.get()}) {
+        try {
+            if (port && port->PortOpen())
+                port->setPortOpen(false);
+        } catch (const RuntimeError&) {
+        }
+    }
 }
 
 quint32 frmChronivo::clockColor(const QLabel* clock) {

@@ -1,9 +1,15 @@
+#include "platform/ChildProcess.h"
 #include "platform/RuntimeError.h"
+#include "platform/SerialPort.h"
 #include "platform/TcpSocket.h"
+#include "support/PtyPair.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -175,6 +181,38 @@ TEST_F(TcpSocketTest, ConnectingTwiceOrToABadPortRaises) {
     EXPECT_EQ(number, SocketError::InvalidArgument);
     connectToServer();
     EXPECT_THROW(sock.Connect("127.0.0.1", server.serverPort()), RuntimeError);
+}
+
+// Each program this process starts, a bridge or the program itself started anew, keeps no
+// connection and no port: a board or reader must see the link end when the program lets it go.
+TEST_F(TcpSocketTest, NoProgramStartedFromHereInheritsAConnectionOrAPort) {
+    connectToServer();
+    PtyPair pty;
+    QtSerialPort port([&](int) { return pty.deviceA(); });
+    if (pty.ok()) {
+        port.setCommPort(1);
+        port.setPortOpen(true);
+    }
+    QTemporaryDir dir;
+    // A shell that lists what it was given, beyond the standard three, into the file once whole.
+    const auto listing = [&](const QString& name) {
+        return QStringLiteral("cd /proc/$$/fd && for n in *; do if [ $n -gt 2 ]; then readlink $n; fi; done "
+                              "> %1.part; mv %1.part %1")
+            .arg(dir.filePath(name));
+    };
+    QtChildProcess child;
+    ASSERT_EQ(child.Start(QStringLiteral("sh -c \"%1\"").arg(listing("child"))), 0);
+    ASSERT_TRUE(StartDetachedProgram("sh", {"-c", listing("detached")}));
+    for (const QString name : {"child", "detached"}) {
+        QFile file(dir.filePath(name));
+        for (int waited = 0; !file.exists() && waited < 5000; waited += 10)
+            QTest::qWait(10);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QString held = QString::fromLocal8Bit(file.readAll());
+        EXPECT_FALSE(held.contains("socket:")) << name.toStdString() << ": " << held.toStdString();
+        if (pty.ok())
+            EXPECT_FALSE(held.contains(QFileInfo(pty.deviceA()).canonicalFilePath())) << held.toStdString();
+    }
 }
 
 } // namespace

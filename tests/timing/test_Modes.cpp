@@ -1,5 +1,7 @@
+#include "readers/ReaderConsole.h"
 #include "results/DataControl.h"
 #include "results/ResultViews.h"
+#include "support/FakeSerialPort.h"
 #include "support/TestServices.h"
 #include "timing/Twips.h"
 #include "timing/frmChronivo.h"
@@ -8,16 +10,36 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTableView>
+#include <QTcpServer>
+#include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 namespace {
 
 constexpr const char* S = "frmChronivo";
 using Twips::px;
+
+// How many descriptors of this process are connected to that loopback port.
+int linksTo(quint16 port) {
+    int links = 0;
+    for (int fd = 0; fd < 1024; ++fd) {
+        sockaddr_in remote{};
+        socklen_t len = sizeof(remote);
+        if (::getpeername(fd, reinterpret_cast<sockaddr*>(&remote), &len) == 0 &&
+            remote.sin_family == AF_INET && ntohs(remote.sin_port) == port)
+            ++links;
+    }
+    return links;
+}
 
 struct Modes : ::testing::Test {
     TestServices t;
@@ -116,6 +138,43 @@ TEST_F(Modes, SplitTimeModeSavesTheTickAndRestartsTheProgram) {
     start();
     EXPECT_EQ(w->lblZeitenTitle->text(), "Erfasste Wertungen (Zwischenzeiten)");
     EXPECT_TRUE(w->mnuTriathlon->isChecked());
+}
+
+// The new program must find the board, the readers and the ports free: the old one lets go of
+// every link before it is started.
+TEST_F(Modes, TheRestartComesOnlyAfterEveryLinkIsClosed) {
+    QTcpServer board, reader;
+    ASSERT_TRUE(board.listen(QHostAddress::LocalHost) && reader.listen(QHostAddress::LocalHost));
+    t.settings().SaveSetting("ExtAnzeige", "ExtAnzeige", "1");
+    t.settings().SaveSetting("ExtAnzeige", "ExtAnzeigeIp", "127.0.0.1");
+    t.settings().SaveSetting("ExtAnzeige", "ExtAnzeigePort", QString::number(board.serverPort()));
+    t.settings().SaveSetting("ExtAnzeige", "ExtRS232Anzeige", "1");
+    t.settings().SaveSetting("ExtSensor", "ExtSensor", "1");
+    start();
+    w->mnuRFIDDialog_Click();
+    ReaderConsole& console = *w->readerConsole(ReaderKind::RFID);
+    console.edtRFIDIpAddr->setText("127.0.0.1");
+    console.edtRFIDIpPort->setText(QString::number(reader.serverPort()));
+    console.cmdConnect_Click();
+    w->mnuSerialReader_Click();
+    w->readerConsole(ReaderKind::SerialReader)->cmdConnect_Click();
+    for (int waited = 0;
+         (linksTo(board.serverPort()) == 0 || linksTo(reader.serverPort()) == 0) && waited < 3000;
+         waited += 10)
+        QTest::qWait(10);
+    std::vector<QPointer<SerialPort>> ports(t.serialPorts.begin(), t.serialPorts.end());
+    ASSERT_EQ(ports.size(), 3u); // contact input, serial board, serial reader
+    EXPECT_EQ(std::count_if(ports.begin(), ports.end(), [](auto& p) { return p->PortOpen(); }), 3);
+    ASSERT_EQ(linksTo(board.serverPort()) + linksTo(reader.serverPort()), 2);
+
+    int linksAtRestart = -1;
+    t.services().restartProgram = [&] {
+        linksAtRestart = linksTo(board.serverPort()) + linksTo(reader.serverPort());
+        for (const QPointer<SerialPort>& port : ports)
+            linksAtRestart += port && port->PortOpen() ? 1 : 0;
+    };
+    w->mnuTriathlon_Click();
+    EXPECT_EQ(linksAtRestart, 0);
 }
 
 TEST_F(Modes, TheClockColourLeavesAStoppedRaceClockRed) {

@@ -4,9 +4,11 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
@@ -356,6 +358,31 @@ TEST_F(TimeFile, ThePanelTakesTheStartOnlyAsHhMmSs) {
     w->cmdZeitdateiCancel_Click();
     EXPECT_FALSE(w->cmdStart->isVisible());
     EXPECT_TRUE(w->cmdDurchlauf->isVisible());
+}
+
+// A long file shows its count growing read by read, but is not drawn once per read: on a real
+// display that drawing made the import several times slower.
+TEST_F(TimeFile, TheCounterCountsEveryReadWithoutADrawingPerRead) {
+    struct PaintCount : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            paints += e->type() == QEvent::Paint ? 1 : 0;
+            return false;
+        }
+    } counter;
+    w->edtCounter->installEventFilter(&counter);
+    QStringList shown;
+    QObject::connect(w->edtCounter, &QLineEdit::textChanged, [&](const QString& text) { shown << text; });
+    QByteArray file;
+    for (int i = 0; i < 2000; ++i)
+        file += tagLine(QTime(12, 0, 0).addSecs(i / 10), QString::number(i % 500 + 1)) + "\r\n";
+    typeStart("11:30:00");
+    import(file);
+    ASSERT_EQ(shown.size(), 2000);
+    EXPECT_EQ(shown.front(), "1");
+    EXPECT_EQ(shown.back(), "2000");
+    EXPECT_GE(counter.paints, 1);
+    EXPECT_LT(counter.paints, 200);
 }
 
 TEST_F(TimeFile, EachTagReadWithAStartNumberBecomesARowAtItsPositionInTheFile) {
