@@ -56,18 +56,25 @@ bool wasReset(int watch) {
 #endif
 }
 
+QString resetText() {
+    return QStringLiteral("Die Verbindung wurde von der Gegenstelle zurückgesetzt");
+}
+
 std::pair<int, QString> classicError(QAbstractSocket::SocketError e) {
     switch (e) {
     case QAbstractSocket::ConnectionRefusedError:
-        return {SocketError::ConnectionRefused, "Connection is forcefully rejected"};
+        return {SocketError::ConnectionRefused,
+                QStringLiteral("Die Verbindung wurde von der Gegenstelle abgelehnt")};
     case QAbstractSocket::HostNotFoundError:
-        return {SocketError::HostNotFound, "Authoritative answer: Host not found"};
+        return {SocketError::HostNotFound, QStringLiteral("Der Host wurde nicht gefunden")};
     case QAbstractSocket::SocketTimeoutError:
-        return {SocketError::TimedOut, "Connection timed out"};
+        return {SocketError::TimedOut, QStringLiteral("Zeitüberschreitung beim Verbindungsaufbau")};
     case QAbstractSocket::NetworkError:
-        return {SocketError::ConnectionAborted, "Connection is aborted due to timeout or other failure"};
+        return {SocketError::ConnectionAborted,
+                QStringLiteral("Die Verbindung wurde wegen Zeitüberschreitung oder eines anderen Fehlers "
+                               "abgebrochen")};
     default:
-        return {SocketError::ConnectionReset, "The connection is reset by remote side"};
+        return {SocketError::ConnectionReset, resetText()};
     }
 }
 
@@ -102,8 +109,7 @@ QtTcpSocket::QtTcpSocket(QObject* parent) : TcpSocket(parent), d(std::make_uniqu
                 return;
             }
             d->errorState = true;
-            emit Error(SocketError::ConnectionReset,
-                       QStringLiteral("The connection is reset by remote side"));
+            emit Error(SocketError::ConnectionReset, resetText());
             return;
         }
         closeWatch(d->watch);
@@ -121,9 +127,9 @@ QtTcpSocket::~QtTcpSocket() {
 
 void QtTcpSocket::Connect(const QString& host, int port) {
     if (d->socket.state() != QAbstractSocket::UnconnectedState)
-        throw RuntimeError(40020, "Invalid operation at current state");
+        throw RuntimeError(40020, "Ungültige Operation im aktuellen Zustand");
     if (port <= 0 || port > 65535)
-        throw RuntimeError(SocketError::InvalidArgument, "The argument is invalid");
+        throw RuntimeError(SocketError::InvalidArgument, "Das Argument ist ungültig");
     d->errorState = false;
     d->host = host;
     d->port = port;
@@ -135,7 +141,8 @@ void QtTcpSocket::Connect(const QString& host, int port) {
 void QtTcpSocket::SendData(const QByteArray& data) {
     if (d->socket.state() != QAbstractSocket::ConnectedState)
         throw RuntimeError(SocketError::WrongProtocolState,
-                           "Wrong protocol or connection state for the requested transaction or request");
+                           "Falsches Protokoll oder falscher Verbindungszustand für die angeforderte "
+                           "Transaktion oder Anforderung");
     d->socket.write(data);
 }
 

@@ -21,7 +21,7 @@ constexpr int Closing = 8;
 constexpr int Error = 9;
 } // namespace SocketState
 
-// Classic socket error numbers reported by the Error signal.
+// Classic socket error numbers reported by the Error signal, each with a German description.
 namespace SocketError {
 constexpr int ConnectionAborted = 10053; // aborted due to timeout or other failure
 constexpr int ConnectionReset = 10054;

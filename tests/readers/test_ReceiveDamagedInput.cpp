@@ -189,7 +189,7 @@ TEST_F(DamagedInput, AResetByTheReaderIsReportedAsError10054) {
     reader.peer()->abort();
     ASSERT_TRUE(waitUntil([&] { return c.lamp() == Lamp::Red; }));
     ASSERT_EQ(t.dialogs().messages().size(), 1);
-    EXPECT_EQ(t.dialogs().messages().first(), "The connection is reset by remote side");
+    EXPECT_EQ(t.dialogs().messages().first(), "Die Verbindung wurde von der Gegenstelle zurückgesetzt");
     EXPECT_EQ(c.statusPanel(1), "nicht verbunden");
 }
 
