@@ -22,6 +22,8 @@ struct QtTcpSocket::Impl {
     // shows whether the peer closed (a FIN) or reset the connection.
     int watch = -1;
     bool errorState = false;
+    // A DataArrival is posted and not yet delivered.
+    bool announcing = false;
     bool noDelay = false;
     bool lingerOn = false;
     int lingerSeconds = 0;
@@ -81,9 +83,6 @@ std::pair<int, QString> classicError(QAbstractSocket::SocketError e) {
 } // namespace
 
 QtTcpSocket::QtTcpSocket(QObject* parent) : TcpSocket(parent), d(std::make_unique<Impl>()) {
-    // Everything the peer sent is taken as soon as it is there, however much it is, so a
-    // receiver can time data by its arrival; a receiver that needs long for it handles it in
-    // portions of its own.
     connect(&d->socket, &QTcpSocket::connected, this, [this] {
 #ifdef Q_OS_LINUX
         closeWatch(d->watch);
@@ -97,13 +96,15 @@ QtTcpSocket::QtTcpSocket(QObject* parent) : TcpSocket(parent), d(std::make_uniqu
         if (state == QAbstractSocket::UnconnectedState)
             closeWatch(d->watch);
     });
-    connect(&d->socket, &QTcpSocket::readyRead, this,
-            [this] { emit DataArrival(static_cast<int>(d->socket.bytesAvailable())); });
+    connect(&d->socket, &QTcpSocket::readyRead, this, &QtTcpSocket::announceData);
     connect(&d->socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
         // The peer closing the link is a close, not an error; a reset by the peer is one.
+        const bool reset = e == QAbstractSocket::RemoteHostClosedError && wasReset(d->watch);
+        closeWatch(d->watch);
+        // What came before the end is announced first.
+        if (d->socket.bytesAvailable() > 0)
+            emit DataArrival(static_cast<int>(d->socket.bytesAvailable()));
         if (e == QAbstractSocket::RemoteHostClosedError) {
-            const bool reset = wasReset(d->watch);
-            closeWatch(d->watch);
             if (!reset) {
                 emit Closed();
                 return;
@@ -112,7 +113,6 @@ QtTcpSocket::QtTcpSocket(QObject* parent) : TcpSocket(parent), d(std::make_uniqu
             emit Error(SocketError::ConnectionReset, resetText());
             return;
         }
-        closeWatch(d->watch);
         d->errorState = true;
         const auto [number, text] = classicError(e);
         emit Error(number, text);
@@ -123,6 +123,24 @@ QtTcpSocket::~QtTcpSocket() {
     closeWatch(d->watch);
     d->socket.blockSignals(true);
     d->socket.abort();
+}
+
+void QtTcpSocket::announceData() {
+    // Qt does not signal new data again while a handler of its last signal still runs, and a
+    // receiver's handler may show a message box. So the handler here only posts the
+    // announcement and returns: data that comes while the receiver waits in a box is
+    // announced from the box's event loop.
+    if (d->announcing)
+        return;
+    d->announcing = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            d->announcing = false;
+            if (d->socket.bytesAvailable() > 0)
+                emit DataArrival(static_cast<int>(d->socket.bytesAvailable()));
+        },
+        Qt::QueuedConnection);
 }
 
 void QtTcpSocket::Connect(const QString& host, int port) {

@@ -34,7 +34,10 @@ constexpr int WrongProtocolState = 40006; // send on a socket that is not connec
 
 // A TCP client socket as the windows use it: Connect returns at once and the outcome
 // arrives as a Connect, Close or Error signal; data arrives with DataArrival and is taken
-// with GetData. Everything runs on the thread that owns the socket.
+// with GetData. DataArrival comes from the event loop, also from the loop of a message box
+// that a handler of an earlier DataArrival shows, so data is heard of as it arrives; data
+// received before the peer closed is announced before the close. Data left untaken stays
+// with the socket until GetData or Close. Everything runs on the thread that owns the socket.
 class TcpSocket : public QObject {
     Q_OBJECT
 public:
@@ -89,6 +92,7 @@ public:
 
 private:
     void applyOptions();
+    void announceData();
 
     struct Impl;
     std::unique_ptr<Impl> d;

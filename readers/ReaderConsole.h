@@ -124,6 +124,8 @@ public:
     // One received unit (a serial line, a telegram, a bridge line) through the whole receive
     // path. Units received while another is being handled wait their turn.
     void ProcessTelegram(const QString& unit);
+    // Units received and waiting to be handled.
+    std::size_t queuedUnits() const { return m_units.size(); }
 
     // The write lamp of the tab "Schreiben": green while a tag write waits for its read.
     bool isWritePending() const;
@@ -218,6 +220,9 @@ protected:
     // now when invalid): complete units are handled in order, the rest waits for the next
     // event. Each read is timed by this moment, however long the units before it take.
     void receiveText(const QString& chunk, const QDateTime& arrivedAt = QDateTime());
+    // Text the link still held when it is being closed: queued like any other and handled
+    // right after the close.
+    void receiveLastText(const QString& chunk);
     // Forgets a unit left half-received when the link ends or starts anew.
     void resetReceive();
 
@@ -280,6 +285,8 @@ private:
     void loadBridge();
     void unloadBridge();
 
+    void queueText(const QString& chunk, const QDateTime& arrivedAt);
+    void queueUnit(Unit unit);
     void drainUnits();
     void handleQueuedUnits(bool all);
     void handleUnit(const QString& unit);

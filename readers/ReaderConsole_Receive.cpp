@@ -76,18 +76,33 @@ QString droppedText(const LineAssembler::Dropped& d) {
 } // namespace
 
 void ReaderConsole::receiveText(const QString& chunk, const QDateTime& arrivedAt) {
+    queueText(chunk, arrivedAt);
+    drainUnits();
+}
+
+void ReaderConsole::receiveLastText(const QString& chunk) {
+    if (chunk.isEmpty())
+        return;
+    queueText(chunk, QDateTime());
+    m_drainTimer->start();
+}
+
+void ReaderConsole::queueText(const QString& chunk, const QDateTime& arrivedAt) {
     const QDateTime at = arrivedAt.isValid() ? arrivedAt : m_services.clock->now();
     const quint64 event = ++m_event;
     const LineAssembler::Fed fed = m_assembler.feed(chunk, at.toMSecsSinceEpoch());
     for (const LineAssembler::Dropped& d : fed.dropped)
         log(droppedText(d));
     for (const QString& unit : fed.units)
-        m_units.push_back({unit, event, at});
-    drainUnits();
+        queueUnit({unit, event, at});
+}
+
+void ReaderConsole::queueUnit(Unit unit) {
+    m_units.push_back(std::move(unit));
 }
 
 void ReaderConsole::ProcessTelegram(const QString& unit) {
-    m_units.push_back({unit, ++m_event, m_services.clock->now()});
+    queueUnit({unit, ++m_event, m_services.clock->now()});
     drainUnits();
 }
 

@@ -23,5 +23,8 @@ protected:
     void closeLinkOnUnload() override;
 
 private:
+    // What waits on the open port; empty when it is closed.
+    QString waitingInput();
+
     std::unique_ptr<SerialPort> m_port;
 };
