@@ -140,6 +140,7 @@ bool QtSerialPort::PortOpen() const {
 void QtSerialPort::openPort() {
     const LineSettings s = parseSettings(Settings());
     d->port.setPortName(m_deviceForPort(CommPort()));
+    d->port.setReadBufferSize(ReadBufferBytes);
     if (!d->port.open(QIODevice::ReadWrite)) {
         const auto error = d->port.error();
         d->port.clearError();

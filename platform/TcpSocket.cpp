@@ -83,6 +83,7 @@ std::pair<int, QString> classicError(QAbstractSocket::SocketError e) {
 } // namespace
 
 QtTcpSocket::QtTcpSocket(QObject* parent) : TcpSocket(parent), d(std::make_unique<Impl>()) {
+    d->socket.setReadBufferSize(ReadBufferBytes);
     connect(&d->socket, &QTcpSocket::connected, this, [this] {
 #ifdef Q_OS_LINUX
         closeWatch(d->watch);

@@ -72,10 +72,13 @@ private:
     int m_localPort = 0;
 };
 
-// A socket on QTcpSocket.
+// A socket on QTcpSocket. It holds at most ReadBufferBytes untaken; while that much waits it
+// stops reading, and the connection's own flow control slows the peer down.
 class QtTcpSocket final : public TcpSocket {
     Q_OBJECT
 public:
+    static constexpr qint64 ReadBufferBytes = 64 * 1024;
+
     explicit QtTcpSocket(QObject* parent = nullptr);
     ~QtTcpSocket() override;
 

@@ -83,6 +83,10 @@ void ReaderConsole::receiveText(const QString& chunk, const QDateTime& arrivedAt
 void ReaderConsole::receiveLastText(const QString& chunk) {
     if (chunk.isEmpty())
         return;
+    if (m_inputHeld) {
+        m_inputHeld = false;
+        m_assembler.restartWait(m_services.clock->now().toMSecsSinceEpoch());
+    }
     queueText(chunk, QDateTime());
     m_drainTimer->start();
 }
@@ -98,6 +102,7 @@ void ReaderConsole::queueText(const QString& chunk, const QDateTime& arrivedAt) 
 }
 
 void ReaderConsole::queueUnit(Unit unit) {
+    m_queuedChars += unit.text.size();
     m_units.push_back(std::move(unit));
 }
 
@@ -108,6 +113,20 @@ void ReaderConsole::ProcessTelegram(const QString& unit) {
 
 void ReaderConsole::resetReceive() {
     m_assembler.clear();
+}
+
+bool ReaderConsole::takesInput() {
+    if (m_units.size() < MaxQueuedUnits && m_queuedChars < MaxQueuedChars)
+        return true;
+    m_inputHeld = true;
+    return false;
+}
+
+void ReaderConsole::resumeInput() {
+    m_inputHeld = false;
+    // A telegram cut where the link was held back is not left standing by the reader.
+    m_assembler.restartWait(m_services.clock->now().toMSecsSinceEpoch());
+    takeWaitingInput();
 }
 
 void ReaderConsole::drainUnits() {
@@ -130,6 +149,10 @@ void ReaderConsole::handleQueuedUnits(bool all) {
         }
         const Unit unit = std::move(m_units.front());
         m_units.pop_front();
+        m_queuedChars -= unit.text.size();
+        // With room in the queue again, what the link held back meanwhile is taken.
+        if (m_inputHeld && m_units.size() <= MaxQueuedUnits / 2 && m_queuedChars <= MaxQueuedChars / 2)
+            resumeInput();
         if (unit.event != m_unitEvent) {
             m_unitEvent = unit.event;
             m_readTime = modGlobal::ZeroDate();

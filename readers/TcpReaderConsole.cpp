@@ -99,6 +99,11 @@ void TcpReaderConsole::Winsock1_Error(int Number, const QString& Description) {
 }
 
 void TcpReaderConsole::Winsock1_DataArrival(int /*bytesTotal*/) {
+    if (takesInput())
+        takeWaitingInput();
+}
+
+void TcpReaderConsole::takeWaitingInput() {
     const QByteArray data = m_socket->GetData();
     if (!data.isEmpty())
         receiveText(QString::fromLatin1(data));

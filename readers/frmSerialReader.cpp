@@ -118,16 +118,23 @@ QString frmSerialReader::waitingInput() {
     return QString();
 }
 
+void frmSerialReader::takeWaitingInput() {
+    const QString text = waitingInput();
+    if (!text.isEmpty())
+        receiveText(text);
+}
+
 void frmSerialReader::MSComm1_OnComm() {
     const int event = m_port->CommEvent();
     switch (event) {
-    case CommEvent::Receive: {
-        const QDateTime at = m_port->EventTime();
-        const QString text = waitingInput();
-        if (!text.isEmpty())
-            receiveText(text, at);
+    case CommEvent::Receive:
+        if (takesInput()) {
+            const QDateTime at = m_port->EventTime();
+            const QString text = waitingInput();
+            if (!text.isEmpty())
+                receiveText(text, at);
+        }
         return;
-    }
     case CommEvent::Send:
     case CommEvent::CTS:
     case CommEvent::DSR:

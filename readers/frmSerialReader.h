@@ -21,6 +21,7 @@ public:
 
 protected:
     void closeLinkOnUnload() override;
+    void takeWaitingInput() override;
 
 private:
     // What waits on the open port; empty when it is closed.
