@@ -284,8 +284,9 @@ TEST_F(Booking, ReadsArrivingWhileAHandOverShowsABoxKeepTheirTimeAndSurviveTrenn
         ASSERT_TRUE(waitUntil([&] { return boxClosed; }, 10000));
         c.cmdDisconnect_Click();
         waitUntil([&] { return main.handedOver.size() == 3; });
-        EXPECT_EQ(main.handedOver, (QStringList{"1", "2", "3"})) << int(kind);
-        EXPECT_EQ(main.arrivals, (QList<QDateTime>{t0, t0.addSecs(5), t0.addSecs(9)})) << int(kind);
+        EXPECT_EQ(main.handedOver, (QStringList{"1", "2", "3"})) << c.objectName().toStdString();
+        EXPECT_EQ(main.arrivals, (QList<QDateTime>{t0, t0.addSecs(5), t0.addSecs(9)}))
+            << c.objectName().toStdString();
         console.reset();
     }
 }
