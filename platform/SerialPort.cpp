@@ -106,6 +106,8 @@ struct QtSerialPort::Impl {
     QSerialPort port;
     std::thread lineWatch;
     std::atomic<bool> stopWatch{false};
+    // A receive event is posted and not yet delivered.
+    bool receivePosted = false;
 };
 
 QtSerialPort::QtSerialPort(std::function<QString(int)> deviceForPort, std::function<QDateTime()> now,
@@ -116,8 +118,12 @@ QtSerialPort::QtSerialPort(std::function<QString(int)> deviceForPort, std::funct
     connect(&d->port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
         // A pulled adapter shows as a resource error, a line whose far end vanished as read
         // errors that repeat for ever; neither port delivers anything again.
-        if (e == QSerialPort::ResourceError || e == QSerialPort::ReadError)
+        if (e == QSerialPort::ResourceError || e == QSerialPort::ReadError) {
+            // What came before is still handed over.
+            if (d->port.isOpen() && d->port.bytesAvailable() > 0 && RThreshold() > 0)
+                raise(CommEvent::Receive);
             deviceLost();
+        }
     });
 }
 
@@ -134,6 +140,7 @@ bool QtSerialPort::PortOpen() const {
 void QtSerialPort::openPort() {
     const LineSettings s = parseSettings(Settings());
     d->port.setPortName(m_deviceForPort(CommPort()));
+    d->port.setReadBufferSize(ReadBufferBytes);
     if (!d->port.open(QIODevice::ReadWrite)) {
         const auto error = d->port.error();
         d->port.clearError();
@@ -224,8 +231,21 @@ void QtSerialPort::onLineChanged(int eventCode, const QDateTime& seenAt) {
 }
 
 void QtSerialPort::onReadyRead() {
-    if (RThreshold() > 0 && d->port.bytesAvailable() >= RThreshold())
-        raise(CommEvent::Receive);
+    // Qt does not signal new input again while a handler of its last signal still runs, and
+    // a receiver's handler may show a message box. So the handler here only posts the event
+    // and returns: input that comes while the receiver waits in a box is announced from the
+    // box's event loop.
+    if (d->receivePosted)
+        return;
+    d->receivePosted = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            d->receivePosted = false;
+            if (d->port.isOpen() && RThreshold() > 0 && d->port.bytesAvailable() >= RThreshold())
+                raise(CommEvent::Receive);
+        },
+        Qt::QueuedConnection);
 }
 
 QByteArray QtSerialPort::Input() {

@@ -122,10 +122,15 @@ QString SerialDeviceForPort(int n);
 // A real port on QSerialPort. The modem-status lines are watched on a thread of their own
 // that reads them every millisecond while the port is open and stamps each change with
 // `now` where it sees it: a contact closure carries its moment even when the window thread
-// is busy when it happens.
+// is busy when it happens. The receive event comes from the event loop, also from the loop
+// of a message box that a handler of an earlier one shows, so input is heard of as it
+// arrives. At most ReadBufferBytes of input wait untaken; beyond that the port stops reading
+// and the line's handshake holds the sender back.
 class QtSerialPort final : public SerialPort {
     Q_OBJECT
 public:
+    static constexpr qint64 ReadBufferBytes = 64 * 1024;
+
     explicit QtSerialPort(std::function<QString(int)> deviceForPort = SerialDeviceForPort,
                           std::function<QDateTime()> now = &QDateTime::currentDateTime,
                           QObject* parent = nullptr);

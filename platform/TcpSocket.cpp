@@ -23,6 +23,8 @@ struct QtTcpSocket::Impl {
     // shows whether the peer closed (a FIN) or reset the connection.
     int watch = -1;
     bool errorState = false;
+    // A DataArrival is posted and not yet delivered.
+    bool announcing = false;
     bool noDelay = false;
     bool lingerOn = false;
     int lingerSeconds = 0;
@@ -57,27 +59,32 @@ bool wasReset(int watch) {
 #endif
 }
 
+QString resetText() {
+    return QStringLiteral("Die Verbindung wurde von der Gegenstelle zurückgesetzt");
+}
+
 std::pair<int, QString> classicError(QAbstractSocket::SocketError e) {
     switch (e) {
     case QAbstractSocket::ConnectionRefusedError:
-        return {SocketError::ConnectionRefused, "Connection is forcefully rejected"};
+        return {SocketError::ConnectionRefused,
+                QStringLiteral("Die Verbindung wurde von der Gegenstelle abgelehnt")};
     case QAbstractSocket::HostNotFoundError:
-        return {SocketError::HostNotFound, "Authoritative answer: Host not found"};
+        return {SocketError::HostNotFound, QStringLiteral("Der Host wurde nicht gefunden")};
     case QAbstractSocket::SocketTimeoutError:
-        return {SocketError::TimedOut, "Connection timed out"};
+        return {SocketError::TimedOut, QStringLiteral("Zeitüberschreitung beim Verbindungsaufbau")};
     case QAbstractSocket::NetworkError:
-        return {SocketError::ConnectionAborted, "Connection is aborted due to timeout or other failure"};
+        return {SocketError::ConnectionAborted,
+                QStringLiteral("Die Verbindung wurde wegen Zeitüberschreitung oder eines anderen Fehlers "
+                               "abgebrochen")};
     default:
-        return {SocketError::ConnectionReset, "The connection is reset by remote side"};
+        return {SocketError::ConnectionReset, resetText()};
     }
 }
 
 } // namespace
 
 QtTcpSocket::QtTcpSocket(QObject* parent) : TcpSocket(parent), d(std::make_unique<Impl>()) {
-    // Everything the peer sent is taken as soon as it is there, however much it is, so a
-    // receiver can time data by its arrival; a receiver that needs long for it handles it in
-    // portions of its own.
+    d->socket.setReadBufferSize(ReadBufferBytes);
     connect(&d->socket, &QTcpSocket::connected, this, [this] {
 #ifdef Q_OS_LINUX
         closeWatch(d->watch);
@@ -92,23 +99,23 @@ QtTcpSocket::QtTcpSocket(QObject* parent) : TcpSocket(parent), d(std::make_uniqu
         if (state == QAbstractSocket::UnconnectedState)
             closeWatch(d->watch);
     });
-    connect(&d->socket, &QTcpSocket::readyRead, this,
-            [this] { emit DataArrival(static_cast<int>(d->socket.bytesAvailable())); });
+    connect(&d->socket, &QTcpSocket::readyRead, this, &QtTcpSocket::announceData);
     connect(&d->socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
         // The peer closing the link is a close, not an error; a reset by the peer is one.
+        const bool reset = e == QAbstractSocket::RemoteHostClosedError && wasReset(d->watch);
+        closeWatch(d->watch);
+        // What came before the end is announced first.
+        if (d->socket.bytesAvailable() > 0)
+            emit DataArrival(static_cast<int>(d->socket.bytesAvailable()));
         if (e == QAbstractSocket::RemoteHostClosedError) {
-            const bool reset = wasReset(d->watch);
-            closeWatch(d->watch);
             if (!reset) {
                 emit Closed();
                 return;
             }
             d->errorState = true;
-            emit Error(SocketError::ConnectionReset,
-                       QStringLiteral("The connection is reset by remote side"));
+            emit Error(SocketError::ConnectionReset, resetText());
             return;
         }
-        closeWatch(d->watch);
         d->errorState = true;
         const auto [number, text] = classicError(e);
         emit Error(number, text);
@@ -121,11 +128,29 @@ QtTcpSocket::~QtTcpSocket() {
     d->socket.abort();
 }
 
+void QtTcpSocket::announceData() {
+    // Qt does not signal new data again while a handler of its last signal still runs, and a
+    // receiver's handler may show a message box. So the handler here only posts the
+    // announcement and returns: data that comes while the receiver waits in a box is
+    // announced from the box's event loop.
+    if (d->announcing)
+        return;
+    d->announcing = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            d->announcing = false;
+            if (d->socket.bytesAvailable() > 0)
+                emit DataArrival(static_cast<int>(d->socket.bytesAvailable()));
+        },
+        Qt::QueuedConnection);
+}
+
 void QtTcpSocket::Connect(const QString& host, int port) {
     if (d->socket.state() != QAbstractSocket::UnconnectedState)
-        throw RuntimeError(40020, "Invalid operation at current state");
+        throw RuntimeError(40020, "Ungültige Operation im aktuellen Zustand");
     if (port <= 0 || port > 65535)
-        throw RuntimeError(SocketError::InvalidArgument, "The argument is invalid");
+        throw RuntimeError(SocketError::InvalidArgument, "Das Argument ist ungültig");
     d->errorState = false;
     d->host = host;
     d->port = port;
@@ -137,7 +162,8 @@ void QtTcpSocket::Connect(const QString& host, int port) {
 void QtTcpSocket::SendData(const QByteArray& data) {
     if (d->socket.state() != QAbstractSocket::ConnectedState)
         throw RuntimeError(SocketError::WrongProtocolState,
-                           "Wrong protocol or connection state for the requested transaction or request");
+                           "Falsches Protokoll oder falscher Verbindungszustand für die angeforderte "
+                           "Transaktion oder Anforderung");
     d->socket.write(data);
 }
 

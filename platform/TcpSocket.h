@@ -21,7 +21,7 @@ constexpr int Closing = 8;
 constexpr int Error = 9;
 } // namespace SocketState
 
-// Classic socket error numbers reported by the Error signal.
+// Classic socket error numbers reported by the Error signal, each with a German description.
 namespace SocketError {
 constexpr int ConnectionAborted = 10053; // aborted due to timeout or other failure
 constexpr int ConnectionReset = 10054;
@@ -34,7 +34,10 @@ constexpr int WrongProtocolState = 40006; // send on a socket that is not connec
 
 // A TCP client socket as the windows use it: Connect returns at once and the outcome
 // arrives as a Connect, Close or Error signal; data arrives with DataArrival and is taken
-// with GetData. Everything runs on the thread that owns the socket.
+// with GetData. DataArrival comes from the event loop, also from the loop of a message box
+// that a handler of an earlier DataArrival shows, so data is heard of as it arrives; data
+// received before the peer closed is announced before the close. Data left untaken stays
+// with the socket until GetData or Close. Everything runs on the thread that owns the socket.
 class TcpSocket : public QObject {
     Q_OBJECT
 public:
@@ -69,10 +72,13 @@ private:
     int m_localPort = 0;
 };
 
-// A socket on QTcpSocket.
+// A socket on QTcpSocket. It holds at most ReadBufferBytes untaken; while that much waits it
+// stops reading, and the connection's own flow control slows the peer down.
 class QtTcpSocket final : public TcpSocket {
     Q_OBJECT
 public:
+    static constexpr qint64 ReadBufferBytes = 64 * 1024;
+
     explicit QtTcpSocket(QObject* parent = nullptr);
     ~QtTcpSocket() override;
 
@@ -89,6 +95,7 @@ public:
 
 private:
     void applyOptions();
+    void announceData();
 
     struct Impl;
     std::unique_ptr<Impl> d;

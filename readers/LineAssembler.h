@@ -53,6 +53,9 @@ public:
     const QString& pending() const { return m_buffer; }
     // Forgets a broken unit, e.g. when the link ends in the middle of one.
     void clear();
+    // The pending fragment's wait for its end starts anew at nowMs: the receiver held the
+    // link back, so the time that passed is not the peer's.
+    void restartWait(qint64 nowMs) { m_lastArrival = nowMs; }
 
 private:
     void feedFrames(Fed& fed);

@@ -125,6 +125,14 @@ public:
     // One received unit (a serial line, a telegram, a bridge line) through the whole receive
     // path. Units received while another is being handled wait their turn.
     void ProcessTelegram(const QString& unit);
+    // Units received and waiting to be handled.
+    std::size_t queuedUnits() const { return m_units.size(); }
+    // While this many units, or units of this many characters, wait to be handled, a console
+    // takes nothing more from its link: the link keeps what it holds and stops reading, so a
+    // reader flooding the link is slowed down to what the console handles, instead of filling
+    // the memory. About 4 s of a fast reader's reads.
+    static constexpr std::size_t MaxQueuedUnits = 4096;
+    static constexpr qsizetype MaxQueuedChars = 1024 * 1024;
 
     // The write lamp of the tab "Schreiben": green while a tag write waits for its read.
     bool isWritePending() const;
@@ -219,8 +227,16 @@ protected:
     // now when invalid): complete units are handled in order, the rest waits for the next
     // event. Each read is timed by this moment, however long the units before it take.
     void receiveText(const QString& chunk, const QDateTime& arrivedAt = QDateTime());
+    // Text the link still held when it is being closed: queued like any other and handled
+    // right after the close.
+    void receiveLastText(const QString& chunk);
     // Forgets a unit left half-received when the link ends or starts anew.
     void resetReceive();
+    // Whether the link's data is to be taken now; false while the queue is full. The console
+    // calls takeWaitingInput() once the queue has room again.
+    bool takesInput();
+    // Hands what waits on the link to receiveText.
+    virtual void takeWaitingInput() {}
 
     void setLamp(Lamp lamp);
     void setStatusPanel(int number, const QString& text);
@@ -281,6 +297,9 @@ private:
     void loadBridge();
     void unloadBridge();
 
+    void queueText(const QString& chunk, const QDateTime& arrivedAt);
+    void queueUnit(Unit unit);
+    void resumeInput();
     void drainUnits();
     void handleQueuedUnits(bool all);
     void handleUnit(const QString& unit);
@@ -327,6 +346,9 @@ private:
     QString m_debounceText = QStringLiteral("60");
     LineAssembler m_assembler;
     std::deque<Unit> m_units;
+    qsizetype m_queuedChars = 0;
+    // The link was left holding data because the queue was full.
+    bool m_inputHeld = false;
     // Units are handled in slices of DrainSliceMs, so a burst of reads lets the window and
     // the link run in between: new data is then taken and timed as it arrives.
     static constexpr int DrainSliceMs = 20;

@@ -74,23 +74,57 @@ QString droppedText(const LineAssembler::Dropped& d) {
 } // namespace
 
 void ReaderConsole::receiveText(const QString& chunk, const QDateTime& arrivedAt) {
+    queueText(chunk, arrivedAt);
+    drainUnits();
+}
+
+void ReaderConsole::receiveLastText(const QString& chunk) {
+    if (chunk.isEmpty())
+        return;
+    if (m_inputHeld) {
+        m_inputHeld = false;
+        m_assembler.restartWait(m_services.clock->now().toMSecsSinceEpoch());
+    }
+    queueText(chunk, QDateTime());
+    m_drainTimer->start();
+}
+
+void ReaderConsole::queueText(const QString& chunk, const QDateTime& arrivedAt) {
     const QDateTime at = arrivedAt.isValid() ? arrivedAt : m_services.clock->now();
     const quint64 event = ++m_event;
     const LineAssembler::Fed fed = m_assembler.feed(chunk, at.toMSecsSinceEpoch());
     for (const LineAssembler::Dropped& d : fed.dropped)
         log(droppedText(d));
     for (const QString& unit : fed.units)
-        m_units.push_back({unit, event, at});
-    drainUnits();
+        queueUnit({unit, event, at});
+}
+
+void ReaderConsole::queueUnit(Unit unit) {
+    m_queuedChars += unit.text.size();
+    m_units.push_back(std::move(unit));
 }
 
 void ReaderConsole::ProcessTelegram(const QString& unit) {
-    m_units.push_back({unit, ++m_event, m_services.clock->now()});
+    queueUnit({unit, ++m_event, m_services.clock->now()});
     drainUnits();
 }
 
 void ReaderConsole::resetReceive() {
     m_assembler.clear();
+}
+
+bool ReaderConsole::takesInput() {
+    if (m_units.size() < MaxQueuedUnits && m_queuedChars < MaxQueuedChars)
+        return true;
+    m_inputHeld = true;
+    return false;
+}
+
+void ReaderConsole::resumeInput() {
+    m_inputHeld = false;
+    // A telegram cut where the link was held back is not left standing by the reader.
+    m_assembler.restartWait(m_services.clock->now().toMSecsSinceEpoch());
+    takeWaitingInput();
 }
 
 void ReaderConsole::drainUnits() {
@@ -113,6 +147,10 @@ void ReaderConsole::handleQueuedUnits(bool all) {
         }
         const Unit unit = std::move(m_units.front());
         m_units.pop_front();
+        m_queuedChars -= unit.text.size();
+        // With room in the queue again, what the link held back meanwhile is taken.
+        if (m_inputHeld && m_units.size() <= MaxQueuedUnits / 2 && m_queuedChars <= MaxQueuedChars / 2)
+            resumeInput();
         if (unit.event != m_unitEvent) {
             m_unitEvent = unit.event;
             m_readTime = modGlobal::ZeroDate();

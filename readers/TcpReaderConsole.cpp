@@ -54,6 +54,8 @@ void TcpReaderConsole::cmdConnect_Click() {
 
 void TcpReaderConsole::cmdDisconnect_Click() {
     beforeDisconnect();
+    // Reads that arrived before "Trennen" are still booked.
+    receiveLastText(QString::fromLatin1(m_socket->GetData()));
     m_socket->Close();
     resetReceive();
     // A close of one's own raises no close event.
@@ -62,6 +64,7 @@ void TcpReaderConsole::cmdDisconnect_Click() {
 }
 
 void TcpReaderConsole::closeLinkOnUnload() {
+    receiveLastText(QString::fromLatin1(m_socket->GetData()));
     m_socket->Close();
 }
 
@@ -96,7 +99,14 @@ void TcpReaderConsole::Winsock1_Error(int Number, const QString& Description) {
 }
 
 void TcpReaderConsole::Winsock1_DataArrival(int /*bytesTotal*/) {
-    receiveText(QString::fromLatin1(m_socket->GetData()));
+    if (takesInput())
+        takeWaitingInput();
+}
+
+void TcpReaderConsole::takeWaitingInput() {
+    const QByteArray data = m_socket->GetData();
+    if (!data.isEmpty())
+        receiveText(QString::fromLatin1(data));
 }
 
 frmRFID::frmRFID(Services& services, MainWindowLink& mainWindow)

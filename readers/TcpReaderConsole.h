@@ -28,6 +28,7 @@ protected:
     TcpReaderConsole(ReaderKind kind, Services& services, MainWindowLink& mainWindow);
 
     void closeLinkOnUnload() override;
+    void takeWaitingInput() override;
     int linkState() const override;
     void sendOnLink(const QByteArray& data) override;
     // Right after the connect request, and first thing when disconnecting.

@@ -88,6 +88,8 @@ void frmSerialReader::cmdConnect_Click() {
 }
 
 void frmSerialReader::cmdDisconnect_Click() {
+    // Reads that arrived before "Trennen" are still booked.
+    receiveLastText(waitingInput());
     try {
         m_port->setPortOpen(false);
     } catch (const RuntimeError&) {
@@ -99,20 +101,38 @@ void frmSerialReader::cmdDisconnect_Click() {
 }
 
 void frmSerialReader::closeLinkOnUnload() {
+    receiveLastText(waitingInput());
     try {
         m_port->setPortOpen(false);
     } catch (const RuntimeError&) {
     }
 }
 
+QString frmSerialReader::waitingInput() {
+    try {
+        if (m_port->PortOpen() && m_port->InBufferCount() > 0)
+            return withoutOuterSpaces(QString::fromLatin1(m_port->Input()));
+    } catch (const RuntimeError&) {
+        // The port closed before its data was taken; there is nothing left to read.
+    }
+    return QString();
+}
+
+void frmSerialReader::takeWaitingInput() {
+    const QString text = waitingInput();
+    if (!text.isEmpty())
+        receiveText(text);
+}
+
 void frmSerialReader::MSComm1_OnComm() {
     const int event = m_port->CommEvent();
     switch (event) {
     case CommEvent::Receive:
-        try {
-            receiveText(withoutOuterSpaces(QString::fromLatin1(m_port->Input())), m_port->EventTime());
-        } catch (const RuntimeError&) {
-            // The port closed before its data was taken; there is nothing left to read.
+        if (takesInput()) {
+            const QDateTime at = m_port->EventTime();
+            const QString text = waitingInput();
+            if (!text.isEmpty())
+                receiveText(text, at);
         }
         return;
     case CommEvent::Send:

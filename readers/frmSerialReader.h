@@ -21,7 +21,11 @@ public:
 
 protected:
     void closeLinkOnUnload() override;
+    void takeWaitingInput() override;
 
 private:
+    // What waits on the open port; empty when it is closed.
+    QString waitingInput();
+
     std::unique_ptr<SerialPort> m_port;
 };

@@ -15,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -124,7 +127,7 @@ TEST_F(TcpSocketTest, AResetByThePeerIsError10054AndAnOrderlyCloseIsAClose) {
     peer->abort();
     ASSERT_TRUE(error.wait(3000));
     EXPECT_EQ(error.first().at(0).toInt(), SocketError::ConnectionReset);
-    EXPECT_EQ(error.first().at(1).toString(), "The connection is reset by remote side");
+    EXPECT_EQ(error.first().at(1).toString(), "Die Verbindung wurde von der Gegenstelle zurückgesetzt");
     EXPECT_EQ(closed.size(), 0);
     EXPECT_EQ(sock.State(), SocketState::Error);
 
@@ -213,6 +216,36 @@ TEST_F(TcpSocketTest, NoProgramStartedFromHereInheritsAConnectionOrAPort) {
         if (pty.ok())
             EXPECT_FALSE(held.contains(QFileInfo(pty.deviceA()).canonicalFilePath())) << held.toStdString();
     }
+}
+
+TEST_F(TcpSocketTest, EveryErrorIsDescribedInGermanUnderItsClassicNumber) {
+    const auto raised = [](const std::function<void()>& call) {
+        try {
+            call();
+        } catch (const RuntimeError& e) {
+            return std::pair{e.number(), e.description()};
+        }
+        return std::pair{0L, QString()};
+    };
+    EXPECT_EQ(raised([&] { sock.Connect("127.0.0.1", 70000); }),
+              std::pair(long(SocketError::InvalidArgument), QString("Das Argument ist ungültig")));
+    EXPECT_EQ(raised([&] { sock.SendData("x"); }),
+              std::pair(long(SocketError::WrongProtocolState),
+                        QString("Falsches Protokoll oder falscher Verbindungszustand für die angeforderte "
+                                "Transaktion oder Anforderung")));
+    connectToServer();
+    EXPECT_EQ(raised([&] { sock.Connect("127.0.0.1", server.serverPort()); }),
+              std::pair(40020L, QString("Ungültige Operation im aktuellen Zustand")));
+
+    // A "Verbinden" to a port nobody listens on.
+    sock.Close();
+    const quint16 port = server.serverPort();
+    server.close();
+    QSignalSpy error(&sock, &TcpSocket::Error);
+    sock.Connect("127.0.0.1", port);
+    ASSERT_TRUE(error.wait(3000));
+    EXPECT_EQ(error.first().at(0).toInt(), SocketError::ConnectionRefused);
+    EXPECT_EQ(error.first().at(1).toString(), "Die Verbindung wurde von der Gegenstelle abgelehnt");
 }
 
 } // namespace

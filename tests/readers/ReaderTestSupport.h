@@ -24,6 +24,9 @@
 inline void PrintTo(const QString& text, std::ostream* os) {
     *os << '"' << text.toStdString() << '"';
 }
+inline void PrintTo(const QDateTime& time, std::ostream* os) {
+    *os << time.toString(Qt::ISODateWithMs).toStdString();
+}
 
 // The main window as a console sees it: whether a run is going, and every start number
 // handed over.

@@ -4,7 +4,10 @@
 #include "core/TransponderLookup.h"
 #include "platform/SerialPort.h"
 #include "readers/TransponderData.h"
+#include "platform/Dialogs.h"
 #include "support/PtyPair.h"
+
+#include <QApplication>
 
 #include <QCheckBox>
 #include <QFile>
@@ -13,6 +16,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTimer>
 
 namespace {
 
@@ -224,6 +228,67 @@ TEST_F(Booking, TheSerialReaderBooksEveryLineOfItsChunks) {
     EXPECT_TRUE(waitUntil([&] { return c.selectedBooking() == 2; }));
     EXPECT_TRUE(logLines().contains("(IN) PrepareMessage: 678"));
     c.cmdDisconnect_Click();
+}
+
+TEST_F(Booking, ReadsArrivingWhileAHandOverShowsABoxKeepTheirTimeAndSurviveTrennen) {
+    PtyPair pty;
+    if (!pty.ok())
+        GTEST_SKIP() << "socat is not available";
+    t.services().createSerialPort = [&] {
+        return std::make_unique<QtSerialPort>([&](int) { return pty.deviceA(); });
+    };
+    for (ReaderKind kind : {ReaderKind::RFID, ReaderKind::SerialReader}) {
+        ReaderConsole& c = open(kind);
+        std::unique_ptr<PtyEnd> far;
+        std::function<void(int)> send = [&](int tag) { reader.send(nativeTelegram(tag)); };
+        if (kind == ReaderKind::RFID) {
+            link(c);
+        } else {
+            c.edtRFIDKopf->setText("21");
+            c.cmdConnect_Click();
+            c.tabRDIF->setCurrentIndex(ReaderConsole::TabBuchen);
+            far = std::make_unique<PtyEnd>(pty.deviceB());
+            send = [&](int tag) { far->write(QByteArray::number(tag) + "\r"); };
+        }
+        main.handedOver.clear();
+        main.arrivals.clear();
+        const QDateTime t0 = t.clock().now();
+        // The first hand-over shows a real box. While it is open, reads come at 10:00:05 and
+        // 10:00:09, each once the one before was taken (or 2 s passed); it closes at 10:00:20.
+        bool first = true;
+        bool boxClosed = false;
+        main.onHandOver = [&] {
+            if (!std::exchange(first, false))
+                return;
+            int step = 0;
+            QElapsedTimer since;
+            since.start();
+            QTimer poll;
+            QObject::connect(&poll, &QTimer::timeout, [&] {
+                QWidget* box = QApplication::activeModalWidget();
+                if (!box || (step > 0 && c.queuedUnits() < std::size_t(step) && since.elapsed() < 2000))
+                    return;
+                since.restart();
+                t.clock().set(t0.addSecs(step == 0 ? 5 : step == 1 ? 9 : 20));
+                if (step < 2)
+                    send(2 + step);
+                else
+                    box->close();
+                ++step;
+            });
+            poll.start(5);
+            QtDialogs("Vek. Chronivo").MsgBox("Zusatzsicherung nicht geschrieben", MsgBoxStyle::Critical, {});
+            boxClosed = true;
+        };
+        send(1);
+        ASSERT_TRUE(waitUntil([&] { return boxClosed; }, 10000));
+        c.cmdDisconnect_Click();
+        waitUntil([&] { return main.handedOver.size() == 3; });
+        EXPECT_EQ(main.handedOver, (QStringList{"1", "2", "3"})) << c.objectName().toStdString();
+        EXPECT_EQ(main.arrivals, (QList<QDateTime>{t0, t0.addSecs(5), t0.addSecs(9)}))
+            << c.objectName().toStdString();
+        console.reset();
+    }
 }
 
 TEST_F(Booking, WithoutARunEveryConsoleSaysSoAndBooksNothing) {

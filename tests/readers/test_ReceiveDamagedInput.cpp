@@ -2,6 +2,7 @@
 // not a read is booked, and the log stays readable.
 #include "ReaderTestSupport.h"
 
+#include "platform/TcpSocket.h"
 #include "readers/frmSerialReader.h"
 #include "readers/InfoTextModel.h"
 #include "readers/TcpReaderConsole.h"
@@ -179,6 +180,53 @@ TEST_F(DamagedInput, ABurstIsHandledInSlicesWithTheWindowRunningInBetween) {
     EXPECT_GT(ticksAtLast, ticksAtFirst);
 }
 
+TEST_F(DamagedInput, AFloodingReaderIsHeldBackWhileTheQueueIsFullAndEveryReadIsStillTaken) {
+    auto& c = open<TcpReaderConsole>(ReaderKind::RFID);
+    link(c);
+    // Every result takes a millisecond and shows a box, in whose event loop the link goes on
+    // delivering. A telegram cut by the hold-back waits longer than a reader may leave one.
+    main.onHandOver = [&] {
+        t.clock().advanceMs(1);
+        QCoreApplication::processEvents();
+    };
+    std::size_t peak = 0;
+    QObject::connect(&c.Winsock1(), &TcpSocket::DataArrival, [&] { peak = std::max(peak, c.queuedUnits()); });
+    const int reads = 3 * int(ReaderConsole::MaxQueuedUnits);
+    QByteArray flood;
+    for (int tag = 1; tag <= reads; ++tag)
+        flood += nativeTelegram(tag);
+    reader.send(flood);
+    // The reader goes while much of what it sent still waits on the link.
+    reader.peer()->disconnectFromHost();
+    ASSERT_TRUE(waitUntil([&] { return c.telegramCount() == reads; }, 30000)) << c.telegramCount();
+    EXPECT_EQ(c.statusPanel(1), "nicht verbunden");
+    EXPECT_LE(peak,
+              ReaderConsole::MaxQueuedUnits + QtTcpSocket::ReadBufferBytes / nativeTelegram(1).size() + 1);
+    // Tags up to 10000 are their own start numbers; the others are refused.
+    EXPECT_EQ(main.handedOver.size(), 10000);
+
+    // The serial console alike, 10000 lines coming while the first result's box is open.
+    FakeSerialPort& port = openSerial();
+    main.handedOver.clear();
+    peak = 0;
+    bool first = true;
+    main.onHandOver = [&] {
+        if (!std::exchange(first, false))
+            return;
+        for (int n = 2; n <= 10000; n += 100) {
+            QByteArray lines;
+            for (int i = n; i < n + 100 && i <= 10000; ++i)
+                lines += QByteArray::number(i) + "\r";
+            port.feed(lines);
+            peak = std::max(peak, console->queuedUnits());
+        }
+    };
+    port.feed("1\r");
+    ASSERT_TRUE(waitUntil([&] { return main.handedOver.size() == 10000; }, 30000)) << main.handedOver.size();
+    EXPECT_LE(peak, ReaderConsole::MaxQueuedUnits + 100);
+    EXPECT_EQ(port.InBufferCount(), 0);
+}
+
 TEST_F(DamagedInput, AResetByTheReaderIsReportedAsError10054) {
     auto& c = open<TcpReaderConsole>(ReaderKind::RFID);
     connectTo(c, reader);
@@ -189,7 +237,7 @@ TEST_F(DamagedInput, AResetByTheReaderIsReportedAsError10054) {
     reader.peer()->abort();
     ASSERT_TRUE(waitUntil([&] { return c.lamp() == Lamp::Red; }));
     ASSERT_EQ(t.dialogs().messages().size(), 1);
-    EXPECT_EQ(t.dialogs().messages().first(), "The connection is reset by remote side");
+    EXPECT_EQ(t.dialogs().messages().first(), "Die Verbindung wurde von der Gegenstelle zurückgesetzt");
     EXPECT_EQ(c.statusPanel(1), "nicht verbunden");
 }
 
