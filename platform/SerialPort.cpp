@@ -1,5 +1,6 @@
 #include "platform/SerialPort.h"
 
+#include "platform/PostedAnnouncement.h"
 #include "platform/RuntimeError.h"
 
 #include <QPointer>
@@ -7,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <optional>
 #include <thread>
 
 #ifdef Q_OS_UNIX
@@ -106,14 +108,17 @@ struct QtSerialPort::Impl {
     QSerialPort port;
     std::thread lineWatch;
     std::atomic<bool> stopWatch{false};
-    // A receive event is posted and not yet delivered.
-    bool receivePosted = false;
+    std::optional<PostedAnnouncement> announcement;
 };
 
 QtSerialPort::QtSerialPort(std::function<QString(int)> deviceForPort, std::function<QDateTime()> now,
                            QObject* parent)
     : SerialPort(parent), d(std::make_unique<Impl>()), m_deviceForPort(std::move(deviceForPort)),
       m_now(std::move(now)) {
+    d->announcement.emplace(this, [this] {
+        if (d->port.isOpen() && RThreshold() > 0 && d->port.bytesAvailable() >= RThreshold())
+            raise(CommEvent::Receive);
+    });
     connect(&d->port, &QSerialPort::readyRead, this, &QtSerialPort::onReadyRead);
     connect(&d->port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
         // A pulled adapter shows as a resource error, a line whose far end vanished as read
@@ -231,21 +236,7 @@ void QtSerialPort::onLineChanged(int eventCode, const QDateTime& seenAt) {
 }
 
 void QtSerialPort::onReadyRead() {
-    // Qt does not signal new input again while a handler of its last signal still runs, and
-    // a receiver's handler may show a message box. So the handler here only posts the event
-    // and returns: input that comes while the receiver waits in a box is announced from the
-    // box's event loop.
-    if (d->receivePosted)
-        return;
-    d->receivePosted = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            d->receivePosted = false;
-            if (d->port.isOpen() && RThreshold() > 0 && d->port.bytesAvailable() >= RThreshold())
-                raise(CommEvent::Receive);
-        },
-        Qt::QueuedConnection);
+    d->announcement->post();
 }
 
 QByteArray QtSerialPort::Input() {

@@ -1,8 +1,11 @@
 #include "platform/TcpSocket.h"
 
+#include "platform/PostedAnnouncement.h"
 #include "platform/RuntimeError.h"
 
 #include <QTcpSocket>
+
+#include <optional>
 
 #ifdef Q_OS_WIN
 #include <winsock2.h>
@@ -23,8 +26,7 @@ struct QtTcpSocket::Impl {
     // shows whether the peer closed (a FIN) or reset the connection.
     int watch = -1;
     bool errorState = false;
-    // A DataArrival is posted and not yet delivered.
-    bool announcing = false;
+    std::optional<PostedAnnouncement> announcement;
     bool noDelay = false;
     bool lingerOn = false;
     int lingerSeconds = 0;
@@ -99,6 +101,10 @@ QtTcpSocket::QtTcpSocket(QObject* parent) : TcpSocket(parent), d(std::make_uniqu
         if (state == QAbstractSocket::UnconnectedState)
             closeWatch(d->watch);
     });
+    d->announcement.emplace(this, [this] {
+        if (d->socket.bytesAvailable() > 0)
+            emit DataArrival(static_cast<int>(d->socket.bytesAvailable()));
+    });
     connect(&d->socket, &QTcpSocket::readyRead, this, &QtTcpSocket::announceData);
     connect(&d->socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
         // The peer closing the link is a close, not an error; a reset by the peer is one.
@@ -129,21 +135,7 @@ QtTcpSocket::~QtTcpSocket() {
 }
 
 void QtTcpSocket::announceData() {
-    // Qt does not signal new data again while a handler of its last signal still runs, and a
-    // receiver's handler may show a message box. So the handler here only posts the
-    // announcement and returns: data that comes while the receiver waits in a box is
-    // announced from the box's event loop.
-    if (d->announcing)
-        return;
-    d->announcing = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            d->announcing = false;
-            if (d->socket.bytesAvailable() > 0)
-                emit DataArrival(static_cast<int>(d->socket.bytesAvailable()));
-        },
-        Qt::QueuedConnection);
+    d->announcement->post();
 }
 
 void QtTcpSocket::Connect(const QString& host, int port) {
