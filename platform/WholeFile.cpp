@@ -57,8 +57,9 @@ bool Write(const QString& path, const QByteArray& bytes, QString* error) {
         return true;
     }
     if (error)
-        *error = file.errorString().isEmpty() ? QStringLiteral("Die Datei wurde nicht vollständig geschrieben.")
-                                              : file.errorString();
+        *error = file.errorString().isEmpty()
+                     ? QStringLiteral("Die Datei wurde nicht vollständig geschrieben.")
+                     : file.errorString();
     return false;
 }
 
