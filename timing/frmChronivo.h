@@ -11,9 +11,11 @@
 #include <QVariantMap>
 
 #include <array>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class DataControl;
@@ -74,14 +76,15 @@ public:
     void cboLaufnummer_Click();
 
     // Taking a result. Another source of start numbers (a reader console) hands one over by
-    // testing cmdWertung->isEnabled(), writing the number into edtStartnummer and calling
-    // edtStartnummer_EnterSeenAt with the moment its read arrived, which the result is timed
-    // by (as Enter in the field, which takes the window's own time stamp). Failures are
-    // shown in the window's error box and never thrown back to the caller; afterwards
-    // lastResultFailed() tells the caller that no result was stored.
+    // testing cmdWertung->isEnabled() and calling handOverResult with the number and the
+    // moment its read arrived, which the result is timed by; it is routed as Enter in the
+    // field would be, while the field, its cursor and selection and the focus stay as the
+    // timekeeper left them. Failures are shown in the window's error box and never thrown
+    // back to the caller; afterwards lastResultFailed() tells the caller that no result was
+    // stored (a recorded first pass of net-time pass-through counts as taken).
     void cmdWertung_Click();
     void edtStartnummer_KeyPress(int KeyAscii);
-    void edtStartnummer_EnterSeenAt(const QDateTime& seenAt);
+    bool handOverResult(const QString& startnummer, const QDateTime& seenAt);
     bool lastResultFailed() const { return m_lastResultFailed; }
     void edtStartnummer_Change();
     void edtImZiel_Change(int Index);
@@ -335,6 +338,12 @@ public:
     SYSTEMTIME m_stCapture{};                      // moment of the last result
     QDateTime m_eventSeenAt;                       // moment of the contact edge or reader read being handled
     bool m_lastResultFailed = false;               // the last hand-over stored no result
+    int m_resultDepth = 0;                         // results being taken (a box may be open in one)
+    bool m_takingContacts = false;
+    std::deque<QDateTime> m_pendingContacts; // closures not yet taken, by the moment each was seen
+    // The start number of the result being stored, for the views of split-time mode (a
+    // number handed over never stands in the field).
+    std::optional<QString> m_startnummerBeingTimed;
     SYSTEMTIME m_stGrossStart{};                   // start the last result's gross time runs from
     SYSTEMTIME m_stNetStart{};                     // start the last result's net time runs from
     QString m_sStartTime;
@@ -357,7 +366,8 @@ private:
     void buildResultMenu(class QMenu* fileMenu);
     void buildRunSelector();
     void fillRunSelector();
-    bool acceptTypedRun();
+    std::optional<QString> typedRun();
+    void acceptRun(const QString& n);
     void showAcceptedRun();
     // Start buttons, start-number field, result button and the run menu off while no
     // database is open.
@@ -371,12 +381,22 @@ private:
     void buildFilesArea();
     void buildTimeFilePanel();
     void ImportZeitdatei();
-    // Takes one result; raises RuntimeError for a failure before the row is stored. False
-    // when no row was made (no run start stored, or a first pass was recorded).
-    bool TakeResult();
+    enum class Taken { Row, FirstPass, NoRunStart, Failed };
+    // Takes one result for the start number text; raises RuntimeError for a failure before
+    // the row is stored. A number typed into the field is emptied from it once its row is
+    // stored (fromField); a number handed over leaves the field alone.
+    Taken TakeResult(const QString& snText, bool fromField);
     // TakeResult with a failure shown in the error box and kept for lastResultFailed();
-    // true when nothing failed.
-    bool takeResultShowingErrors();
+    // true when a row was stored or a first pass recorded. Contact closures that came in
+    // meanwhile are taken when it returns.
+    bool takeResultShowingErrors(const QString& snText, bool fromField);
+    Taken takeResultReporting(const QString& snText, bool fromField);
+    // Single pass-through: starts the run, or takes the result and ends the run; the
+    // number is the field's unless handed over.
+    void singlePassThrough(const QString* handedOver);
+    // Takes the contact closures waiting, in order, each timed by its closure; does nothing
+    // while a result is being taken (it calls this again when it returns).
+    void takePendingContacts();
     // The open local database; raises RuntimeError when start-up could not open it.
     Database& localDatabase();
     // Raises RuntimeError when the port cannot be opened.

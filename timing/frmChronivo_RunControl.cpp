@@ -98,6 +98,10 @@ void frmChronivo::mnuSetStartTime_Click() {
 }
 
 void frmChronivo::cmdDurchlauf_Click() {
+    singlePassThrough(nullptr);
+}
+
+void frmChronivo::singlePassThrough(const QString* handedOver) {
     if (!m_bDurchlauf) {
         // Without a database no run is started.
         if (!hasLocalDatabase())
@@ -106,7 +110,7 @@ void frmChronivo::cmdDurchlauf_Click() {
         cmdDurchlauf->setText("Lauf stoppen");
     } else {
         // After a failure the run stays open so the result can be taken again.
-        if (!takeResultShowingErrors())
+        if (!takeResultShowingErrors(handedOver ? *handedOver : edtStartnummer->text(), !handedOver))
             return;
         mnuLaufBeenden_Click();
         cmdDurchlauf->setText("Lauf starten");
@@ -177,13 +181,19 @@ bool frmChronivo::refuseBrokenRunStart(const QString& n, const QString& stored) 
 }
 
 void frmChronivo::cboLaufnummer_Click() {
-    if (!hasLocalDatabase() || !acceptTypedRun())
+    if (!hasLocalDatabase())
+        return;
+    const std::optional<QString> chosen = typedRun();
+    if (!chosen)
         return;
     SettingsStore& settings = *m_services.settings;
-    const QString n = runText();
+    const QString n = *chosen;
+    // Results that come in while the timekeeper reads this still belong to the run that is
+    // running; the switch happens when the box is closed.
     m_services.dialogs->MsgBox("!!! A C H T U N G !!!\r\rAlle neuen Wertung werden für den Lauf " + n +
                                    " erfaßt !",
                                16, windowTitle());
+    acceptRun(n);
     try {
         RefreshResultViews();
     } catch (const RuntimeError& e) {

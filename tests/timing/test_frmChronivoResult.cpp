@@ -2,6 +2,7 @@
 #include "timing/MainWindowReaderLink.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
@@ -428,6 +429,35 @@ TEST_F(Result, AReadHandedOverIsTimedByItsArrivalNotByWhenTheWindowGetsToIt) {
     EXPECT_EQ(field(rs, 1, "Millisekunden").toLongLong(), 320000);
 }
 
+TEST_F(Result, AReadHandedOverLeavesWhatTheTimekeeperIsTypingAlone) {
+    start();
+    startRunAt(10, 0, 0);
+    MainWindowReaderLink link(*w);
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    w->edtStartnummer->setFocus();
+    QTest::keyClicks(w->edtStartnummer, "4");
+    at(10, 5, 0);
+    EXPECT_TRUE(link.handOverStartnummer("5", QDateTime()));
+    EXPECT_EQ(w->edtStartnummer->text(), "4");
+    EXPECT_EQ(w->edtStartnummer->cursorPosition(), 1);
+    EXPECT_EQ(QApplication::focusWidget(), w->edtStartnummer);
+    QTest::keyClicks(w->edtStartnummer, "2");
+    QTest::keyClick(w->edtStartnummer, Qt::Key_Return);
+    // Typing elsewhere: focus and selection stay there too.
+    w->edtViewStartnummer->setFocus();
+    w->edtViewStartnummer->setText("123");
+    w->edtViewStartnummer->setSelection(1, 1);
+    EXPECT_TRUE(link.handOverStartnummer("6", QDateTime()));
+    EXPECT_EQ(QApplication::focusWidget(), w->edtViewStartnummer);
+    EXPECT_EQ(w->edtViewStartnummer->selectedText(), "2");
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 3);
+    EXPECT_EQ(field(rs, 0, "Startnummer").toInt(), 5);
+    EXPECT_EQ(field(rs, 1, "Startnummer").toInt(), 42);
+    EXPECT_EQ(field(rs, 2, "Startnummer").toInt(), 6);
+}
+
 TEST_F(Result, InSinglePassThroughTheHandOverTellsTheReaderWhenNoResultWasStored) {
     t->settings().SaveSetting(S, "Durchlaufmodus", "-1");
     start();
@@ -518,9 +548,30 @@ TEST_F(Contact, AnEdgeIsTimedWhenTheLineChangedNotWhenItWasHandled) {
     EXPECT_EQ(field(rs, 1, "Millisekunden").toLongLong(), 6500);
 }
 
+TEST_F(Contact, AClosureWhileAResultsBoxIsOpenIsTakenAfterItWithItsOwnTime) {
+    startRunAt(10, 0, 0);
+    RealBoxes& boxes = showBoxesForReal();
+    // Every result shows a box: the backup file cannot be written.
+    w->sscLogDatei->setChecked(true);
+    w->lblLogdatei->setText(t->path("kein/ordner/backup.log"));
+    const QDate today = t->clock().now().date();
+    boxes.whileOpen = [&] { port->setLine(CommEvent::DSR, true, QDateTime(today, QTime(10, 0, 6, 125))); };
+    at(10, 0, 5);
+    enter("42");
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 2);
+    EXPECT_EQ(field(rs, 0, "Startnummer").toInt(), 42);
+    EXPECT_EQ(field(rs, 0, "Millisekunden").toLongLong(), 5000);
+    // Not the number of the result in front of it, and the moment the line closed.
+    EXPECT_EQ(field(rs, 1, "Startnummer").toInt(), 0);
+    EXPECT_EQ(field(rs, 1, "Millisekunden").toLongLong(), 6125);
+}
+
 TEST_F(Contact, EdgesWithoutARunAndOnTheBoardPortTakeNothing) {
     port->setCTS(true);
     EXPECT_EQ(rows().RecordCount(), 0);
+    // The timekeeper learns that the closure was not taken.
+    EXPECT_EQ(t->dialogs().countContaining("Kontakteingang: Lauf ist noch nicht gestartet!"), 1);
     startRunAt(10, 0, 0);
     t->settings().SaveSetting("ExtAnzeige", "ExtRS232Anzeige", "-1");
     w->SendAnzeigeRS232("00:00:00");
@@ -528,7 +579,7 @@ TEST_F(Contact, EdgesWithoutARunAndOnTheBoardPortTakeNothing) {
     ASSERT_TRUE(board && board->PortOpen());
     board->setCTS(true);
     EXPECT_EQ(rows().RecordCount(), 0);
-    EXPECT_TRUE(t->dialogs().messages().isEmpty());
+    EXPECT_EQ(t->dialogs().messages().size(), 1);
 }
 
 TEST_F(Contact, AMissingPortIsReportedAndTheContactCanBeSwitchedOff) {
