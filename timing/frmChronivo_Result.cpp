@@ -24,8 +24,10 @@ namespace {
 
 constexpr const char* FirstPassSection = "DurchlaufmodusMulti";
 
-double secondsOfDay(const QTime& t) {
-    return t.msecsSinceStartOfDay() / 1000.0;
+constexpr double SecondsPerDay = 86400.0;
+
+double secondsOfDay(const SYSTEMTIME& t) {
+    return t.wHour * 3600.0 + t.wMinute * 60.0 + t.wSecond + t.wMilliseconds / 1000.0;
 }
 
 } // namespace
@@ -105,23 +107,22 @@ frmChronivo::Taken frmChronivo::TakeResult(const QString& snText, bool fromField
         m_sStartTime = runStartText;
         m_sNetStartTime = runStartText;
         if (settings.GetBool(Section, "DurchlaufmodusMulti", false) && sn > 0) {
+            // Time since the run start within one day, so a window that crosses midnight
+            // still closes; a pass more than half a day after the start lies before it.
+            const SYSTEMTIME runStart = ResultEntry::StartRecord(runStartText);
+            const double startOfDay = runStart.wHour * 3600.0 + runStart.wMinute * 60.0 + runStart.wSecond;
+            const double sinceStart =
+                std::fmod(secondsOfDay(m_stCapture) - startOfDay + SecondsPerDay, SecondsPerDay);
+            const bool beforeStart = sinceStart > SecondsPerDay / 2;
             const QString stored = settings.GetSetting(FirstPassSection, snText, "");
-            if (!stored.isEmpty()) {
+            if (!stored.isEmpty() && !beforeStart) {
                 m_sNetStartTime = stored;
                 firstPass = ResultEntry::StartRecord(stored);
-            } else {
-                // Time since the run start within one day, so a window that crosses midnight
-                // still closes.
-                const SYSTEMTIME runStart = ResultEntry::StartRecord(runStartText);
-                const double startOfDay =
-                    runStart.wHour * 3600.0 + runStart.wMinute * 60.0 + runStart.wSecond;
-                const double sinceStart =
-                    std::fmod(secondsOfDay(m_services.clock->now().time()) - startOfDay + 86400.0, 86400.0);
-                if (!(Convert::Val(edtStartdauer->text()) * 60.0 < sinceStart)) {
-                    // Inside the start window this pass is the runner's start: no row.
-                    settings.SaveSetting(FirstPassSection, snText, lblSysTimeOut->text());
-                    return Taken::FirstPass;
-                }
+            } else if (beforeStart || !(Convert::Val(edtStartdauer->text()) * 60.0 < sinceStart)) {
+                // Before the start or inside the start window this pass is the runner's
+                // start: no row. The last pass before the start is the one that counts.
+                settings.SaveSetting(FirstPassSection, snText, lblSysTimeOut->text());
+                return Taken::FirstPass;
             }
         }
     }

@@ -195,6 +195,21 @@ TEST_F(NetPassThrough, TheWindowEndsExactlyAfterItsMinutes) {
     EXPECT_EQ(setting("7", "DurchlaufmodusMulti"), "10:03:00");
 }
 
+TEST_F(NetPassThrough, APassBeforeTheStartIsTheRunnersStart) {
+    at(9, 59, 50);
+    enter("7");
+    at(9, 59, 58); // still before the start: the later pass counts
+    enter("7");
+    EXPECT_EQ(rows().RecordCount(), 0);
+    EXPECT_EQ(setting("7", "DurchlaufmodusMulti"), "09:59:58");
+    at(10, 30, 0);
+    enter("7");
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(rs.Fields("Millisekunden").toLongLong(), 1800000);
+    EXPECT_EQ(rs.Fields("MillisekNetto").toLongLong(), 1802000);
+}
+
 TEST_F(Result, ANetStartWindowAcrossMidnightCloses) {
     t->settings().SaveSetting(S, "DurchlaufmodusMulti", "-1");
     start();
