@@ -35,6 +35,19 @@ TEST_F(Result, GrossAndNetRunFromTheStampedStartWithItsMilliseconds) {
     EXPECT_EQ(w->Data1->RecordCount(), 1);
 }
 
+TEST_F(Result, ARunAcrossMidnightCountsOnIntoTheNextDay) {
+    start();
+    startRunAt(23, 58, 43, 500);
+    at(0, 0, 2, 250);
+    enter("5");
+    Recordset rs = rows();
+    EXPECT_EQ(rs.Fields("Millisekunden").toLongLong(), 78750);
+    EXPECT_EQ(rs.Fields("Sekunden").toLongLong(), 79);
+    EXPECT_EQ(rs.Fields("Wertungstime").toString(), "00:01:19");
+    EXPECT_EQ(rs.Fields("MillisekNetto").toLongLong(), 78750);
+    EXPECT_EQ(rs.Fields("ZeitNetto").toString(), "00:01:19");
+}
+
 TEST_F(Result, ComingBackFromADialogKeepsTheStartsMilliseconds) {
     start();
     startRunAt(10, 0, 0, 250);
