@@ -332,7 +332,7 @@ public:
     quint32 m_lDisplayColor = 0x80FF80;
     quint32 m_lStopColor = 0xFF;
     // The run's own start: stamped by the start button with its milliseconds, 0 ms when
-    // typed in or resumed. A result measured from a wave or a first pass never changes it.
+    // typed in; resumed with the milliseconds stored beside the start text. A result measured from a wave or a first pass never changes it.
     SYSTEMTIME m_stRunStart{};
     QHash<QString, SYSTEMTIME> m_stampedRunStarts; // by run number text, this program run only
     SYSTEMTIME m_stCapture{};                      // moment of the last result
@@ -413,9 +413,9 @@ private:
     void writeRowsAndShow(Database& db, const std::function<void()>& writes);
     // The result grid's column-group caption: "Lauf " & the run shown.
     void showRunCaption();
-    // Sets m_stRunStart for run n from its stored start text. The stored text has whole
-    // seconds only; a start this program run stamped for the same run and second keeps its
-    // milliseconds, so looking at another run and back never moves later results.
+    // Sets m_stRunStart for run n from its stored start text and the milliseconds stored
+    // beside it (0 when none are); a start this program run stamped for the same run and
+    // second keeps its own, so looking at another run and back never moves later results.
     void resumeRunStart(const QString& n, const QString& stored);
     static quint32 clockColor(const QLabel* clock);
     void setAnzeigeColor(quint32 oleColor);

@@ -16,6 +16,16 @@
 #include <QPushButton>
 #include <QTimer>
 
+namespace {
+
+// The stored start text has whole seconds; the milliseconds of a stamped start are kept
+// beside it, so that a resumed run is measured from the same moment.
+QString startMillisecondsKey(const QString& n) {
+    return "Lauf" + n + "StartzeitMillisekunden";
+}
+
+} // namespace
+
 void frmChronivo::buildRunMenu() {
     // Alt+L belongs to the two start buttons; the menu takes the next free letter.
     QMenu* lauf = new QMenu("La&uf", this);
@@ -42,7 +52,8 @@ void frmChronivo::cmdStart_Click() {
     try {
         // 1. A start time already shown (typed in or restored) is kept.
         const QString shown = lblStartTimeOut->text().trimmed();
-        if (shown == "00:00:00" || shown.isEmpty()) {
+        const bool stampedNow = shown == "00:00:00" || shown.isEmpty();
+        if (stampedNow) {
             m_stRunStart = SystemTimeFromDateTime(m_services.clock->now());
             lblStartTimeOut->setText(modChronivo::SystemTimeToString(m_stRunStart));
             m_stampedRunStarts.insert(runText(), m_stRunStart);
@@ -65,6 +76,9 @@ void frmChronivo::cmdStart_Click() {
         const QString n = runText();
         m_services.settings->SaveSetting(Section, "Lauf" + n + "Gestartet", n);
         m_services.settings->SaveSetting(Section, "Lauf" + n + "Startzeit", lblStartTimeOut->text());
+        if (stampedNow)
+            m_services.settings->SaveSetting(Section, startMillisecondsKey(n),
+                                             QString::number(m_stRunStart.wMilliseconds));
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());
     }
@@ -92,6 +106,7 @@ void frmChronivo::mnuSetStartTime_Click() {
         const QString n = runText();
         m_stampedRunStarts.insert(n, m_stRunStart);
         m_services.settings->SaveSetting(Section, "Lauf" + n + "Startzeit", lblStartTimeOut->text());
+        m_services.settings->SaveSetting(Section, startMillisecondsKey(n), "0");
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());
     }
@@ -127,6 +142,7 @@ void frmChronivo::mnuLaufBeenden_Click() {
         // 1.-2.
         settings.SaveSetting(Section, "Lauf" + n + "Gestartet", "0");
         settings.SaveSetting(Section, "Lauf" + n + "Startzeit", "");
+        settings.DeleteSetting(Section, startMillisecondsKey(n));
         m_stampedRunStarts.remove(n);
         lblStartTimeOut->setText("00:00:00");
         sspWertungTimeOut->setText("00:00:00");
@@ -217,7 +233,11 @@ void frmChronivo::cboLaufnummer_Click() {
 void frmChronivo::resumeRunStart(const QString& n, const QString& stored) {
     if (!Convert::IsValidTimeText(stored) || stored.size() < 8)
         return;
-    const SYSTEMTIME resumed = ResultEntry::StartRecord(stored);
+    SYSTEMTIME resumed = ResultEntry::StartRecord(stored);
+    // Settings written before the milliseconds were kept have none: 0.
+    bool ok = false;
+    const int ms = m_services.settings->GetSetting(Section, startMillisecondsKey(n), "0").trimmed().toInt(&ok);
+    resumed.wMilliseconds = static_cast<quint16>(ok && ms >= 0 && ms <= 999 ? ms : 0);
     const auto stamped = m_stampedRunStarts.constFind(n);
     m_stRunStart =
         stamped != m_stampedRunStarts.cend() && SameSecondOfDay(*stamped, resumed) ? *stamped : resumed;
