@@ -375,6 +375,9 @@ private:
     // A run marked running whose stored start is no time of day: shown as not running with a
     // message, its mark cleared. True when that happened.
     bool refuseBrokenRunStart(const QString& n, const QString& stored);
+    // Stores one key of the run state in the window's section unless it holds that value
+    // already; raises RuntimeError when it cannot be stored.
+    void storeRunState(const QString& key, const QString& value);
     // The not-running look of the window (buttons, clocks, field), writing no settings.
     void showNotRunning();
     void buildFilesMenu(class QMenu* fileMenu);

@@ -49,14 +49,23 @@ void frmChronivo::cmdStart_Click() {
     // Without a database no result could be stored: the run is not started at all.
     if (!hasLocalDatabase())
         return;
+    const QString n = runText();
+    const QString wasStarted = m_services.settings->GetSetting(Section, "Lauf" + n + "Gestartet", "0");
     try {
         // 1. A start time already shown (typed in or restored) is kept.
         const QString shown = lblStartTimeOut->text().trimmed();
         const bool stampedNow = shown == "00:00:00" || shown.isEmpty();
+        const SYSTEMTIME stamp = SystemTimeFromDateTime(m_services.clock->now());
+        const QString startText = stampedNow ? modChronivo::SystemTimeToString(stamp) : lblStartTimeOut->text();
+        // 6. The run state lives in the settings store, so it survives the program; a run
+        // whose state could not be stored is not started.
+        storeRunState("Lauf" + n + "Gestartet", n);
+        storeRunState("Lauf" + n + "Startzeit", startText);
         if (stampedNow) {
-            m_stRunStart = SystemTimeFromDateTime(m_services.clock->now());
-            lblStartTimeOut->setText(modChronivo::SystemTimeToString(m_stRunStart));
-            m_stampedRunStarts.insert(runText(), m_stRunStart);
+            storeRunState(startMillisecondsKey(n), QString::number(stamp.wMilliseconds));
+            m_stRunStart = stamp;
+            lblStartTimeOut->setText(startText);
+            m_stampedRunStarts.insert(n, m_stRunStart);
         }
         // 2.-5. Running state.
         setClockColor(sspWertungTimeOut, m_lDisplayColor);
@@ -72,16 +81,21 @@ void frmChronivo::cmdStart_Click() {
         edtStartnummer->setEnabled(true);
         cmdWertung->setEnabled(true);
         edtStartnummer->setFocus();
-        // 6. The run state lives in the settings store, so it survives the program.
-        const QString n = runText();
-        m_services.settings->SaveSetting(Section, "Lauf" + n + "Gestartet", n);
-        m_services.settings->SaveSetting(Section, "Lauf" + n + "Startzeit", lblStartTimeOut->text());
-        if (stampedNow)
-            m_services.settings->SaveSetting(Section, startMillisecondsKey(n),
-                                             QString::number(m_stRunStart.wMilliseconds));
     } catch (const RuntimeError& e) {
+        // The mark goes back as it was where it could be written.
+        m_services.settings->SaveSetting(Section, "Lauf" + n + "Gestartet", wasStarted);
         showError(e.number(), e.description());
     }
+}
+
+void frmChronivo::storeRunState(const QString& key, const QString& value) {
+    SettingsStore& settings = *m_services.settings;
+    // A resumed run stores nothing new: a full disk does not stop it.
+    const QString stored = settings.GetSetting(Section, key, QString());
+    if (!stored.isNull() && stored == value)
+        return;
+    if (!settings.SaveSetting(Section, key, value))
+        throw RuntimeError(75, "Fehler beim Zugriff auf Pfad/Datei: " + settings.location());
 }
 
 void frmChronivo::cmdStartVorgabe_Click() {
@@ -101,12 +115,13 @@ void frmChronivo::mnuSetStartTime_Click() {
             m_services.dialogs->MsgBox("Kein gültiges Datum!!!\rBitte Datumsformat überprüfen!!!", 64);
             return;
         }
-        m_stRunStart = ResultEntry::StartRecord(answer);
-        lblStartTimeOut->setText(modChronivo::SystemTimeToString(m_stRunStart));
+        const SYSTEMTIME typed = ResultEntry::StartRecord(answer);
         const QString n = runText();
+        storeRunState("Lauf" + n + "Startzeit", modChronivo::SystemTimeToString(typed));
+        storeRunState(startMillisecondsKey(n), "0");
+        m_stRunStart = typed;
+        lblStartTimeOut->setText(modChronivo::SystemTimeToString(m_stRunStart));
         m_stampedRunStarts.insert(n, m_stRunStart);
-        m_services.settings->SaveSetting(Section, "Lauf" + n + "Startzeit", lblStartTimeOut->text());
-        m_services.settings->SaveSetting(Section, startMillisecondsKey(n), "0");
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());
     }
@@ -122,6 +137,8 @@ void frmChronivo::singlePassThrough(const QString* handedOver) {
         if (!hasLocalDatabase())
             return;
         cmdStart_Click();
+        if (!cmdWertung->isEnabled())
+            return; // the start was refused and reported
         cmdDurchlauf->setText("Lauf stoppen");
     } else {
         // After a failure the run stays open so the result can be taken again.
@@ -140,8 +157,8 @@ void frmChronivo::mnuLaufBeenden_Click() {
         SettingsStore& settings = *m_services.settings;
         const QString n = runText();
         // 1.-2.
-        settings.SaveSetting(Section, "Lauf" + n + "Gestartet", "0");
-        settings.SaveSetting(Section, "Lauf" + n + "Startzeit", "");
+        storeRunState("Lauf" + n + "Gestartet", "0");
+        storeRunState("Lauf" + n + "Startzeit", "");
         settings.DeleteSetting(Section, startMillisecondsKey(n));
         m_stampedRunStarts.remove(n);
         lblStartTimeOut->setText("00:00:00");

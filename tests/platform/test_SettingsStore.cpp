@@ -1,5 +1,6 @@
 #include "platform/SettingsStore.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -73,6 +74,20 @@ TEST_F(SettingsStoreTest, DeletingASectionRemovesOnlyItAndAMissingOneIsNoError) 
     s.DeleteSetting("frmChronivo", "LaufNrStartzeit");
     s.DeleteSetting("frmChronivo", "LaufNrStartzeit");
     EXPECT_EQ(s.GetSetting("frmChronivo", "LaufNrStartzeit", "none"), "none");
+}
+
+TEST_F(SettingsStoreTest, AWriteThatCannotBeStoredIsReportedAndTheNextOneJudgedOnItsOwn) {
+    // A regular file where the store's folder should be: nothing can be written there.
+    QFile blocker(dir.filePath("voll"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    SettingsStore s("Vek. Chronivo", dir.filePath("voll/s.ini"));
+    EXPECT_FALSE(s.SaveSetting("frmChronivo", "Lauf1Gestartet", "1"));
+    EXPECT_EQ(s.GetSetting("frmChronivo", "Lauf1Gestartet", "0"), "0");
+    ASSERT_TRUE(blocker.remove());
+    EXPECT_TRUE(s.SaveSetting("frmChronivo", "Lauf1Gestartet", "1"));
+    EXPECT_TRUE(s.sync());
+    EXPECT_EQ(SettingsStore("Vek. Chronivo", dir.filePath("voll/s.ini")).GetSetting("frmChronivo", "Lauf1Gestartet"), "1");
 }
 
 } // namespace
