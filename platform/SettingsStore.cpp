@@ -1,5 +1,7 @@
 #include "platform/SettingsStore.h"
 
+#include "platform/RuntimeError.h"
+
 #include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
@@ -101,6 +103,11 @@ bool SettingsStore::SaveSetting(const QString& section, const QString& key, cons
     const Snapshot before = snapshot(k);
     m_settings->setValue(k, value);
     return commit(k, before);
+}
+
+void SettingsStore::StoreSetting(const QString& section, const QString& key, const QString& value) {
+    if (!SaveSetting(section, key, value))
+        throw RuntimeError(75, "Fehler beim Zugriff auf Pfad/Datei: " + location());
 }
 
 bool SettingsStore::DeleteSetting(const QString& section, const QString& key) {

@@ -24,6 +24,9 @@ public:
     // a store without write access); reads then answer what is really stored.
     QString GetSetting(const QString& section, const QString& key, const QString& defaultValue = {}) const;
     bool SaveSetting(const QString& section, const QString& key, const QString& value);
+    // SaveSetting for state that must not be lost: raises RuntimeError 75 when it could not
+    // be stored.
+    void StoreSetting(const QString& section, const QString& key, const QString& value);
     // Removes one key; a missing key is no error.
     bool DeleteSetting(const QString& section, const QString& key);
     // Removes a whole section; a missing section is no error.

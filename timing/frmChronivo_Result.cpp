@@ -121,7 +121,7 @@ frmChronivo::Taken frmChronivo::TakeResult(const QString& snText, bool fromField
             } else if (beforeStart || !(Convert::Val(edtStartdauer->text()) * 60.0 < sinceStart)) {
                 // Before the start or inside the start window this pass is the runner's
                 // start: no row. The last pass before the start is the one that counts.
-                settings.SaveSetting(FirstPassSection, snText, lblSysTimeOut->text());
+                settings.StoreSetting(FirstPassSection, snText, lblSysTimeOut->text());
                 return Taken::FirstPass;
             }
         }

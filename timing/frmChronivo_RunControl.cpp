@@ -94,8 +94,7 @@ void frmChronivo::storeRunState(const QString& key, const QString& value) {
     const QString stored = settings.GetSetting(Section, key, QString());
     if (!stored.isNull() && stored == value)
         return;
-    if (!settings.SaveSetting(Section, key, value))
-        throw RuntimeError(75, "Fehler beim Zugriff auf Pfad/Datei: " + settings.location());
+    settings.StoreSetting(Section, key, value);
 }
 
 void frmChronivo::cmdStartVorgabe_Click() {

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
@@ -221,6 +222,15 @@ TEST_F(NetPassThrough, APassBeforeTheStartIsTheRunnersStart) {
     ASSERT_EQ(rs.RecordCount(), 1);
     EXPECT_EQ(rs.Fields("Millisekunden").toLongLong(), 1800000);
     EXPECT_EQ(rs.Fields("MillisekNetto").toLongLong(), 1802000);
+}
+
+TEST_F(NetPassThrough, AFirstPassThatCannotBeStoredIsReported) {
+    // The settings file can no longer be replaced (a full disk).
+    ASSERT_TRUE(QFile::remove(t->path("settings.ini")));
+    ASSERT_TRUE(QDir(t->folder()).mkdir("settings.ini"));
+    at(10, 1, 0);
+    EXPECT_FALSE(MainWindowReaderLink(*w).handOverStartnummer("7", QDateTime()));
+    EXPECT_EQ(t->dialogs().countContaining("Fehler: 75 - "), 1);
 }
 
 TEST_F(Result, ANetStartWindowAcrossMidnightCloses) {
