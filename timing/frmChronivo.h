@@ -332,7 +332,8 @@ public:
     quint32 m_lDisplayColor = 0x80FF80;
     quint32 m_lStopColor = 0xFF;
     // The run's own start: stamped by the start button with its milliseconds, 0 ms when
-    // typed in; resumed with the milliseconds stored beside the start text. A result measured from a wave or a first pass never changes it.
+    // typed in; resumed with the milliseconds stored beside the start text. A result measured from a wave or
+    // a first pass never changes it.
     SYSTEMTIME m_stRunStart{};
     QHash<QString, SYSTEMTIME> m_stampedRunStarts; // by run number text, this program run only
     SYSTEMTIME m_stCapture{};                      // moment of the last result
@@ -344,8 +345,8 @@ public:
     // The start number of the result being stored, for the views of split-time mode (a
     // number handed over never stands in the field).
     std::optional<QString> m_startnummerBeingTimed;
-    SYSTEMTIME m_stGrossStart{};                   // start the last result's gross time runs from
-    SYSTEMTIME m_stNetStart{};                     // start the last result's net time runs from
+    SYSTEMTIME m_stGrossStart{}; // start the last result's gross time runs from
+    SYSTEMTIME m_stNetStart{};   // start the last result's net time runs from
     QString m_sStartTime;
     QString m_sNetStartTime;
     bool m_bDoppelt = false;

@@ -307,7 +307,8 @@ void frmChronivo::takePendingContacts() {
         m_eventSeenAt = QDateTime();
         if (taken == Taken::NoRunStart)
             m_services.dialogs->MsgBox(
-                QStringLiteral("Kontakteingang: Lauf ist noch nicht gestartet! Die Wertung wurde nicht erfasst."),
+                QStringLiteral(
+                    "Kontakteingang: Lauf ist noch nicht gestartet! Die Wertung wurde nicht erfasst."),
                 MsgBoxStyle::Information);
     }
     m_takingContacts = false;

@@ -56,7 +56,8 @@ void frmChronivo::cmdStart_Click() {
         const QString shown = lblStartTimeOut->text().trimmed();
         const bool stampedNow = shown == "00:00:00" || shown.isEmpty();
         const SYSTEMTIME stamp = SystemTimeFromDateTime(m_services.clock->now());
-        const QString startText = stampedNow ? modChronivo::SystemTimeToString(stamp) : lblStartTimeOut->text();
+        const QString startText =
+            stampedNow ? modChronivo::SystemTimeToString(stamp) : lblStartTimeOut->text();
         // 6. The run state lives in the settings store, so it survives the program; a run
         // whose state could not be stored is not started.
         storeRunState("Lauf" + n + "Gestartet", n);
@@ -252,7 +253,8 @@ void frmChronivo::resumeRunStart(const QString& n, const QString& stored) {
     SYSTEMTIME resumed = ResultEntry::StartRecord(stored);
     // Settings written before the milliseconds were kept have none: 0.
     bool ok = false;
-    const int ms = m_services.settings->GetSetting(Section, startMillisecondsKey(n), "0").trimmed().toInt(&ok);
+    const int ms =
+        m_services.settings->GetSetting(Section, startMillisecondsKey(n), "0").trimmed().toInt(&ok);
     resumed.wMilliseconds = static_cast<quint16>(ok && ms >= 0 && ms <= 999 ? ms : 0);
     const auto stamped = m_stampedRunStarts.constFind(n);
     m_stRunStart =

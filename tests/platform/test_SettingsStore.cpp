@@ -87,7 +87,9 @@ TEST_F(SettingsStoreTest, AWriteThatCannotBeStoredIsReportedAndTheNextOneJudgedO
     ASSERT_TRUE(blocker.remove());
     EXPECT_TRUE(s.SaveSetting("frmChronivo", "Lauf1Gestartet", "1"));
     EXPECT_TRUE(s.sync());
-    EXPECT_EQ(SettingsStore("Vek. Chronivo", dir.filePath("voll/s.ini")).GetSetting("frmChronivo", "Lauf1Gestartet"), "1");
+    EXPECT_EQ(SettingsStore("Vek. Chronivo", dir.filePath("voll/s.ini"))
+                  .GetSetting("frmChronivo", "Lauf1Gestartet"),
+              "1");
 }
 
 } // namespace
