@@ -281,9 +281,11 @@ void frmChronivo::handleModemEvent(SerialPort& port, std::array<bool, 3>& latche
                           .arg(port.CommPort()));
         return;
     }
-    // One result per rising edge; the line is read again afterwards, so a pulse that has
-    // already ended frees the latch at once.
-    if ((port.*line)() && !*latch) {
+    // One result per rising edge, judged by the level the change was seen with: a short pulse
+    // may be over before its event is handled. A change seen low frees the latch, and so does
+    // the line read again afterwards, so a pulse that has already ended frees it at once.
+    const bool high = port.EventLevel().value_or((port.*line)());
+    if (high && !*latch) {
         *latch = true;
         if (takesResults) {
             // Stamped now; taken in turn, after any result whose box is open.
@@ -292,7 +294,7 @@ void frmChronivo::handleModemEvent(SerialPort& port, std::array<bool, 3>& latche
             takePendingContacts();
         }
     }
-    if (!(port.*line)() && *latch)
+    if ((!high || !(port.*line)()) && *latch)
         *latch = false;
 }
 

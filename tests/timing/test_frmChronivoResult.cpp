@@ -605,6 +605,21 @@ TEST_F(Contact, AClosureWhileAResultsBoxIsOpenIsTakenAfterItWithItsOwnTime) {
     EXPECT_EQ(field(rs, 1, "Millisekunden").toLongLong(), 6125);
 }
 
+TEST_F(Contact, APulseOverBeforeTheWindowGetsToItStillCounts) {
+    startRunAt(10, 0, 0);
+    const QDate today = t->clock().now().date();
+    // The window thread is busy while the contact closes, opens again 30 ms later and
+    // closes once more.
+    port->setLineLater(CommEvent::CTS, true, QDateTime(today, QTime(10, 0, 5, 0)));
+    port->setLineLater(CommEvent::CTS, false, QDateTime(today, QTime(10, 0, 5, 30)));
+    port->setLineLater(CommEvent::CTS, true, QDateTime(today, QTime(10, 0, 7, 0)));
+    QCoreApplication::processEvents();
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 2);
+    EXPECT_EQ(field(rs, 0, "Millisekunden").toLongLong(), 5000);
+    EXPECT_EQ(field(rs, 1, "Millisekunden").toLongLong(), 7000);
+}
+
 TEST_F(Contact, EdgesWithoutARunAndOnTheBoardPortTakeNothing) {
     port->setCTS(true);
     EXPECT_EQ(rows().RecordCount(), 0);
