@@ -2,6 +2,8 @@
 
 namespace {
 
+constexpr qint64 MillisecondsPerDay = 86400000;
+
 // At least two digits, more when needed; the sign stays in front of the zero padding ("-05").
 QString twoDigits(qint64 value) {
     const QString digits = QString::number(value < 0 ? -value : value).rightJustified(2, QLatin1Char('0'));
@@ -44,10 +46,13 @@ QString SystemTimeToString(const SYSTEMTIME& time) {
 
 double SystemTimeDiffSeconds(const SYSTEMTIME& first, const SYSTEMTIME& second) {
     // Whole milliseconds first, one division at the end, so 1.001 stays 1.001.
-    const qint64 ms = (qint64(second.wHour) - first.wHour) * 3600000 +
-                      (qint64(second.wMinute) - first.wMinute) * 60000 +
-                      (qint64(second.wSecond) - first.wSecond) * 1000 +
-                      (qint64(second.wMilliseconds) - first.wMilliseconds);
+    qint64 ms = (qint64(second.wHour) - first.wHour) * 3600000 +
+                (qint64(second.wMinute) - first.wMinute) * 60000 +
+                (qint64(second.wSecond) - first.wSecond) * 1000 +
+                (qint64(second.wMilliseconds) - first.wMilliseconds);
+    // A time is never before its start: an earlier time of day lies after midnight.
+    if (ms < 0)
+        ms += MillisecondsPerDay;
     return double(ms) / 1000.0;
 }
 

@@ -31,8 +31,9 @@ namespace modChronivo {
 // "hh:nn:ss" of the record's time of day; milliseconds are dropped, not rounded.
 QString SystemTimeToString(const SYSTEMTIME& time);
 
-// (second - first) in seconds with millisecond resolution. The date is ignored on purpose, so a
-// second time earlier in the day gives a negative result instead of wrapping at midnight.
+// (second - first) in seconds with millisecond resolution, for a time measured from its start.
+// The date is ignored; a second time earlier in the day than the first lies after midnight and
+// counts one day on, so the result is never negative.
 double SystemTimeDiffSeconds(const SYSTEMTIME& first, const SYSTEMTIME& second);
 
 // Whole seconds as "hh:nn:ss" with unlimited hours ("100:00:00"). Each field has at least two

@@ -54,11 +54,13 @@ void SerialPort::setPortOpen(bool open) {
         closePort();
 }
 
-void SerialPort::raise(int eventCode, const QDateTime& seenAt) {
+void SerialPort::raise(int eventCode, const QDateTime& seenAt, std::optional<bool> level) {
     m_commEvent = eventCode;
     m_eventTime = seenAt;
+    m_eventLevel = level;
     emit OnComm();
     m_eventTime = QDateTime();
+    m_eventLevel.reset();
 }
 
 void SerialPort::deviceLost() {
@@ -207,11 +209,12 @@ void QtSerialPort::startLineWatch() {
                 // Each line is compared on its own, so simultaneous changes raise one event each.
                 for (const auto& [bit, code] : lines) {
                     if ((state & bit) != (previous & bit)) {
+                        const bool high = (state & bit) != 0;
                         QMetaObject::invokeMethod(
                             self.data(),
-                            [self, code = code, seenAt] {
+                            [self, code = code, seenAt, high] {
                                 if (self)
-                                    self->onLineChanged(code, seenAt);
+                                    self->onLineChanged(code, seenAt, high);
                             },
                             Qt::QueuedConnection);
                     }
@@ -230,9 +233,9 @@ void QtSerialPort::stopLineWatch() {
         d->lineWatch.join();
 }
 
-void QtSerialPort::onLineChanged(int eventCode, const QDateTime& seenAt) {
+void QtSerialPort::onLineChanged(int eventCode, const QDateTime& seenAt, bool high) {
     if (d->port.isOpen())
-        raise(eventCode, seenAt);
+        raise(eventCode, seenAt, high);
 }
 
 void QtSerialPort::onReadyRead() {

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 // Event codes of a comm port, as the handlers of OnComm read them from CommEvent().
 namespace CommEvent {
@@ -79,6 +80,10 @@ public:
     // When the event being delivered was seen on the line; invalid when the port does not
     // know (then the handler's own clock reading is the best there is).
     const QDateTime& EventTime() const { return m_eventTime; }
+    // The level a modem line had when its change was seen; nothing when the port does not
+    // know (then the line as it stands now is the best there is). A short pulse may be over
+    // before its event is handled.
+    std::optional<bool> EventLevel() const { return m_eventLevel; }
 
 signals:
     // One signal per event; handlers read CommEvent() while it is delivered.
@@ -89,7 +94,8 @@ protected:
     virtual void closePort() = 0;
     virtual void applyLines() {}
     // Raises OnComm with the given event code.
-    void raise(int eventCode, const QDateTime& seenAt = QDateTime());
+    void raise(int eventCode, const QDateTime& seenAt = QDateTime(),
+               std::optional<bool> level = std::nullopt);
     // The device went away: closes the port, then tells the handlers.
     void deviceLost();
 
@@ -113,6 +119,7 @@ private:
     bool m_dtrEnable = true;
     int m_commEvent = 0;
     QDateTime m_eventTime;
+    std::optional<bool> m_eventLevel;
 };
 
 // The device of port number n: "COMn" on Windows. Elsewhere the environment variable
@@ -152,7 +159,7 @@ protected:
 private:
     void startLineWatch();
     void stopLineWatch();
-    void onLineChanged(int eventCode, const QDateTime& seenAt);
+    void onLineChanged(int eventCode, const QDateTime& seenAt, bool high);
     void onReadyRead();
 
     struct Impl;

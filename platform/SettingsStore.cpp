@@ -1,5 +1,7 @@
 #include "platform/SettingsStore.h"
 
+#include "platform/RuntimeError.h"
+
 #include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
@@ -31,18 +33,52 @@ bool parseNumber(const QString& text, double& value) {
 
 SettingsStore::SettingsStore(const QString& appTitle) : m_appTitle(appTitle) {
 #ifdef Q_OS_WIN
-    m_settings = std::make_unique<QSettings>(
-        QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\") + appTitle,
-        QSettings::NativeFormat);
+    m_location = QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\") + appTitle;
+    m_format = QSettings::NativeFormat;
 #else
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     QDir().mkpath(dir);
-    m_settings = std::make_unique<QSettings>(dir + "/" + appTitle + ".ini", QSettings::IniFormat);
+    m_location = dir + "/" + appTitle + ".ini";
+    m_format = QSettings::IniFormat;
 #endif
+    reopen();
 }
 
 SettingsStore::SettingsStore(const QString& appTitle, const QString& iniFile)
-    : m_appTitle(appTitle), m_settings(std::make_unique<QSettings>(iniFile, QSettings::IniFormat)) {}
+    : m_appTitle(appTitle), m_location(iniFile), m_format(QSettings::IniFormat) {
+    reopen();
+}
+
+void SettingsStore::reopen() {
+    m_settings = std::make_unique<QSettings>(m_location, static_cast<QSettings::Format>(m_format));
+}
+
+bool SettingsStore::commit(const QString& changed, const Snapshot& before) {
+    m_settings->sync();
+    if (m_settings->status() == QSettings::NoError)
+        return true;
+    // The change could not be written: what was stored before is put back in memory, so reads
+    // answer what is really stored. QSettings keeps its first error for good; a fresh one
+    // judges the next write on its own.
+    if (!changed.isEmpty())
+        m_settings->remove(changed);
+    for (const auto& [key, value] : before)
+        m_settings->setValue(key, value);
+    reopen();
+    return false;
+}
+
+SettingsStore::Snapshot SettingsStore::snapshot(const QString& keyOrSection) const {
+    Snapshot values;
+    if (m_settings->contains(keyOrSection))
+        values.push_back({keyOrSection, m_settings->value(keyOrSection)});
+    m_settings->beginGroup(keyOrSection);
+    const QStringList inside = m_settings->allKeys();
+    m_settings->endGroup();
+    for (const QString& key : inside)
+        values.push_back({keyOrSection + "/" + key, m_settings->value(keyOrSection + "/" + key)});
+    return values;
+}
 
 SettingsStore::~SettingsStore() = default;
 
@@ -62,31 +98,37 @@ QString SettingsStore::GetSetting(const QString& section, const QString& key,
     return v.toString();
 }
 
-void SettingsStore::SaveSetting(const QString& section, const QString& key, const QString& value) {
-    m_settings->setValue(groupKey(section, key), value);
-    m_settings->sync();
+bool SettingsStore::SaveSetting(const QString& section, const QString& key, const QString& value) {
+    const QString k = groupKey(section, key);
+    const Snapshot before = snapshot(k);
+    m_settings->setValue(k, value);
+    return commit(k, before);
 }
 
-void SettingsStore::DeleteSetting(const QString& section, const QString& key) {
-    m_settings->remove(groupKey(section, key));
-    m_settings->sync();
+void SettingsStore::StoreSetting(const QString& section, const QString& key, const QString& value) {
+    if (!SaveSetting(section, key, value))
+        throw RuntimeError(75, "Fehler beim Zugriff auf Pfad/Datei: " + location());
 }
 
-void SettingsStore::DeleteSection(const QString& section) {
+bool SettingsStore::DeleteSetting(const QString& section, const QString& key) {
+    const QString k = groupKey(section, key);
+    const Snapshot before = snapshot(k);
+    m_settings->remove(k);
+    return commit(k, before);
+}
+
+bool SettingsStore::DeleteSection(const QString& section) {
+    const Snapshot before = snapshot(section);
     m_settings->remove(section);
-    m_settings->sync();
+    return commit(section, before);
 }
 
 bool SettingsStore::ReplaceSection(const QString& section, const QList<QPair<QString, QString>>& values) {
-    // QSettings keeps the first error it met for good; a store that failed once is opened
-    // anew so that this write's own outcome is seen.
-    if (m_settings->status() != QSettings::NoError)
-        m_settings = std::make_unique<QSettings>(m_settings->fileName(), m_settings->format());
+    const Snapshot before = snapshot(section);
     m_settings->remove(section);
     for (const auto& [key, value] : values)
         m_settings->setValue(groupKey(section, key), value);
-    m_settings->sync();
-    return m_settings->status() == QSettings::NoError;
+    return commit(section, before);
 }
 
 bool SettingsStore::GetBool(const QString& section, const QString& key, bool defaultValue) const {
@@ -101,14 +143,14 @@ bool SettingsStore::GetBool(const QString& section, const QString& key, bool def
     return defaultValue;
 }
 
-void SettingsStore::SaveBool(const QString& section, const QString& key, bool value) {
-    SaveSetting(section, key, value ? "-1" : "0");
+bool SettingsStore::SaveBool(const QString& section, const QString& key, bool value) {
+    return SaveSetting(section, key, value ? "-1" : "0");
 }
 
 QString SettingsStore::location() const {
     return m_settings->fileName();
 }
 
-void SettingsStore::sync() {
-    m_settings->sync();
+bool SettingsStore::sync() {
+    return commit({}, {});
 }

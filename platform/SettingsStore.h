@@ -3,8 +3,11 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QVariant>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QSettings;
 
@@ -19,12 +22,17 @@ public:
     SettingsStore(const QString& appTitle, const QString& iniFile);
     ~SettingsStore();
 
+    // Every change is written through at once. False when it could not be stored (a full disk,
+    // a store without write access); reads then answer what is really stored.
     QString GetSetting(const QString& section, const QString& key, const QString& defaultValue = {}) const;
-    void SaveSetting(const QString& section, const QString& key, const QString& value);
+    bool SaveSetting(const QString& section, const QString& key, const QString& value);
+    // SaveSetting for state that must not be lost: raises RuntimeError 75 when it could not
+    // be stored.
+    void StoreSetting(const QString& section, const QString& key, const QString& value);
     // Removes one key; a missing key is no error.
-    void DeleteSetting(const QString& section, const QString& key);
+    bool DeleteSetting(const QString& section, const QString& key);
     // Removes a whole section; a missing section is no error.
-    void DeleteSection(const QString& section);
+    bool DeleteSection(const QString& section);
     // Replaces the whole section by these keys and values in one write, so that the store
     // never holds part of the old section and part of the new. False when it was not written.
     bool ReplaceSection(const QString& section, const QList<QPair<QString, QString>>& values);
@@ -33,14 +41,22 @@ public:
     // and from "True"/"False"; text that is none of these reads as the default.
     bool GetBool(const QString& section, const QString& key, bool defaultValue) const;
     // Mode toggles store "-1" and "0".
-    void SaveBool(const QString& section, const QString& key, bool value);
+    bool SaveBool(const QString& section, const QString& key, bool value);
 
     QString location() const;
-    void sync();
+    bool sync();
 
 private:
     QString groupKey(const QString& section, const QString& key) const;
+    using Snapshot = std::vector<std::pair<QString, QVariant>>;
+    void reopen();
+    // What a key, or every key of a section, holds now.
+    Snapshot snapshot(const QString& keyOrSection) const;
+    // Writes the changes through; when that fails, `changed` gets back what it held before.
+    bool commit(const QString& changed, const Snapshot& before);
 
     QString m_appTitle;
+    QString m_location;
+    int m_format = 0; // QSettings::Format
     std::unique_ptr<QSettings> m_settings;
 };

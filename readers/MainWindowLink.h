@@ -11,11 +11,11 @@ public:
 
     // The main window's result button is enabled: a run is going and results may be taken.
     virtual bool isResultButtonEnabled() const = 0;
-    // The hand-over of an accepted read: the start number goes into the main window's start
-    // number field and that field's Enter handler runs, which takes the result timed at
-    // `arrivedAt`, the moment the read's bytes reached the console. Returns false when the
-    // main window could not store the result; it has told the timekeeper then. A RuntimeError
-    // that comes back also means no result.
+    // The hand-over of an accepted read: the main window takes the result for the start
+    // number as Enter in its start-number field would, timed at `arrivedAt`, the moment the
+    // read's bytes reached the console; what the timekeeper is typing stays as it is.
+    // Returns false when the main window stored nothing for it (a failure, or no run start to
+    // time it from). A RuntimeError that comes back also means no result.
     virtual bool handOverStartnummer(const QString& startnummer, const QDateTime& arrivedAt) = 0;
     // The main window is ending the program: consoles close without their unload handling.
     virtual bool isEndingProgram() const = 0;

@@ -5,7 +5,6 @@
 #include "readers/ReaderConsoles.h"
 #include "timing/frmChronivo.h"
 
-#include <QLineEdit>
 #include <QPushButton>
 
 MainWindowReaderLink::MainWindowReaderLink(frmChronivo& main) : QObject(&main), m_main(main) {}
@@ -17,9 +16,7 @@ bool MainWindowReaderLink::isResultButtonEnabled() const {
 }
 
 bool MainWindowReaderLink::handOverStartnummer(const QString& startnummer, const QDateTime& arrivedAt) {
-    m_main.edtStartnummer->setText(startnummer);
-    m_main.edtStartnummer_EnterSeenAt(arrivedAt);
-    return !m_main.lastResultFailed();
+    return m_main.handOverResult(startnummer, arrivedAt);
 }
 
 bool MainWindowReaderLink::isEndingProgram() const {

@@ -11,9 +11,11 @@
 #include <QVariantMap>
 
 #include <array>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class DataControl;
@@ -74,14 +76,15 @@ public:
     void cboLaufnummer_Click();
 
     // Taking a result. Another source of start numbers (a reader console) hands one over by
-    // testing cmdWertung->isEnabled(), writing the number into edtStartnummer and calling
-    // edtStartnummer_EnterSeenAt with the moment its read arrived, which the result is timed
-    // by (as Enter in the field, which takes the window's own time stamp). Failures are
-    // shown in the window's error box and never thrown back to the caller; afterwards
-    // lastResultFailed() tells the caller that no result was stored.
+    // testing cmdWertung->isEnabled() and calling handOverResult with the number and the
+    // moment its read arrived, which the result is timed by; it is routed as Enter in the
+    // field would be, while the field, its cursor and selection and the focus stay as the
+    // timekeeper left them. Failures are shown in the window's error box and never thrown
+    // back to the caller; afterwards lastResultFailed() tells the caller that no result was
+    // stored (a recorded first pass of net-time pass-through counts as taken).
     void cmdWertung_Click();
     void edtStartnummer_KeyPress(int KeyAscii);
-    void edtStartnummer_EnterSeenAt(const QDateTime& seenAt);
+    bool handOverResult(const QString& startnummer, const QDateTime& seenAt);
     bool lastResultFailed() const { return m_lastResultFailed; }
     void edtStartnummer_Change();
     void edtImZiel_Change(int Index);
@@ -332,14 +335,21 @@ public:
     quint32 m_lDisplayColor = 0x80FF80;
     quint32 m_lStopColor = 0xFF;
     // The run's own start: stamped by the start button with its milliseconds, 0 ms when
-    // typed in or resumed. A result measured from a wave or a first pass never changes it.
+    // typed in; resumed with the milliseconds stored beside the start text. A result measured from a wave or
+    // a first pass never changes it.
     SYSTEMTIME m_stRunStart{};
     QHash<QString, SYSTEMTIME> m_stampedRunStarts; // by run number text, this program run only
     SYSTEMTIME m_stCapture{};                      // moment of the last result
     QDateTime m_eventSeenAt;                       // moment of the contact edge or reader read being handled
     bool m_lastResultFailed = false;               // the last hand-over stored no result
-    SYSTEMTIME m_stGrossStart{};                   // start the last result's gross time runs from
-    SYSTEMTIME m_stNetStart{};                     // start the last result's net time runs from
+    int m_resultDepth = 0;                         // results being taken (a box may be open in one)
+    bool m_takingContacts = false;
+    std::deque<QDateTime> m_pendingContacts; // closures not yet taken, by the moment each was seen
+    // The start number of the result being stored, for the views of split-time mode (a
+    // number handed over never stands in the field).
+    std::optional<QString> m_startnummerBeingTimed;
+    SYSTEMTIME m_stGrossStart{}; // start the last result's gross time runs from
+    SYSTEMTIME m_stNetStart{};   // start the last result's net time runs from
     QString m_sStartTime;
     QString m_sNetStartTime;
     bool m_bDoppelt = false;
@@ -360,7 +370,8 @@ private:
     void buildResultMenu(class QMenu* fileMenu);
     void buildRunSelector();
     void fillRunSelector();
-    bool acceptTypedRun();
+    std::optional<QString> typedRun();
+    void acceptRun(const QString& n);
     void showAcceptedRun();
     // Start buttons, start-number field, result button and the run menu off while no
     // database is open.
@@ -368,18 +379,31 @@ private:
     // A run marked running whose stored start is no time of day: shown as not running with a
     // message, its mark cleared. True when that happened.
     bool refuseBrokenRunStart(const QString& n, const QString& stored);
+    // Stores one key of the run state in the window's section unless it holds that value
+    // already; raises RuntimeError when it cannot be stored.
+    void storeRunState(const QString& key, const QString& value);
     // The not-running look of the window (buttons, clocks, field), writing no settings.
     void showNotRunning();
     void buildFilesMenu(class QMenu* fileMenu);
     void buildFilesArea();
     void buildTimeFilePanel();
     void ImportZeitdatei();
-    // Takes one result; raises RuntimeError for a failure before the row is stored. False
-    // when no row was made (no run start stored, or a first pass was recorded).
-    bool TakeResult();
+    enum class Taken { Row, FirstPass, NoRunStart, Failed };
+    // Takes one result for the start number text; raises RuntimeError for a failure before
+    // the row is stored. A number typed into the field is emptied from it once its row is
+    // stored (fromField); a number handed over leaves the field alone.
+    Taken TakeResult(const QString& snText, bool fromField);
     // TakeResult with a failure shown in the error box and kept for lastResultFailed();
-    // true when nothing failed.
-    bool takeResultShowingErrors();
+    // true when a row was stored or a first pass recorded. Contact closures that came in
+    // meanwhile are taken when it returns.
+    bool takeResultShowingErrors(const QString& snText, bool fromField);
+    Taken takeResultReporting(const QString& snText, bool fromField);
+    // Single pass-through: starts the run, or takes the result and ends the run; the
+    // number is the field's unless handed over.
+    void singlePassThrough(const QString* handedOver);
+    // Takes the contact closures waiting, in order, each timed by its closure; does nothing
+    // while a result is being taken (it calls this again when it returns).
+    void takePendingContacts();
     // The open local database; raises RuntimeError when start-up could not open it.
     Database& localDatabase();
     // Raises RuntimeError when the port cannot be opened.
@@ -396,9 +420,9 @@ private:
     void writeRowsAndShow(Database& db, const std::function<void()>& writes);
     // The result grid's column-group caption: "Lauf " & the run shown.
     void showRunCaption();
-    // Sets m_stRunStart for run n from its stored start text. The stored text has whole
-    // seconds only; a start this program run stamped for the same run and second keeps its
-    // milliseconds, so looking at another run and back never moves later results.
+    // Sets m_stRunStart for run n from its stored start text and the milliseconds stored
+    // beside it (0 when none are); a start this program run stamped for the same run and
+    // second keeps its own, so looking at another run and back never moves later results.
     void resumeRunStart(const QString& n, const QString& stored);
     static quint32 clockColor(const QLabel* clock);
     void setAnzeigeColor(quint32 oleColor);

@@ -194,9 +194,10 @@ void frmChronivo::showRunCaption() {
 void frmChronivo::setRecordSources() {
     const qint32 lauf = currentLauf();
     // In split-time mode the result grid follows the start number being timed.
-    const ResultViews::Source results = m_services.settings->GetBool(Section, "Triathlonmodus", false)
-                                            ? ResultViews::Filter(lauf, edtStartnummer->text())
-                                            : ResultViews::ResultList(lauf);
+    const ResultViews::Source results =
+        m_services.settings->GetBool(Section, "Triathlonmodus", false)
+            ? ResultViews::Filter(lauf, m_startnummerBeingTimed.value_or(edtStartnummer->text()))
+            : ResultViews::ResultList(lauf);
     ResultViews::Apply(*Data1, results);
     ResultViews::Apply(*Data2, ResultViews::CountPerStartnummer(lauf));
 }

@@ -8,10 +8,12 @@
 #include "results/ResultEntry.h"
 #include "results/ResultViews.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 
 #include <cmath>
@@ -22,8 +24,10 @@ namespace {
 
 constexpr const char* FirstPassSection = "DurchlaufmodusMulti";
 
-double secondsOfDay(const QTime& t) {
-    return t.msecsSinceStartOfDay() / 1000.0;
+constexpr double SecondsPerDay = 86400.0;
+
+double secondsOfDay(const SYSTEMTIME& t) {
+    return t.wHour * 3600.0 + t.wMinute * 60.0 + t.wSecond + t.wMilliseconds / 1000.0;
 }
 
 } // namespace
@@ -33,23 +37,33 @@ Database& frmChronivo::localDatabase() {
 }
 
 void frmChronivo::cmdWertung_Click() {
-    takeResultShowingErrors();
+    takeResultShowingErrors(edtStartnummer->text(), true);
 }
 
-bool frmChronivo::takeResultShowingErrors() {
-    m_lastResultFailed = false;
+bool frmChronivo::takeResultShowingErrors(const QString& snText, bool fromField) {
+    const Taken taken = takeResultReporting(snText, fromField);
+    const bool stored = taken == Taken::Row || taken == Taken::FirstPass;
+    takePendingContacts();
+    m_lastResultFailed = !stored;
+    return stored;
+}
+
+frmChronivo::Taken frmChronivo::takeResultReporting(const QString& snText, bool fromField) {
+    struct Depth {
+        int& depth;
+        explicit Depth(int& d) : depth(d) { ++depth; }
+        ~Depth() { --depth; }
+    } depth(m_resultDepth);
     try {
-        TakeResult();
+        return TakeResult(snText, fromField);
     } catch (const RuntimeError& e) {
-        // Nothing was stored; the timekeeper sees why and takes the result again, and a
-        // reader that handed the number over learns it through lastResultFailed().
-        m_lastResultFailed = true;
+        // Nothing was stored; the timekeeper sees why and takes the result again.
         showError(e.number(), e.description());
+        return Taken::Failed;
     }
-    return !m_lastResultFailed;
 }
 
-bool frmChronivo::TakeResult() {
+frmChronivo::Taken frmChronivo::TakeResult(const QString& snText, bool fromField) {
     // 1. The moment of the result, before anything that could take time. A contact edge
     // brings the moment its line changed, a reader read the moment its bytes arrived; either
     // may lie before this handler runs.
@@ -60,13 +74,12 @@ bool frmChronivo::TakeResult() {
     const QString n = runText();
     const qint32 lauf = currentLauf();
     // 2.
-    const QString snText = edtStartnummer->text();
     const qint32 sn = ResultViews::StartnummerOf(snText);
 
     // A result needs the run's start; without one (no run going) no row is made.
     const QString runStartText = settings.GetSetting(Section, "Lauf" + n + "Startzeit", "");
     if (runStartText.trimmed().isEmpty())
-        return false;
+        return Taken::NoRunStart;
 
     bool grossFromRun = true;
     std::optional<SYSTEMTIME> firstPass;
@@ -94,23 +107,22 @@ bool frmChronivo::TakeResult() {
         m_sStartTime = runStartText;
         m_sNetStartTime = runStartText;
         if (settings.GetBool(Section, "DurchlaufmodusMulti", false) && sn > 0) {
+            // Time since the run start within one day, so a window that crosses midnight
+            // still closes; a pass more than half a day after the start lies before it.
+            const SYSTEMTIME runStart = ResultEntry::StartRecord(runStartText);
+            const double startOfDay = runStart.wHour * 3600.0 + runStart.wMinute * 60.0 + runStart.wSecond;
+            const double sinceStart =
+                std::fmod(secondsOfDay(m_stCapture) - startOfDay + SecondsPerDay, SecondsPerDay);
+            const bool beforeStart = sinceStart > SecondsPerDay / 2;
             const QString stored = settings.GetSetting(FirstPassSection, snText, "");
-            if (!stored.isEmpty()) {
+            if (!stored.isEmpty() && !beforeStart) {
                 m_sNetStartTime = stored;
                 firstPass = ResultEntry::StartRecord(stored);
-            } else {
-                // Time since the run start within one day, so a window that crosses midnight
-                // still closes.
-                const SYSTEMTIME runStart = ResultEntry::StartRecord(runStartText);
-                const double startOfDay =
-                    runStart.wHour * 3600.0 + runStart.wMinute * 60.0 + runStart.wSecond;
-                const double sinceStart =
-                    std::fmod(secondsOfDay(m_services.clock->now().time()) - startOfDay + 86400.0, 86400.0);
-                if (!(Convert::Val(edtStartdauer->text()) * 60.0 < sinceStart)) {
-                    // Inside the start window this pass is the runner's start: no row.
-                    settings.SaveSetting(FirstPassSection, snText, lblSysTimeOut->text());
-                    return false;
-                }
+            } else if (beforeStart || !(Convert::Val(edtStartdauer->text()) * 60.0 < sinceStart)) {
+                // Before the start or inside the start window this pass is the runner's
+                // start: no row. The last pass before the start is the one that counts.
+                settings.StoreSetting(FirstPassSection, snText, lblSysTimeOut->text());
+                return Taken::FirstPass;
             }
         }
     }
@@ -138,11 +150,13 @@ bool frmChronivo::TakeResult() {
     // the other steps have run.
     std::optional<RuntimeError> refreshFailure;
     // 9.
+    m_startnummerBeingTimed = snText;
     try {
         refreshAfterNewResult(stored);
     } catch (const RuntimeError& e) {
         refreshFailure = e;
     }
+    m_startnummerBeingTimed.reset();
     // 10.
     if (sscLogDatei->isChecked())
         WriteLogRecord(
@@ -151,13 +165,15 @@ bool frmChronivo::TakeResult() {
             SystemFormats::ShortDateText(m_services.clock->now().date()) + " " + lblSysTimeOut->text());
     // 11. Reports its own failures and never throws.
     DirektEinbuchen(sn, static_cast<qint32>(row.times.millisekunden));
-    // 12.
-    edtStartnummer->setText("");
-    edtStartnummer->setFocus();
+    // 12. A number handed over never stood in the field.
+    if (fromField) {
+        edtStartnummer->setText("");
+        edtStartnummer->setFocus();
+    }
     m_services.beeper->Beep();
     if (refreshFailure)
         showError(refreshFailure->number(), refreshFailure->description());
-    return true;
+    return Taken::Row;
 }
 
 void frmChronivo::edtStartnummer_KeyPress(int KeyAscii) {
@@ -171,10 +187,19 @@ void frmChronivo::edtStartnummer_KeyPress(int KeyAscii) {
     edtStartnummer->setText("");
 }
 
-void frmChronivo::edtStartnummer_EnterSeenAt(const QDateTime& seenAt) {
+bool frmChronivo::handOverResult(const QString& startnummer, const QDateTime& seenAt) {
+    // Starting a run moves the focus; the timekeeper's typing must not be disturbed.
+    const QPointer<QWidget> focus = QApplication::focusWidget();
+    m_lastResultFailed = false;
     m_eventSeenAt = seenAt;
-    edtStartnummer_KeyPress(13);
+    if (mnuDurchlaufModus->isChecked())
+        singlePassThrough(&startnummer);
+    else
+        takeResultShowingErrors(startnummer, false);
     m_eventSeenAt = QDateTime();
+    if (focus && QApplication::focusWidget() != focus)
+        focus->setFocus();
+    return !m_lastResultFailed;
 }
 
 void frmChronivo::edtStartnummer_Change() {
@@ -256,16 +281,37 @@ void frmChronivo::handleModemEvent(SerialPort& port, std::array<bool, 3>& latche
                           .arg(port.CommPort()));
         return;
     }
-    // One result per rising edge; the line is read again afterwards, so a pulse that has
-    // already ended frees the latch at once.
-    if ((port.*line)() && !*latch) {
+    // One result per rising edge, judged by the level the change was seen with: a short pulse
+    // may be over before its event is handled. A change seen low frees the latch, and so does
+    // the line read again afterwards, so a pulse that has already ended frees it at once.
+    const bool high = port.EventLevel().value_or((port.*line)());
+    if (high && !*latch) {
         *latch = true;
         if (takesResults) {
-            m_eventSeenAt = port.EventTime();
-            cmdWertung_Click();
-            m_eventSeenAt = QDateTime();
+            // Stamped now; taken in turn, after any result whose box is open.
+            m_pendingContacts.push_back(port.EventTime().isValid() ? port.EventTime()
+                                                                   : m_services.clock->now());
+            takePendingContacts();
         }
     }
-    if (!(port.*line)() && *latch)
+    if ((!high || !(port.*line)()) && *latch)
         *latch = false;
+}
+
+void frmChronivo::takePendingContacts() {
+    if (m_resultDepth > 0 || m_takingContacts)
+        return;
+    m_takingContacts = true;
+    while (!m_pendingContacts.empty()) {
+        m_eventSeenAt = m_pendingContacts.front();
+        m_pendingContacts.pop_front();
+        const Taken taken = takeResultReporting(edtStartnummer->text(), true);
+        m_eventSeenAt = QDateTime();
+        if (taken == Taken::NoRunStart)
+            m_services.dialogs->MsgBox(
+                QStringLiteral(
+                    "Kontakteingang: Lauf ist noch nicht gestartet! Die Wertung wurde nicht erfasst."),
+                MsgBoxStyle::Information);
+    }
+    m_takingContacts = false;
 }

@@ -16,6 +16,16 @@
 #include <QPushButton>
 #include <QTimer>
 
+namespace {
+
+// The stored start text has whole seconds; the milliseconds of a stamped start are kept
+// beside it, so that a resumed run is measured from the same moment.
+QString startMillisecondsKey(const QString& n) {
+    return "Lauf" + n + "StartzeitMillisekunden";
+}
+
+} // namespace
+
 void frmChronivo::buildRunMenu() {
     // Alt+L belongs to the two start buttons; the menu takes the next free letter.
     QMenu* lauf = new QMenu("La&uf", this);
@@ -39,13 +49,24 @@ void frmChronivo::cmdStart_Click() {
     // Without a database no result could be stored: the run is not started at all.
     if (!hasLocalDatabase())
         return;
+    const QString n = runText();
+    const QString wasStarted = m_services.settings->GetSetting(Section, "Lauf" + n + "Gestartet", "0");
     try {
         // 1. A start time already shown (typed in or restored) is kept.
         const QString shown = lblStartTimeOut->text().trimmed();
-        if (shown == "00:00:00" || shown.isEmpty()) {
-            m_stRunStart = SystemTimeFromDateTime(m_services.clock->now());
-            lblStartTimeOut->setText(modChronivo::SystemTimeToString(m_stRunStart));
-            m_stampedRunStarts.insert(runText(), m_stRunStart);
+        const bool stampedNow = shown == "00:00:00" || shown.isEmpty();
+        const SYSTEMTIME stamp = SystemTimeFromDateTime(m_services.clock->now());
+        const QString startText =
+            stampedNow ? modChronivo::SystemTimeToString(stamp) : lblStartTimeOut->text();
+        // 6. The run state lives in the settings store, so it survives the program; a run
+        // whose state could not be stored is not started.
+        storeRunState("Lauf" + n + "Gestartet", n);
+        storeRunState("Lauf" + n + "Startzeit", startText);
+        if (stampedNow) {
+            storeRunState(startMillisecondsKey(n), QString::number(stamp.wMilliseconds));
+            m_stRunStart = stamp;
+            lblStartTimeOut->setText(startText);
+            m_stampedRunStarts.insert(n, m_stRunStart);
         }
         // 2.-5. Running state.
         setClockColor(sspWertungTimeOut, m_lDisplayColor);
@@ -61,13 +82,20 @@ void frmChronivo::cmdStart_Click() {
         edtStartnummer->setEnabled(true);
         cmdWertung->setEnabled(true);
         edtStartnummer->setFocus();
-        // 6. The run state lives in the settings store, so it survives the program.
-        const QString n = runText();
-        m_services.settings->SaveSetting(Section, "Lauf" + n + "Gestartet", n);
-        m_services.settings->SaveSetting(Section, "Lauf" + n + "Startzeit", lblStartTimeOut->text());
     } catch (const RuntimeError& e) {
+        // The mark goes back as it was where it could be written.
+        m_services.settings->SaveSetting(Section, "Lauf" + n + "Gestartet", wasStarted);
         showError(e.number(), e.description());
     }
+}
+
+void frmChronivo::storeRunState(const QString& key, const QString& value) {
+    SettingsStore& settings = *m_services.settings;
+    // A resumed run stores nothing new: a full disk does not stop it.
+    const QString stored = settings.GetSetting(Section, key, QString());
+    if (!stored.isNull() && stored == value)
+        return;
+    settings.StoreSetting(Section, key, value);
 }
 
 void frmChronivo::cmdStartVorgabe_Click() {
@@ -87,26 +115,34 @@ void frmChronivo::mnuSetStartTime_Click() {
             m_services.dialogs->MsgBox("Kein gültiges Datum!!!\rBitte Datumsformat überprüfen!!!", 64);
             return;
         }
-        m_stRunStart = ResultEntry::StartRecord(answer);
-        lblStartTimeOut->setText(modChronivo::SystemTimeToString(m_stRunStart));
+        const SYSTEMTIME typed = ResultEntry::StartRecord(answer);
         const QString n = runText();
+        storeRunState("Lauf" + n + "Startzeit", modChronivo::SystemTimeToString(typed));
+        storeRunState(startMillisecondsKey(n), "0");
+        m_stRunStart = typed;
+        lblStartTimeOut->setText(modChronivo::SystemTimeToString(m_stRunStart));
         m_stampedRunStarts.insert(n, m_stRunStart);
-        m_services.settings->SaveSetting(Section, "Lauf" + n + "Startzeit", lblStartTimeOut->text());
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());
     }
 }
 
 void frmChronivo::cmdDurchlauf_Click() {
+    singlePassThrough(nullptr);
+}
+
+void frmChronivo::singlePassThrough(const QString* handedOver) {
     if (!m_bDurchlauf) {
         // Without a database no run is started.
         if (!hasLocalDatabase())
             return;
         cmdStart_Click();
+        if (!cmdWertung->isEnabled())
+            return; // the start was refused and reported
         cmdDurchlauf->setText("Lauf stoppen");
     } else {
         // After a failure the run stays open so the result can be taken again.
-        if (!takeResultShowingErrors())
+        if (!takeResultShowingErrors(handedOver ? *handedOver : edtStartnummer->text(), !handedOver))
             return;
         mnuLaufBeenden_Click();
         cmdDurchlauf->setText("Lauf starten");
@@ -121,8 +157,9 @@ void frmChronivo::mnuLaufBeenden_Click() {
         SettingsStore& settings = *m_services.settings;
         const QString n = runText();
         // 1.-2.
-        settings.SaveSetting(Section, "Lauf" + n + "Gestartet", "0");
-        settings.SaveSetting(Section, "Lauf" + n + "Startzeit", "");
+        storeRunState("Lauf" + n + "Gestartet", "0");
+        storeRunState("Lauf" + n + "Startzeit", "");
+        settings.DeleteSetting(Section, startMillisecondsKey(n));
         m_stampedRunStarts.remove(n);
         lblStartTimeOut->setText("00:00:00");
         sspWertungTimeOut->setText("00:00:00");
@@ -177,13 +214,19 @@ bool frmChronivo::refuseBrokenRunStart(const QString& n, const QString& stored) 
 }
 
 void frmChronivo::cboLaufnummer_Click() {
-    if (!hasLocalDatabase() || !acceptTypedRun())
+    if (!hasLocalDatabase())
+        return;
+    const std::optional<QString> chosen = typedRun();
+    if (!chosen)
         return;
     SettingsStore& settings = *m_services.settings;
-    const QString n = runText();
+    const QString n = *chosen;
+    // Results that come in while the timekeeper reads this still belong to the run that is
+    // running; the switch happens when the box is closed.
     m_services.dialogs->MsgBox("!!! A C H T U N G !!!\r\rAlle neuen Wertung werden für den Lauf " + n +
                                    " erfaßt !",
                                16, windowTitle());
+    acceptRun(n);
     try {
         RefreshResultViews();
     } catch (const RuntimeError& e) {
@@ -207,7 +250,12 @@ void frmChronivo::cboLaufnummer_Click() {
 void frmChronivo::resumeRunStart(const QString& n, const QString& stored) {
     if (!Convert::IsValidTimeText(stored) || stored.size() < 8)
         return;
-    const SYSTEMTIME resumed = ResultEntry::StartRecord(stored);
+    SYSTEMTIME resumed = ResultEntry::StartRecord(stored);
+    // Settings written before the milliseconds were kept have none: 0.
+    bool ok = false;
+    const int ms =
+        m_services.settings->GetSetting(Section, startMillisecondsKey(n), "0").trimmed().toInt(&ok);
+    resumed.wMilliseconds = static_cast<quint16>(ok && ms >= 0 && ms <= 999 ? ms : 0);
     const auto stamped = m_stampedRunStarts.constFind(n);
     m_stRunStart =
         stamped != m_stampedRunStarts.cend() && SameSecondOfDay(*stamped, resumed) ? *stamped : resumed;

@@ -106,17 +106,24 @@ void frmChronivo::lockRunControlsWithoutDatabase() {
     mnuLaufBeenden->setEnabled(false);
 }
 
-// Accepts the selector's text as the run to work on; false (with a message, the selector
-// back on the current run) when it is no run 1 to 10.
-bool frmChronivo::acceptTypedRun() {
+// The run the selector's text names, shown as the selector's item; nothing (with a message,
+// the selector back on the current run) when it is no run 1 to 10. The run worked on stays
+// the current one until acceptRun.
+std::optional<QString> frmChronivo::typedRun() {
     const std::optional<int> run = parseRun(cboLaufnummer->currentText());
     if (!run) {
         m_services.dialogs->MsgBox("Bitte einen Lauf von 1 bis " + QString::number(RunCount) + " wählen!",
                                    MsgBoxStyle::Information);
         showAcceptedRun();
-        return false;
+        return std::nullopt;
     }
-    m_sLaufnummer = QString::number(*run);
+    const QString n = QString::number(*run);
+    cboLaufnummer->setCurrentIndex(*run - 1);
+    cboLaufnummer->setEditText(n);
+    return n;
+}
+
+void frmChronivo::acceptRun(const QString& n) {
+    m_sLaufnummer = n;
     showAcceptedRun();
-    return true;
 }

@@ -33,9 +33,11 @@ TEST(modChronivo, SystemTimeToStringPadsAndDropsMilliseconds) {
     EXPECT_EQ(modChronivo::SystemTimeToString(SYSTEMTIME{}), "00:00:00");
 }
 
-TEST(modChronivo, SystemTimeDiffSecondsIgnoresDateAndDoesNotWrap) {
+TEST(modChronivo, SystemTimeDiffSecondsIgnoresDateAndCountsAnEarlierTimeAsTheNextDay) {
     using modChronivo::SystemTimeDiffSeconds;
-    EXPECT_DOUBLE_EQ(SystemTimeDiffSeconds(timeOfDay(23, 59, 59, 500), timeOfDay(0, 0, 0, 250)), -86399.25);
+    EXPECT_DOUBLE_EQ(SystemTimeDiffSeconds(timeOfDay(23, 59, 59, 500), timeOfDay(0, 0, 0, 250)), 0.75);
+    EXPECT_DOUBLE_EQ(SystemTimeDiffSeconds(timeOfDay(12, 0, 0, 0), timeOfDay(0, 0, 30, 0)), 43230.0);
+    EXPECT_DOUBLE_EQ(SystemTimeDiffSeconds(timeOfDay(10, 0, 0, 1), timeOfDay(10, 0, 0, 0)), 86399.999);
     EXPECT_DOUBLE_EQ(SystemTimeDiffSeconds(timeOfDay(10, 0, 0, 0), timeOfDay(10, 0, 1, 1)), 1.001);
     // Borrowing across every field.
     EXPECT_DOUBLE_EQ(SystemTimeDiffSeconds(timeOfDay(10, 59, 59, 999), timeOfDay(11, 0, 0, 0)), 0.001);

@@ -1,6 +1,7 @@
 #include "platform/SettingsStore.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -95,6 +96,22 @@ TEST_F(SettingsStoreTest, ReplacingASectionDropsItsOldKeysKeepsTheOthersAndRepor
     ASSERT_TRUE(QDir(blocked).removeRecursively());
     EXPECT_TRUE(b.ReplaceSection("StartZeiten", {{"Rows", "2"}}));
     EXPECT_EQ(SettingsStore("Vek. Chronivo", blocked).GetSetting("StartZeiten", "Rows"), "2");
+}
+
+TEST_F(SettingsStoreTest, AWriteThatCannotBeStoredIsReportedAndTheNextOneJudgedOnItsOwn) {
+    // A regular file where the store's folder should be: nothing can be written there.
+    QFile blocker(dir.filePath("voll"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    SettingsStore s("Vek. Chronivo", dir.filePath("voll/s.ini"));
+    EXPECT_FALSE(s.SaveSetting("frmChronivo", "Lauf1Gestartet", "1"));
+    EXPECT_EQ(s.GetSetting("frmChronivo", "Lauf1Gestartet", "0"), "0");
+    ASSERT_TRUE(blocker.remove());
+    EXPECT_TRUE(s.SaveSetting("frmChronivo", "Lauf1Gestartet", "1"));
+    EXPECT_TRUE(s.sync());
+    EXPECT_EQ(SettingsStore("Vek. Chronivo", dir.filePath("voll/s.ini"))
+                  .GetSetting("frmChronivo", "Lauf1Gestartet"),
+              "1");
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "platform/RuntimeError.h"
 
+#include <QTimer>
+
 QByteArray FakeSerialPort::Input() {
     if (!m_open)
         throw RuntimeError(8012, "Das Gerät ist nicht geöffnet");
@@ -47,12 +49,23 @@ void FakeSerialPort::setLine(int eventCode, bool high, const QDateTime& seenAt) 
         return;
     *l = high;
     if (m_open)
-        raise(eventCode, seenAt);
+        raise(eventCode, seenAt, high);
 }
 
 void FakeSerialPort::setLineQuietly(int eventCode, bool high) {
     if (bool* l = line(eventCode))
         *l = high;
+}
+
+void FakeSerialPort::setLineLater(int eventCode, bool high, const QDateTime& seenAt) {
+    bool* l = line(eventCode);
+    if (!l || *l == high)
+        return;
+    *l = high;
+    QTimer::singleShot(0, this, [this, eventCode, high, seenAt] {
+        if (m_open)
+            raise(eventCode, seenAt, high);
+    });
 }
 
 void FakeSerialPort::feed(const QByteArray& data) {

@@ -27,6 +27,9 @@ public:
     void setDSR(bool high) { setLine(CommEvent::DSR, high); }
     // Sets the line without raising its event (a pulse that ended before the handler read it).
     void setLineQuietly(int eventCode, bool high);
+    // Changes the line now and raises its event from the event loop later, as a real port's
+    // line watch does while the window thread is busy.
+    void setLineLater(int eventCode, bool high, const QDateTime& seenAt);
     void feed(const QByteArray& data);
     void raiseEvent(int code) { raise(code); }
     // The adapter is pulled out.

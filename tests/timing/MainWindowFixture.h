@@ -9,10 +9,43 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <utility>
+
+// Message boxes shown for real, each closed by a timer after 20 ms, so that what arrives
+// while one is open goes through its event loop. The scripted dialogs still record and answer.
+class RealBoxes final : public Dialogs {
+public:
+    explicit RealBoxes(std::unique_ptr<Dialogs> scripted) : m_scripted(std::move(scripted)) {}
+    // Runs once, inside the next box shown.
+    std::function<void()> whileOpen;
+
+    int MsgBox(const QString& prompt, int style, const QString& title) override {
+        const int answer = m_scripted->MsgBox(prompt, style, title);
+        QMessageBox box(QMessageBox::Information, title, prompt);
+        if (auto action = std::exchange(whileOpen, nullptr))
+            QTimer::singleShot(0, &box, action);
+        QTimer::singleShot(20, &box, &QMessageBox::accept);
+        box.exec();
+        return answer;
+    }
+    QString InputBox(const QString& prompt, const QString& title, const QString& text) override {
+        return m_scripted->InputBox(prompt, title, text);
+    }
+    bool ShowOpen(FileDialogRequest& r) override { return m_scripted->ShowOpen(r); }
+    bool ShowSave(FileDialogRequest& r) override { return m_scripted->ShowSave(r); }
+    bool ShowColor(QColor& c) override { return m_scripted->ShowColor(c); }
+    bool ShowFont(QFont& f) override { return m_scripted->ShowFont(f); }
+
+private:
+    std::unique_ptr<Dialogs> m_scripted;
+};
 
 // A started main window on its own database, settings, clock and dialogs.
 struct MainWindowTest : ::testing::Test {
@@ -24,6 +57,12 @@ struct MainWindowTest : ::testing::Test {
     void start() {
         w = std::make_unique<frmChronivo>(t->services());
         w->startUp();
+    }
+    RealBoxes& showBoxesForReal() {
+        auto boxes = std::make_unique<RealBoxes>(std::move(t->services().dialogs));
+        RealBoxes& shown = *boxes;
+        t->services().dialogs = std::move(boxes);
+        return shown;
     }
     void TearDown() override {
         w.reset();

@@ -1,4 +1,5 @@
 #include "MainWindowFixture.h"
+#include "timing/MainWindowReaderLink.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -116,6 +117,24 @@ TEST_F(RunSelection, TextBeingTypedIsNoRunForResultsOrKeys) {
     w->cmdStart_Click();
     EXPECT_EQ(setting("Lauf1Gestartet"), "1");
     EXPECT_TRUE(keysOfRunsOutsideOneToTen().isEmpty()) << keysOfRunsOutsideOneToTen().join(",").toStdString();
+}
+
+TEST_F(RunSelection, AReadArrivingWhileTheSwitchIsAskedIsTakenForTheRunningRun) {
+    startRunAt(10, 0, 0);
+    MainWindowReaderLink link(*w);
+    RealBoxes& boxes = showBoxesForReal();
+    bool taken = false;
+    boxes.whileOpen = [&] { taken = link.handOverStartnummer("31", QDateTime()); };
+    at(10, 2, 0);
+    typeRun("2");
+    EXPECT_TRUE(taken);
+    ASSERT_EQ(rows(1).RecordCount(), 1);
+    EXPECT_EQ(rows(1).Fields("Startnummer").toInt(), 31);
+    EXPECT_EQ(w->runText(), "2");
+    EXPECT_EQ(switchWarnings(), 1);
+    // Run 2 has no start: a result handed over now makes no row and says so.
+    EXPECT_FALSE(link.handOverStartnummer("32", QDateTime()));
+    EXPECT_EQ(rows(2).RecordCount(), 0);
 }
 
 TEST_F(RunSelection, TheListShowsRunNumberAndRunNameInTwoColumns) {

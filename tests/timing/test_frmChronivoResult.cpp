@@ -2,7 +2,9 @@
 #include "timing/MainWindowReaderLink.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
@@ -32,6 +34,19 @@ TEST_F(Result, GrossAndNetRunFromTheStampedStartWithItsMilliseconds) {
     EXPECT_EQ(w->edtStartnummer->text(), "");
     EXPECT_EQ(t->beeper().beeps, 1);
     EXPECT_EQ(w->Data1->RecordCount(), 1);
+}
+
+TEST_F(Result, ARunAcrossMidnightCountsOnIntoTheNextDay) {
+    start();
+    startRunAt(23, 58, 43, 500);
+    at(0, 0, 2, 250);
+    enter("5");
+    Recordset rs = rows();
+    EXPECT_EQ(rs.Fields("Millisekunden").toLongLong(), 78750);
+    EXPECT_EQ(rs.Fields("Sekunden").toLongLong(), 79);
+    EXPECT_EQ(rs.Fields("Wertungstime").toString(), "00:01:19");
+    EXPECT_EQ(rs.Fields("MillisekNetto").toLongLong(), 78750);
+    EXPECT_EQ(rs.Fields("ZeitNetto").toString(), "00:01:19");
 }
 
 TEST_F(Result, ComingBackFromADialogKeepsTheStartsMilliseconds) {
@@ -192,6 +207,30 @@ TEST_F(NetPassThrough, TheWindowEndsExactlyAfterItsMinutes) {
     ASSERT_EQ(rs.RecordCount(), 1);
     EXPECT_EQ(rs.Fields("Startnummer").toInt(), 8);
     EXPECT_EQ(setting("7", "DurchlaufmodusMulti"), "10:03:00");
+}
+
+TEST_F(NetPassThrough, APassBeforeTheStartIsTheRunnersStart) {
+    at(9, 59, 50);
+    enter("7");
+    at(9, 59, 58); // still before the start: the later pass counts
+    enter("7");
+    EXPECT_EQ(rows().RecordCount(), 0);
+    EXPECT_EQ(setting("7", "DurchlaufmodusMulti"), "09:59:58");
+    at(10, 30, 0);
+    enter("7");
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(rs.Fields("Millisekunden").toLongLong(), 1800000);
+    EXPECT_EQ(rs.Fields("MillisekNetto").toLongLong(), 1802000);
+}
+
+TEST_F(NetPassThrough, AFirstPassThatCannotBeStoredIsReported) {
+    // The settings file can no longer be replaced (a full disk).
+    ASSERT_TRUE(QFile::remove(t->path("settings.ini")));
+    ASSERT_TRUE(QDir(t->folder()).mkdir("settings.ini"));
+    at(10, 1, 0);
+    EXPECT_FALSE(MainWindowReaderLink(*w).handOverStartnummer("7", QDateTime()));
+    EXPECT_EQ(t->dialogs().countContaining("Fehler: 75 - "), 1);
 }
 
 TEST_F(Result, ANetStartWindowAcrossMidnightCloses) {
@@ -428,6 +467,35 @@ TEST_F(Result, AReadHandedOverIsTimedByItsArrivalNotByWhenTheWindowGetsToIt) {
     EXPECT_EQ(field(rs, 1, "Millisekunden").toLongLong(), 320000);
 }
 
+TEST_F(Result, AReadHandedOverLeavesWhatTheTimekeeperIsTypingAlone) {
+    start();
+    startRunAt(10, 0, 0);
+    MainWindowReaderLink link(*w);
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    w->edtStartnummer->setFocus();
+    QTest::keyClicks(w->edtStartnummer, "4");
+    at(10, 5, 0);
+    EXPECT_TRUE(link.handOverStartnummer("5", QDateTime()));
+    EXPECT_EQ(w->edtStartnummer->text(), "4");
+    EXPECT_EQ(w->edtStartnummer->cursorPosition(), 1);
+    EXPECT_EQ(QApplication::focusWidget(), w->edtStartnummer);
+    QTest::keyClicks(w->edtStartnummer, "2");
+    QTest::keyClick(w->edtStartnummer, Qt::Key_Return);
+    // Typing elsewhere: focus and selection stay there too.
+    w->edtViewStartnummer->setFocus();
+    w->edtViewStartnummer->setText("123");
+    w->edtViewStartnummer->setSelection(1, 1);
+    EXPECT_TRUE(link.handOverStartnummer("6", QDateTime()));
+    EXPECT_EQ(QApplication::focusWidget(), w->edtViewStartnummer);
+    EXPECT_EQ(w->edtViewStartnummer->selectedText(), "2");
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 3);
+    EXPECT_EQ(field(rs, 0, "Startnummer").toInt(), 5);
+    EXPECT_EQ(field(rs, 1, "Startnummer").toInt(), 42);
+    EXPECT_EQ(field(rs, 2, "Startnummer").toInt(), 6);
+}
+
 TEST_F(Result, InSinglePassThroughTheHandOverTellsTheReaderWhenNoResultWasStored) {
     t->settings().SaveSetting(S, "Durchlaufmodus", "-1");
     start();
@@ -518,9 +586,45 @@ TEST_F(Contact, AnEdgeIsTimedWhenTheLineChangedNotWhenItWasHandled) {
     EXPECT_EQ(field(rs, 1, "Millisekunden").toLongLong(), 6500);
 }
 
+TEST_F(Contact, AClosureWhileAResultsBoxIsOpenIsTakenAfterItWithItsOwnTime) {
+    startRunAt(10, 0, 0);
+    RealBoxes& boxes = showBoxesForReal();
+    // Every result shows a box: the backup file cannot be written.
+    w->sscLogDatei->setChecked(true);
+    w->lblLogdatei->setText(t->path("kein/ordner/backup.log"));
+    const QDate today = t->clock().now().date();
+    boxes.whileOpen = [&] { port->setLine(CommEvent::DSR, true, QDateTime(today, QTime(10, 0, 6, 125))); };
+    at(10, 0, 5);
+    enter("42");
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 2);
+    EXPECT_EQ(field(rs, 0, "Startnummer").toInt(), 42);
+    EXPECT_EQ(field(rs, 0, "Millisekunden").toLongLong(), 5000);
+    // Not the number of the result in front of it, and the moment the line closed.
+    EXPECT_EQ(field(rs, 1, "Startnummer").toInt(), 0);
+    EXPECT_EQ(field(rs, 1, "Millisekunden").toLongLong(), 6125);
+}
+
+TEST_F(Contact, APulseOverBeforeTheWindowGetsToItStillCounts) {
+    startRunAt(10, 0, 0);
+    const QDate today = t->clock().now().date();
+    // The window thread is busy while the contact closes, opens again 30 ms later and
+    // closes once more.
+    port->setLineLater(CommEvent::CTS, true, QDateTime(today, QTime(10, 0, 5, 0)));
+    port->setLineLater(CommEvent::CTS, false, QDateTime(today, QTime(10, 0, 5, 30)));
+    port->setLineLater(CommEvent::CTS, true, QDateTime(today, QTime(10, 0, 7, 0)));
+    QCoreApplication::processEvents();
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 2);
+    EXPECT_EQ(field(rs, 0, "Millisekunden").toLongLong(), 5000);
+    EXPECT_EQ(field(rs, 1, "Millisekunden").toLongLong(), 7000);
+}
+
 TEST_F(Contact, EdgesWithoutARunAndOnTheBoardPortTakeNothing) {
     port->setCTS(true);
     EXPECT_EQ(rows().RecordCount(), 0);
+    // The timekeeper learns that the closure was not taken.
+    EXPECT_EQ(t->dialogs().countContaining("Kontakteingang: Lauf ist noch nicht gestartet!"), 1);
     startRunAt(10, 0, 0);
     t->settings().SaveSetting("ExtAnzeige", "ExtRS232Anzeige", "-1");
     w->SendAnzeigeRS232("00:00:00");
@@ -528,7 +632,7 @@ TEST_F(Contact, EdgesWithoutARunAndOnTheBoardPortTakeNothing) {
     ASSERT_TRUE(board && board->PortOpen());
     board->setCTS(true);
     EXPECT_EQ(rows().RecordCount(), 0);
-    EXPECT_TRUE(t->dialogs().messages().isEmpty());
+    EXPECT_EQ(t->dialogs().messages().size(), 1);
 }
 
 TEST_F(Contact, AMissingPortIsReportedAndTheContactCanBeSwitchedOff) {

@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QPushButton>
 #include <QTimer>
+
+#include <utility>
 
 namespace {
 
@@ -118,11 +121,40 @@ TEST_F(RunControl, ARunningRunSurvivesTheEndOfTheProgram) {
     start();
     expectRunning(*w, true);
     EXPECT_EQ(w->lblStartTimeOut->text(), "14:00:00");
+    EXPECT_EQ(setting("Lauf1Startzeit"), "14:00:00");
     at(14, 0, 30, 0);
     enter("9");
     Recordset rs = rows();
     ASSERT_EQ(rs.RecordCount(), 1);
-    EXPECT_EQ(rs.Fields("Millisekunden").toLongLong(), 30000);
+    // Measured from the start with its milliseconds.
+    EXPECT_EQ(rs.Fields("Millisekunden").toLongLong(), 29500);
+}
+
+TEST_F(RunControl, ARunStateThatCannotBeStoredIsReportedAndNotShown) {
+    start();
+    // A full disk: a file stands where the settings' folder should be.
+    QFile blocker(t->path("voll"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    auto working = std::exchange(t->services().settings,
+                                 std::make_unique<SettingsStore>("Vek. Chronivo", t->path("voll/s.ini")));
+    const QString noStart = w->lblStartTimeOut->text();
+    startRunAt(10, 0, 0);
+    EXPECT_EQ(t->dialogs().countContaining("Fehler: 75 - "), 1);
+    expectRunning(*w, false);
+    EXPECT_EQ(w->lblStartTimeOut->text(), noStart);
+    t->dialogs().planInputBox("08:30:00");
+    w->mnuSetStartTime_Click();
+    EXPECT_EQ(t->dialogs().countContaining("Fehler: 75 - "), 2);
+    EXPECT_EQ(w->lblStartTimeOut->text(), noStart);
+
+    // A running run that cannot be marked ended goes on running.
+    t->services().settings.swap(working);
+    startRunAt(10, 0, 0);
+    t->services().settings.swap(working);
+    w->mnuLaufBeenden_Click();
+    EXPECT_EQ(t->dialogs().countContaining("Fehler: 75 - "), 3);
+    expectRunning(*w, true);
 }
 
 } // namespace
