@@ -58,8 +58,7 @@ bool SettingsStore::commit(const QString& changed, const Snapshot& before) {
     if (m_settings->status() == QSettings::NoError)
         return true;
     // The change could not be written: what was stored before is put back in memory, so reads
-    // answer what is really stored. QSettings keeps its first error for good; a fresh one
-    // judges the next write on its own.
+    // answer what is really stored.
     if (!changed.isEmpty())
         m_settings->remove(changed);
     for (const auto& [key, value] : before)
@@ -68,7 +67,9 @@ bool SettingsStore::commit(const QString& changed, const Snapshot& before) {
     return false;
 }
 
-SettingsStore::Snapshot SettingsStore::snapshot(const QString& keyOrSection) const {
+SettingsStore::Snapshot SettingsStore::beforeChange(const QString& keyOrSection) {
+    if (m_settings->status() != QSettings::NoError)
+        reopen();
     Snapshot values;
     if (m_settings->contains(keyOrSection))
         values.push_back({keyOrSection, m_settings->value(keyOrSection)});
@@ -100,7 +101,7 @@ QString SettingsStore::GetSetting(const QString& section, const QString& key,
 
 bool SettingsStore::SaveSetting(const QString& section, const QString& key, const QString& value) {
     const QString k = groupKey(section, key);
-    const Snapshot before = snapshot(k);
+    const Snapshot before = beforeChange(k);
     m_settings->setValue(k, value);
     return commit(k, before);
 }
@@ -112,19 +113,19 @@ void SettingsStore::StoreSetting(const QString& section, const QString& key, con
 
 bool SettingsStore::DeleteSetting(const QString& section, const QString& key) {
     const QString k = groupKey(section, key);
-    const Snapshot before = snapshot(k);
+    const Snapshot before = beforeChange(k);
     m_settings->remove(k);
     return commit(k, before);
 }
 
 bool SettingsStore::DeleteSection(const QString& section) {
-    const Snapshot before = snapshot(section);
+    const Snapshot before = beforeChange(section);
     m_settings->remove(section);
     return commit(section, before);
 }
 
 bool SettingsStore::ReplaceSection(const QString& section, const QList<QPair<QString, QString>>& values) {
-    const Snapshot before = snapshot(section);
+    const Snapshot before = beforeChange(section);
     m_settings->remove(section);
     for (const auto& [key, value] : values)
         m_settings->setValue(groupKey(section, key), value);

@@ -50,8 +50,10 @@ private:
     QString groupKey(const QString& section, const QString& key) const;
     using Snapshot = std::vector<std::pair<QString, QVariant>>;
     void reopen();
-    // What a key, or every key of a section, holds now.
-    Snapshot snapshot(const QString& keyOrSection) const;
+    // What a key, or every key of a section, holds now, before a change. QSettings keeps the
+    // first error it met (also one of reading the file) for good: a store in that state is
+    // opened anew, so that the change's own outcome is seen.
+    Snapshot beforeChange(const QString& keyOrSection);
     // Writes the changes through; when that fails, `changed` gets back what it held before.
     bool commit(const QString& changed, const Snapshot& before);
 
