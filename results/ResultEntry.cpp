@@ -6,6 +6,7 @@
 #include "platform/RuntimeError.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace ResultEntry {
 
@@ -52,7 +53,7 @@ qint32 NextPlace(Database& db, qint32 laufnummer) {
     }
     rs.Close();
     qd.Close();
-    if (place > MaxPlatzierung)
+    if (place > std::numeric_limits<qint32>::max())
         throw RuntimeError(6, "Überlauf");
     // Below 1 every place from 1 on is free.
     return static_cast<qint32>(std::max<qint64>(place, 1));

@@ -48,7 +48,9 @@ inline constexpr qint32 MaxPlatzierung = 32767;
 
 // The place the next result of the run gets: one after the highest, 1 for an empty run.
 // Raises RuntimeError when the query fails, and 6 ("Überlauf") when that place would be
-// beyond MaxPlatzierung, so that no result gets a wrapped or doubled place.
+// beyond 32 bits, so that no result gets a wrapped or doubled place. A place beyond
+// MaxPlatzierung is still handed out: a result taken at the finish is kept even when its run
+// has grown too long for the export file.
 qint32 NextPlace(Database& db, qint32 laufnummer);
 
 // Inserts the row through the stored insert query, failing on error. Raises RuntimeError.

@@ -115,8 +115,9 @@ InsertOutcome InsertAtPlace(Workspace& ws, Database& db, qint32 lauf, const Inse
         out.placeTaken = check.OpenRecordset().RecordCount() > 0;
         check.Close();
         if (out.placeTaken) {
-            // Raises when the last row of the run would move beyond the highest place.
-            ResultEntry::NextPlace(db, lauf);
+            // The last row of the run would move beyond what the export holds: nothing moves.
+            if (ResultEntry::NextPlace(db, lauf) > ResultEntry::MaxPlatzierung)
+                throw RuntimeError(6, "Überlauf");
             QueryDef move = db.QueryDefs("pU_Platzierung");
             move.setParameter("iLaufnummer", lauf);
             move.setParameter("iPlatzierung", platz);
