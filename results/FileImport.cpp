@@ -23,6 +23,23 @@ constexpr long PathFileAccessError = 75;
 
 } // namespace
 
+namespace {
+
+[[noreturn]] void raiseReadError() {
+    throw RuntimeError(
+        DeviceIoError,
+        QStringLiteral("Fehler beim Geräte-E/A: Die Datei konnte nicht vollständig gelesen werden."));
+}
+
+} // namespace
+
+QByteArray ReadWhole(QIODevice& device) {
+    QByteArray content = device.readAll();
+    if (auto* file = qobject_cast<QFileDevice*>(&device); file && file->error() != QFileDevice::NoError)
+        raiseReadError();
+    return content;
+}
+
 void OpenForReading(QFile& file) {
     if (file.open(QIODevice::ReadOnly))
         return;
@@ -48,8 +65,7 @@ void ReadLines(QIODevice& device, const std::function<void(const QString&)>& lin
     for (;;) {
         const qint64 n = device.read(buffer, sizeof buffer);
         if (n < 0)
-            throw RuntimeError(DeviceIoError, QStringLiteral("Fehler beim Geräte-E/A: Die Datei konnte nicht "
-                                                             "vollständig gelesen werden."));
+            raiseReadError();
         if (n == 0)
             break;
         for (qint64 i = 0; i < n; ++i) {

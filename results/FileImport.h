@@ -32,6 +32,9 @@ void OpenForReading(QFile& file);
 // of a file for the whole; the lines before it have been handed on.
 void ReadLines(QIODevice& device, const std::function<void(const QString& line)>& line);
 
+// The whole content of the device. A read that fails raises RuntimeError 57, as in ReadLines.
+QByteArray ReadWhole(QIODevice& device);
+
 // A tag read of a time file: a line holding "uam" in any case. The reader's telegram starts
 // at its fifth character, so the read time is characters 18 to 25 and the transponder ID
 // characters 28 to 51 (fewer when the line is shorter).

@@ -218,15 +218,16 @@ void frmChronivo::mnuLoadDatei_Click() {
         return;
     try {
         QFile file(CoDi1.fileName);
-        if (!file.open(QIODevice::ReadOnly))
-            throw RuntimeError(53, QStringLiteral("Datei nicht gefunden: %1").arg(CoDi1.fileName));
+        FileImport::OpenForReading(file);
+        // Read whole before anything is stored: a read that fails stores nothing.
+        const QByteArray content = FileImport::ReadWhole(file);
         Database& db = localDatabase();
         const qint32 lauf = currentLauf();
         writeRowsAndShow(db, [&] {
             // Only whole records: a trailing piece of a cut file is no result.
-            for (QByteArray chunk = file.read(ExportFile::RecordSize); chunk.size() == ExportFile::RecordSize;
-                 chunk = file.read(ExportFile::RecordSize))
-                ExportFile::Insert(db, lauf, ExportFile::Unpack(chunk.constData()));
+            for (qsizetype at = 0; at + ExportFile::RecordSize <= content.size();
+                 at += ExportFile::RecordSize)
+                ExportFile::Insert(db, lauf, ExportFile::Unpack(content.constData() + at));
         });
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());

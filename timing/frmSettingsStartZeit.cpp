@@ -5,6 +5,7 @@
 #include "platform/RuntimeError.h"
 #include "platform/Services.h"
 #include "platform/WholeFile.h"
+#include "results/FileImport.h"
 #include "timing/WaveTable.h"
 
 #include <QFile>
@@ -246,8 +247,7 @@ void frmSettingsStartZeit::cmdImport_Click() {
         if (!m_services.dialogs->ShowOpen(codi1) || codi1.fileName.trimmed().isEmpty())
             return;
         QFile file(codi1.fileName);
-        if (!file.open(QIODevice::ReadOnly))
-            throw RuntimeError(53, "Datei nicht gefunden");
+        FileImport::OpenForReading(file);
         QByteArray content = file.read(MaxFileBytes + 1);
         if (file.error() != QFileDevice::NoError)
             throw RuntimeError(57, "Fehler beim Lesen der Datei: " + codi1.fileName);

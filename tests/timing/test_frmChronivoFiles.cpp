@@ -454,6 +454,13 @@ TEST_F(TimeFile, ADamagedReadKeepsItsPlaceAndIsReportedAndAReadErrorStoresNothin
     w->cmdZeitdateiImport_Click();
     EXPECT_TRUE(lastMessage().startsWith("Fehler: 57 - "));
     EXPECT_EQ(rows().RecordCount(), 2);
+    // So does loading an export file back.
+    const qsizetype shown = t->dialogs().messages().size();
+    t->dialogs().planFile("/proc/self/mem");
+    w->mnuLoadDatei_Click();
+    ASSERT_EQ(t->dialogs().messages().size(), shown + 1);
+    EXPECT_TRUE(lastMessage().startsWith("Fehler: 57 - ")) << lastMessage().toStdString();
+    EXPECT_EQ(rows().RecordCount(), 2);
 }
 
 TEST_F(TimeFile, AFileThatMayNotBeReadIsReportedAsSuchByBothImports) {
@@ -468,7 +475,8 @@ TEST_F(TimeFile, AFileThatMayNotBeReadIsReportedAsSuchByBothImports) {
     if (!QFileInfo::exists(locked))
         GTEST_SKIP() << "no file here that may not be read";
     for (const auto& importFile : {std::function<void()>([&] { w->cmdZeitdateiImport_Click(); }),
-                                   std::function<void()>([&] { w->mnuLoadStartnummern_Click(); })}) {
+                                   std::function<void()>([&] { w->mnuLoadStartnummern_Click(); }),
+                                   std::function<void()>([&] { w->mnuLoadDatei_Click(); })}) {
         t->dialogs().planFile(locked);
         importFile();
         EXPECT_EQ(lastMessage(), "Fehler: 70 - Zugriff verweigert: " + locked);
