@@ -162,6 +162,7 @@ TEST_F(TcpSocketTest, ARefusedConnectionIsError10061AndSendingUnconnectedRaises)
     sock.Connect("127.0.0.1", port);
     ASSERT_TRUE(error.wait(3000));
     EXPECT_EQ(error.first().at(0).toInt(), SocketError::ConnectionRefused);
+    EXPECT_EQ(error.first().at(1).toString(), "Die Verbindung wurde von der Gegenstelle abgelehnt");
     EXPECT_EQ(sock.State(), SocketState::Error);
     long number = 0;
     try {
@@ -237,15 +238,6 @@ TEST_F(TcpSocketTest, EveryErrorIsDescribedInGermanUnderItsClassicNumber) {
     EXPECT_EQ(raised([&] { sock.Connect("127.0.0.1", server.serverPort()); }),
               std::pair(40020L, QString("Ungültige Operation im aktuellen Zustand")));
 
-    // A "Verbinden" to a port nobody listens on.
-    sock.Close();
-    const quint16 port = server.serverPort();
-    server.close();
-    QSignalSpy error(&sock, &TcpSocket::Error);
-    sock.Connect("127.0.0.1", port);
-    ASSERT_TRUE(error.wait(3000));
-    EXPECT_EQ(error.first().at(0).toInt(), SocketError::ConnectionRefused);
-    EXPECT_EQ(error.first().at(1).toString(), "Die Verbindung wurde von der Gegenstelle abgelehnt");
 }
 
 } // namespace
