@@ -139,9 +139,18 @@ qint64 ValLong(const QString& text) {
 qint64 WholeNumber(const QString& text, qint64 min, qint64 max) {
     if (!IsNumeric(text))
         throw RuntimeError(RuntimeError::TypeMismatch, "Typen unverträglich");
+    const std::optional<qint64> value = WholeNumberWithin(text, min, max);
+    if (!value)
+        throw RuntimeError(6, "Überlauf");
+    return *value;
+}
+
+std::optional<qint64> WholeNumberWithin(const QString& text, qint64 min, qint64 max) {
+    if (!IsNumeric(text))
+        return std::nullopt;
     const qint64 value = RoundHalfEven(Val(text));
     if (value < min || value > max)
-        throw RuntimeError(6, "Überlauf");
+        return std::nullopt;
     return value;
 }
 

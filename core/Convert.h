@@ -5,6 +5,8 @@
 #include <QTime>
 #include <QtGlobal>
 
+#include <optional>
+
 // The value conversions every window relies on: settings and grid cells hold numbers, colours,
 // Booleans and times as text, and the export and reader formats hold dates as OLE day numbers
 // or Unix-style seconds. Each conversion has exactly one definition here.
@@ -32,6 +34,8 @@ qint64 ValLong(const QString& text);
 // that is no number raises RuntimeError 13 "Typen unverträglich", a value outside the range
 // (after banker's rounding) raises 6 "Überlauf".
 qint64 WholeNumber(const QString& text, qint64 min, qint64 max);
+// The same without raising: nothing for text that is no number or a value outside the range.
+std::optional<qint64> WholeNumberWithin(const QString& text, qint64 min, qint64 max);
 
 // Banker's rounding: 2.5 gives 2, 3.5 gives 4, -2.5 gives -2. Values beyond the 64-bit range
 // are clamped; NaN gives 0.

@@ -108,7 +108,11 @@ bool SettingsStore::SaveSetting(const QString& section, const QString& key, cons
 
 void SettingsStore::StoreSetting(const QString& section, const QString& key, const QString& value) {
     if (!SaveSetting(section, key, value))
-        throw RuntimeError(75, "Fehler beim Zugriff auf Pfad/Datei: " + location());
+        throw WriteError();
+}
+
+RuntimeError SettingsStore::WriteError() const {
+    return RuntimeError(75, "Fehler beim Zugriff auf Pfad/Datei: " + location());
 }
 
 bool SettingsStore::DeleteSetting(const QString& section, const QString& key) {

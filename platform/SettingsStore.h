@@ -10,6 +10,7 @@
 #include <vector>
 
 class QSettings;
+class RuntimeError;
 
 // The per-user key/value store addressed by the application title, a section and a key.
 // Values are text; every read names its default. On Windows it lives where classic per-user
@@ -29,6 +30,8 @@ public:
     // SaveSetting for state that must not be lost: raises RuntimeError 75 when it could not
     // be stored.
     void StoreSetting(const QString& section, const QString& key, const QString& value);
+    // The error of a change that could not be stored (75, naming the store).
+    RuntimeError WriteError() const;
     // Removes one key; a missing key is no error.
     bool DeleteSetting(const QString& section, const QString& key);
     // Removes a whole section; a missing section is no error.

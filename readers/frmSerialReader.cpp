@@ -120,20 +120,17 @@ QString frmSerialReader::waitingInput() {
 
 void frmSerialReader::takeWaitingInput() {
     const QString text = waitingInput();
+    // Timed by the receive event being handled, else (input held back meanwhile) by now.
     if (!text.isEmpty())
-        receiveText(text);
+        receiveText(text, m_port->EventTime());
 }
 
 void frmSerialReader::MSComm1_OnComm() {
     const int event = m_port->CommEvent();
     switch (event) {
     case CommEvent::Receive:
-        if (takesInput()) {
-            const QDateTime at = m_port->EventTime();
-            const QString text = waitingInput();
-            if (!text.isEmpty())
-                receiveText(text, at);
-        }
+        if (takesInput())
+            takeWaitingInput();
         return;
     case CommEvent::Send:
     case CommEvent::CTS:

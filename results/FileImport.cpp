@@ -21,10 +21,6 @@ constexpr long DeviceIoError = 57;
 constexpr long PermissionDenied = 70;
 constexpr long PathFileAccessError = 75;
 
-} // namespace
-
-namespace {
-
 [[noreturn]] void raiseReadError() {
     throw RuntimeError(
         DeviceIoError,
@@ -117,10 +113,10 @@ std::optional<TagRead> ParseTagRead(const QString& line) {
 std::optional<qint32> TagStartnummer(const QString& lookedUp) {
     if (!Convert::IsNumeric(lookedUp))
         return 0;
-    const qint64 value = Convert::RoundHalfEven(Convert::Val(lookedUp));
-    if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
-        return std::nullopt;
-    return static_cast<qint32>(value);
+    if (const auto value = Convert::WholeNumberWithin(lookedUp, std::numeric_limits<qint32>::min(),
+                                                      std::numeric_limits<qint32>::max()))
+        return static_cast<qint32>(*value);
+    return std::nullopt;
 }
 
 QString UnreadableReadsMessage(const QList<int>& lineNumbers) {

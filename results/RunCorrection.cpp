@@ -56,10 +56,7 @@ constexpr qint64 Min32 = std::numeric_limits<qint32>::min();
 // A number as the query stores it (WholeNumberParameter) lies within [min, max]; text that
 // is no number is left to the engine, which refuses it.
 bool storedWithin(const QString& text, qint64 min, qint64 max) {
-    if (!Convert::IsNumeric(text))
-        return true;
-    const qint64 value = Convert::RoundHalfEven(Convert::Val(text));
-    return value >= min && value <= max;
+    return !Convert::IsNumeric(text) || Convert::WholeNumberWithin(text, min, max).has_value();
 }
 
 } // namespace

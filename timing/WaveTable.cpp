@@ -21,12 +21,9 @@ constexpr qint64 Day = 86400;
 // A start number of a wave row, or nothing when the field cannot be one. Numbers above
 // MaxStartnummer are kept: such a wave still has a start to count down to.
 std::optional<qint32> startnummer(const QString& field) {
-    if (!Convert::IsNumeric(field))
-        return std::nullopt;
-    const qint64 n = Convert::RoundHalfEven(Convert::Val(field));
-    if (n < 0 || n > std::numeric_limits<qint32>::max())
-        return std::nullopt;
-    return static_cast<qint32>(n);
+    if (const auto n = Convert::WholeNumberWithin(field, 0, std::numeric_limits<qint32>::max()))
+        return static_cast<qint32>(*n);
+    return std::nullopt;
 }
 
 } // namespace

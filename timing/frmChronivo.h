@@ -335,14 +335,13 @@ public:
     quint32 m_lDisplayColor = 0x80FF80;
     quint32 m_lStopColor = 0xFF;
     // The run's own start: stamped by the start button with its milliseconds, 0 ms when
-    // typed in; resumed with the milliseconds stored beside the start text. A result measured from a wave or
-    // a first pass never changes it.
+    // typed in; resumed with the milliseconds stored beside the start text. A result measured
+    // from a wave or a first pass never changes it.
     SYSTEMTIME m_stRunStart{};
-    QHash<QString, SYSTEMTIME> m_stampedRunStarts; // by run number text, this program run only
-    SYSTEMTIME m_stCapture{};                      // moment of the last result
-    QDateTime m_eventSeenAt;                       // moment of the contact edge or reader read being handled
-    bool m_lastResultFailed = false;               // the last hand-over stored no result
-    int m_resultDepth = 0;                         // results being taken (a box may be open in one)
+    SYSTEMTIME m_stCapture{};        // moment of the last result
+    QDateTime m_eventSeenAt;         // moment of the contact edge or reader read being handled
+    bool m_lastResultFailed = false; // the last hand-over stored no result
+    int m_resultDepth = 0;           // results being taken (a box may be open in one)
     bool m_takingContacts = false;
     std::deque<QDateTime> m_pendingContacts; // closures not yet taken, by the moment each was seen
     // The start number of the result being stored, for the views of split-time mode (a
@@ -421,8 +420,8 @@ private:
     // The result grid's column-group caption: "Lauf " & the run shown.
     void showRunCaption();
     // Sets m_stRunStart for run n from its stored start text and the milliseconds stored
-    // beside it (0 when none are); a start this program run stamped for the same run and
-    // second keeps its own, so looking at another run and back never moves later results.
+    // beside it (0 when none are), so looking at another run and back, or a restart, never
+    // moves later results.
     void resumeRunStart(const QString& n, const QString& stored);
     static quint32 clockColor(const QLabel* clock);
     void setAnzeigeColor(quint32 oleColor);

@@ -66,7 +66,6 @@ void frmChronivo::cmdStart_Click() {
             storeRunState(startMillisecondsKey(n), QString::number(stamp.wMilliseconds));
             m_stRunStart = stamp;
             lblStartTimeOut->setText(startText);
-            m_stampedRunStarts.insert(n, m_stRunStart);
         }
         // 2.-5. Running state.
         setClockColor(sspWertungTimeOut, m_lDisplayColor);
@@ -121,7 +120,6 @@ void frmChronivo::mnuSetStartTime_Click() {
         storeRunState(startMillisecondsKey(n), "0");
         m_stRunStart = typed;
         lblStartTimeOut->setText(modChronivo::SystemTimeToString(m_stRunStart));
-        m_stampedRunStarts.insert(n, m_stRunStart);
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());
     }
@@ -160,7 +158,6 @@ void frmChronivo::mnuLaufBeenden_Click() {
         storeRunState("Lauf" + n + "Gestartet", "0");
         storeRunState("Lauf" + n + "Startzeit", "");
         settings.DeleteSetting(Section, startMillisecondsKey(n));
-        m_stampedRunStarts.remove(n);
         lblStartTimeOut->setText("00:00:00");
         sspWertungTimeOut->setText("00:00:00");
         // 3.-4. Not running.
@@ -256,7 +253,5 @@ void frmChronivo::resumeRunStart(const QString& n, const QString& stored) {
     const int ms =
         m_services.settings->GetSetting(Section, startMillisecondsKey(n), "0").trimmed().toInt(&ok);
     resumed.wMilliseconds = static_cast<quint16>(ok && ms >= 0 && ms <= 999 ? ms : 0);
-    const auto stamped = m_stampedRunStarts.constFind(n);
-    m_stRunStart =
-        stamped != m_stampedRunStarts.cend() && SameSecondOfDay(*stamped, resumed) ? *stamped : resumed;
+    m_stRunStart = resumed;
 }

@@ -142,8 +142,10 @@ void frmChronivo::cmdSetStartZeit_Click(int Index) {
     SettingsStore& settings = *m_services.settings;
     const QStringList rows = WaveTable::Rows(settings);
     const QStringList stamped = WaveTable::StampWave(rows, name, time);
-    if (stamped != rows && !WaveTable::SaveRows(settings, stamped))
-        showError(75, "Fehler beim Zugriff auf Pfad/Datei: " + settings.location());
+    if (stamped != rows && !WaveTable::SaveRows(settings, stamped)) {
+        const RuntimeError e = settings.WriteError();
+        showError(e.number(), e.description());
+    }
     BuildStartZeitButtons();
     LoadStartZeitenArray();
 }

@@ -188,7 +188,8 @@ void frmSettingsStartZeit::showError(long number, const QString& description) {
 bool frmSettingsStartZeit::saveRows(const QStringList& rows) {
     if (WaveTable::SaveRows(*m_services.settings, rows))
         return true;
-    showError(75, "Fehler beim Zugriff auf Pfad/Datei: " + m_services.settings->location());
+    const RuntimeError e = m_services.settings->WriteError();
+    showError(e.number(), e.description());
     return false;
 }
 
