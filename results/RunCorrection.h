@@ -94,9 +94,9 @@ struct StartnummerShift {
     // Grid row to make current afterwards: the first (in grid order) that carries the start
     // number the current row had, else the last row; -1 for an empty grid.
     int currentRowAfter = -1;
-    // A start number (not 0) that fewer rows would carry after the shift than before, so that
-    // a result of it would lose its number; 0 when there is none. Such a shift must not be
-    // written.
+    // A start number (not 0) that fewer rows would carry after the shift than before; 0 when
+    // there is none. Over the run's whole list that is the number moved out at its end, as
+    // meant; over the rows of one start number it would only take that number from a result.
     qint32 dropped = 0;
 };
 

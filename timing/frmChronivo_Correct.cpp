@@ -302,8 +302,11 @@ void frmChronivo::cmdArrows_Click(int Index) {
         const RunCorrection::StartnummerShift plan = RunCorrection::PlanStartnummerShift(
             rows, Index == 0 ? RunCorrection::Direction::Down : RunCorrection::Direction::Up,
             current.isValid() ? current.row() : -1, selected);
-        // No shift takes a start number from a result: the timekeeper first makes room for it.
-        if (plan.dropped != 0) {
+        // Over the run's whole list the number at the end leaves the run, as the shift is meant
+        // to do. The filter and split-time mode show the rows of one start number only, where a
+        // shift could do nothing but take that number from one of its results.
+        const bool wholeRun = Data1->RecordSource() == ResultViews::ResultList(currentLauf()).sql;
+        if (plan.dropped != 0 && !wholeRun) {
             m_services.dialogs->MsgBox("Verschiebung nicht möglich!\rDie Startnummer " +
                                            QString::number(plan.dropped) +
                                            " würde dabei eine Zeit verlieren.",

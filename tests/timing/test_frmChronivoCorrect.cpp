@@ -229,7 +229,27 @@ TEST_F(Correct, StartNumbersMoveAgainstTheTimesAlongTheRowsEvenAfterAGap) {
     EXPECT_EQ(t->dialogs().messages().last(), "Kein Datensatz in der Anzeige!");
 }
 
-TEST_F(Correct, NoStartNumberShiftTakesANumberFromAResultAlsoInTheFilteredGrid) {
+TEST_F(Correct, OnTheWholeRunTheShiftMovesTheNumbersAndTheOneAtTheEndLeavesTheRun) {
+    startWithResults({7, 3, 9});
+    const auto shift = [&](int direction, int selected) {
+        t->services().local.gdbLocal->ExecuteSql(
+            "UPDATE Chronvo SET Startnummer = CASE Platzierung WHEN 1 THEN 7 WHEN 2 THEN 3 ELSE 9 END");
+        w->RefreshResultViews();
+        w->dbgZeiten->clearSelection();
+        if (selected >= 0)
+            selectRow(selected);
+        w->cmdArrows_Click(direction);
+        return startnummern();
+    };
+    EXPECT_EQ(shift(0, -1), "1:0 2:7 3:3");
+    EXPECT_EQ(shift(0, 1), "1:7 2:7 3:3");
+    EXPECT_EQ(w->dbgZeiten->currentIndex().row(), 2); // 3, the current row's number, now at place 3
+    EXPECT_EQ(shift(1, 1), "1:3 2:9 3:0");
+    EXPECT_EQ(w->dbgZeiten->currentIndex().row(), 0);
+    EXPECT_EQ(t->dialogs().countContaining("Verschiebung"), 0);
+}
+
+TEST_F(Correct, AShiftOverTheRowsOfOneStartNumberIsRefused) {
     startWithResults({101, 103, 102, 103});
     w->edtViewStartnummer->setText("103");
     w->edtViewStartnummer_KeyPress(13);
@@ -242,11 +262,19 @@ TEST_F(Correct, NoStartNumberShiftTakesANumberFromAResultAlsoInTheFilteredGrid) 
         ASSERT_EQ(messagesSince(m), QStringList{refused});
     }
     EXPECT_EQ(t->dialogs().shown().back().style, 16);
+    // Split-time mode shows the rows of the start number being timed.
+    t->settings().SaveSetting(S, "Triathlonmodus", "-1");
+    w->edtStartnummer->setText("103");
     w->RefreshResultViews();
+    ASSERT_EQ(w->Data1->rowCount(), 2);
     const int m = mark();
-    w->cmdArrows_Click(0); // the whole run: 103 at the last place would go
+    w->cmdArrows_Click(0);
     EXPECT_EQ(messagesSince(m), QStringList{refused});
     EXPECT_EQ(startnummern(), "1:101 2:103 3:102 4:103");
+    t->settings().SaveSetting(S, "Triathlonmodus", "0");
+    w->RefreshResultViews();
+    w->cmdArrows_Click(0); // the whole run: the 103 at the last place leaves it
+    EXPECT_EQ(startnummern(), "1:0 2:101 3:103 4:102");
 }
 
 TEST_F(Correct, TimeShiftNeedsOneSelectedRowAndMovesOnlyThatRunFromItsTime) {
