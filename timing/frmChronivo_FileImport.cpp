@@ -6,7 +6,6 @@
 #include "platform/RuntimeError.h"
 #include "platform/Services.h"
 #include "results/FileImport.h"
-#include "results/ResultEntry.h"
 #include "Version.h"
 
 #include <QElapsedTimer>
@@ -18,6 +17,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -177,10 +177,10 @@ void frmChronivo::ImportZeitdatei() {
                 ++lineNumber;
                 if (!FileImport::IsTagRead(line))
                     return;
-                // Every read has a place of its own, and the export holds places in 16 bits.
-                if (entries.size() >= size_t(ResultEntry::MaxPlatzierung))
-                    throw RuntimeError(6, QStringLiteral("Überlauf: mehr als %1 Lesungen in der Datei")
-                                              .arg(ResultEntry::MaxPlatzierung));
+                // Every read has a place of its own. As for a result taken at the finish, a place
+                // beyond what the export holds is kept (the export stops there), a wrapped one never.
+                if (entries.size() >= size_t(std::numeric_limits<qint32>::max()))
+                    throw RuntimeError(6, "Überlauf");
                 const std::optional<FileImport::TagRead> read = FileImport::ParseTagRead(line);
                 const std::optional<qint32> startnummer =
                     read ? FileImport::TagStartnummer(

@@ -436,6 +436,19 @@ TEST_F(TimeFile, EachTagReadWithAStartNumberBecomesARowAtItsPositionInTheFile) {
     EXPECT_EQ(t->dialogs().countContaining("Fehler"), 0);
 }
 
+TEST_F(TimeFile, AReadBeyondWhatTheExportHoldsGetsItsPlaceAndOnlyTheExportStops) {
+    QByteArray file;
+    for (int i = 0; i < 32767; ++i)
+        file += tagLine(QTime(12, 0, 0), "KEINER") + "\r\n"; // no start number: no row
+    typeStart("11:30:00");
+    import(file + tagLine(QTime(12, 0, 1), "42") + "\r\n");
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(rs.Fields("Platzierung").toInt(), 32768);
+    w->cmdFastSave_Click();
+    EXPECT_EQ(lastMessage(), "Fehler: 6 - Überlauf");
+}
+
 TEST_F(TimeFile, ADamagedReadKeepsItsPlaceAndIsReportedAndAReadErrorStoresNothing) {
     typeStart("11:30:00");
     QByteArray damaged = tagLine(QTime(12, 0, 30), "40");
