@@ -13,6 +13,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -98,8 +99,11 @@ bool Copy(const QString& source, const QString& target, QString* error) {
         ok = backup(source, temp.fileName(), reason);
     }
     // The copy is readable by whoever may read the original: the temporary file was made
-    // for the owner alone.
-    if (ok && !QFile::setPermissions(temp.fileName(), QFile::permissions(source))) {
+    // for the owner alone. The bits are the file's own, not what this account may do with it
+    // (root may do anything); set-id and sticky bits stay behind on a file now this account's.
+    struct stat st {};
+    if (ok && (::stat(QFile::encodeName(source).constData(), &st) != 0 ||
+               ::fchmod(temp.handle(), st.st_mode & 0777) != 0)) {
         ok = false;
         reason = QStringLiteral("Die Rechte der Datei '%1' lassen sich nicht setzen.").arg(temp.fileName());
     }

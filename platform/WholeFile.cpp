@@ -8,10 +8,48 @@
 #include <QLockFile>
 #include <QRegularExpression>
 
+#include <cerrno>
+
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+// The process's umask, without changing it: umask() can only read it by setting it, and for a
+// moment another thread (SQLite, the network) would create its files with the wrong mask. The
+// kernel shows it in /proc; only where that line is missing is it read by setting it back.
+mode_t currentUmask() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+            if (!line.startsWith("Umask:"))
+                continue;
+            bool ok = false;
+            const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
+            if (ok && mask <= 0777)
+                return mode_t(mask);
+        }
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
+// The mode the written file gets: a replaced file keeps its own (read from the file, not from
+// what this account may do with it, which says nothing for root), a new one what a plain
+// create gives. The set-id and sticky bits stay behind: the new file is this account's.
+bool modeFor(const QString& target, mode_t& mode) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(target).constData(), &st) == 0) {
+        mode = st.st_mode & 0777;
+        return true;
+    }
+    if (errno != ENOENT)
+        return false;
+    mode = 0666 & ~currentUmask();
+    return true;
+}
 
 // The rename is part of the file's content only once its folder is on disk too.
 void syncFolder(const QString& path) {
@@ -48,18 +86,24 @@ bool Write(const QString& path, const QByteArray& bytes, QString* error) {
     const QFileInfo info(path);
     const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
     SafeFile file(target);
+    // The temporary file is made for this account alone; the file in place must be readable
+    // by whoever could read it before, or by a plain new file's readers.
+    mode_t mode = 0;
+    QString reason;
     bool ok = file.open();
-    if (ok && QFileInfo::exists(target))
-        file.file().setPermissions(QFileInfo(target).permissions());
+    if (ok && (!modeFor(target, mode) || ::fchmod(file.file().handle(), mode) != 0)) {
+        ok = false;
+        reason = SystemErrorText(errno);
+    }
     ok = ok && file.file().write(bytes) == bytes.size() && file.commit();
     if (ok) {
         syncFolder(target);
         return true;
     }
+    if (reason.isEmpty())
+        reason = file.errorString();
     if (error)
-        *error = file.errorString().isEmpty()
-                     ? QStringLiteral("Die Datei wurde nicht vollständig geschrieben.")
-                     : file.errorString();
+        *error = reason.isEmpty() ? QStringLiteral("Die Datei wurde nicht vollständig geschrieben.") : reason;
     return false;
 }
 

@@ -9,7 +9,8 @@
 // full disk or a pulled stick in between leaves the old file as it was.
 namespace WholeFile {
 
-// True when path holds exactly bytes now (an existing file keeps its permissions); otherwise
+// True when path holds exactly bytes now (an existing file keeps its permission bits, a new
+// one gets 0666 less the umask, as a plain create would give it); otherwise
 // false with the reason in *error (when given), the old file untouched and no temporary file
 // left behind.
 bool Write(const QString& path, const QByteArray& bytes, QString* error = nullptr);

@@ -89,8 +89,10 @@ TEST(DatabaseCopy, ACopyHasTheModeOfTheOriginal) {
     TestServices t;
     using P = QFile::Permission;
     for (const QFile::Permissions mode :
-         {P::ReadOwner | P::WriteOwner | P::ReadGroup | P::ReadOther, P::ReadOwner | P::WriteOwner | P::ReadGroup,
-          P::ReadOwner | P::WriteOwner | P::ReadGroup | P::WriteGroup}) {
+         {P::ReadOwner | P::WriteOwner | P::ReadGroup | P::ReadOther,
+          P::ReadOwner | P::WriteOwner | P::ReadGroup,
+          P::ReadOwner | P::WriteOwner | P::ReadGroup | P::WriteGroup, P::ReadOwner | P::ReadGroup,
+          P::ReadOwner | P::WriteOwner | P::ReadOther}) {
         ASSERT_TRUE(QFile::setPermissions(t.dbPath(), mode));
         ASSERT_TRUE(DatabaseCopy::Copy(t.dbPath(), t.path("kopie.mdb")));
         EXPECT_EQ(QFile::permissions(t.path("kopie.mdb")) & 0x7077, mode);

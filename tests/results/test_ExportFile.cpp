@@ -11,6 +11,8 @@
 #include <cstring>
 #include <limits>
 
+#include <sys/stat.h>
+
 namespace {
 
 using namespace ExportFile;
@@ -182,6 +184,30 @@ TEST_F(ExportRows, ExportReadBackAndExportAgainGiveTheSameBytes) {
         Insert(*db, 2, Unpack(first.constData() + i * RecordSize));
     Recordset again = AllValues(*db, 2);
     EXPECT_EQ(Build(again, Mode::Export, [](qint32) { return true; }).bytes, first);
+}
+
+TEST(ExportWholeFile, ANewFileGetsWhatTheUmaskLeavesAndAReplacedOneKeepsItsMode) {
+    TestServices t;
+    const QString path = t.path("modus.exp");
+    const mode_t saved = ::umask(022);
+    struct Case {
+        mode_t umask, before, after; // before 0: no file yet
+    };
+    for (const Case c :
+         {Case{022, 0, 0644}, Case{027, 0, 0640}, Case{077, 0664, 0664}, Case{022, 0444, 0444}}) {
+        QFile::remove(path);
+        if (c.before) {
+            QFile old(path);
+            old.open(QIODevice::WriteOnly);
+            ::fchmod(old.handle(), c.before);
+        }
+        ::umask(c.umask);
+        EXPECT_NO_THROW(WriteWhole(path, "neu"));
+        struct stat st {};
+        EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, c.after) << std::oct << c.umask << " " << c.before;
+    }
+    ::umask(saved);
 }
 
 TEST(ExportDates, DateMembersBecomeTimeTextsAndGarbageIsRefused) {
