@@ -51,6 +51,16 @@ bool modeFor(const QString& target, mode_t& mode) {
     return true;
 }
 
+// Sets the mode of the temporary file this account has just made. A file system that keeps no
+// modes (a FAT stick, where an export usually goes) refuses the change with EPERM or ENOTSUP even
+// to the file's owner; there the file gets what the mount gives every file, and the export must
+// not fail for it.
+bool setMode(int fd, mode_t mode) {
+    if (::fchmod(fd, mode) == 0)
+        return true;
+    return errno == EPERM || errno == ENOTSUP || errno == EOPNOTSUPP;
+}
+
 // The rename is part of the file's content only once its folder is on disk too.
 void syncFolder(const QString& path) {
     const int fd = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
@@ -91,7 +101,7 @@ bool Write(const QString& path, const QByteArray& bytes, QString* error) {
     mode_t mode = 0;
     QString reason;
     bool ok = file.open();
-    if (ok && (!modeFor(target, mode) || ::fchmod(file.file().handle(), mode) != 0)) {
+    if (ok && (!modeFor(target, mode) || !setMode(file.file().handle(), mode))) {
         ok = false;
         reason = SystemErrorText(errno);
     }
