@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTime>
@@ -185,6 +186,27 @@ TEST(DbEngine, TestsStartFromAnUnusedDatabaseNeverFromTheProgramsWorkingFile) {
     auto db = t.openLocal();
     EXPECT_EQ(db->OpenRecordset("select count(*) from Chronvo").Fields(0).toInt(), 0);
     EXPECT_EQ(db->OpenRecordset("select count(*) from Transponder").Fields(0).toInt(), 0);
+}
+
+TEST(DbEngine, ABuildOverADatabaseWithResultsKeepsEveryRowAndBringsItsQueriesUpToDate) {
+    TestServices t;
+    auto db = t.openLocal();
+    for (int p = 1; p <= 3; ++p)
+        insertResult(*db, 1, p, 10 + p, p * 1000);
+    // Queries of an older build: one changed, one missing, one no longer used.
+    QSqlQuery(db->connection()).exec("update StoredQueries set Sql = 'select 0' where Name = 'pD_Chronvo'");
+    QSqlQuery(db->connection()).exec("delete from StoredQueries where Name = 'pS_GetNextPlatz'");
+    QSqlQuery(db->connection()).exec("insert into StoredQueries values ('pS_Alt', 'select 1')");
+    db->Close();
+    const QStringList args = QStringList{t.dbPath()} + QString(CHRONIVO_LOCAL_SQL).split('|');
+    ASSERT_EQ(QProcess::execute(CHRONIVO_MKDB, args), 0);
+
+    db = t.openLocal();
+    EXPECT_EQ(countRows(*db, 1), 3);
+    const QString all = "select group_concat(Name || Sql) from (select * from StoredQueries order by Name)";
+    Workspace ws;
+    auto pristine = ws.OpenDatabase(CHRONIVO_BUILT_DB, false, true, ";PWD=7rosenhag");
+    EXPECT_EQ(db->OpenRecordset(all).Fields(0).toString(), pristine->OpenRecordset(all).Fields(0).toString());
 }
 
 TEST(DbEngine, AClosedDatabaseRefusesQueries) {

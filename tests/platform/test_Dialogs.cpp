@@ -13,6 +13,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -143,6 +144,15 @@ TEST(Dialogs, FileFiltersShowEachPatternOnce) {
     FileDialogRequest request{"Import", "Textdateien (*.txt)|*.txt|Alle Dateien (*.*)|*.*", {}, {}};
     EXPECT_FALSE(impl.ShowOpen(request));
     EXPECT_EQ(shown, (QStringList{"Textdateien (*.txt)", "Alle Dateien (*.*)"}));
+}
+
+TEST(Dialogs, AFileDialogKeepsItsStateInTheTestProgramsOwnConfigFolder) {
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    EXPECT_NE(QDir::cleanPath(config), QDir::cleanPath(QDir::homePath() + "/.config"));
+    onNextDialog([](QDialog&) {});
+    FileDialogRequest request{"Import", "Text|*.txt", {}, {}};
+    EXPECT_FALSE(QtDialogs("Vek. Chronivo").ShowOpen(request));
+    EXPECT_TRUE(QFile::exists(QDir(config).filePath("QtProject.conf")));
 }
 
 } // namespace

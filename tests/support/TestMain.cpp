@@ -1,6 +1,8 @@
 #include "platform/Translations.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -23,6 +25,10 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     g_defaultHandler = qInstallMessageHandler(quietHandler);
+    // Qt keeps the state of its own dialogs (QtProject.conf) in the user's config folder: each
+    // test program gets a folder of its own, so that no test writes into the real home.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     QApplication app(argc, argv);
     // Tests see the program's German texts, found the way the program finds them.
     Translations::InstallGerman(app, QCoreApplication::applicationDirPath());
