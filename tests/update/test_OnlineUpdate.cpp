@@ -6,6 +6,7 @@
 #include "update/ProgramFiles.h"
 #include "update/frmAbout.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -245,6 +246,19 @@ TEST_F(Update, OnlyARegularProgramForThisMachineIsInstalled) {
     foreignMachine[18] = static_cast<char>(foreignMachine[18] ^ 0x7f);
     QByteArray otherClass = programBytes("X");
     otherClass[4] = static_cast<char>(otherClass[4] == 2 ? 1 : 2);
+    // A shared library of this machine, and a program's first bytes with nothing behind them.
+    QString library;
+    QFile maps("/proc/self/maps");
+    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+    for (const QByteArray& line : maps.readAll().split('\n'))
+        if (line.contains("/libzip.so"))
+            library = QString::fromLocal8Bit(line.mid(line.indexOf('/')));
+    ASSERT_FALSE(library.isEmpty());
+    QFile self(QCoreApplication::applicationFilePath());
+    ASSERT_TRUE(self.open(QIODevice::ReadOnly));
+    const QByteArray headOnly = self.read(64) + QByteArray(4096, '\0');
+    QString reason;
+    EXPECT_TRUE(IsRunnableProgram(self.fileName(), reason)) << reason.toStdString();
     const struct {
         const char* name;
         QByteArray content; // the link's target when the entry is a link
@@ -253,7 +267,9 @@ TEST_F(Update, OnlyARegularProgramForThisMachineIsInstalled) {
                  {"leer", "", false},
                  {"Skript", "#!/bin/sh\necho hallo\n", false},
                  {"fremde Maschine", foreignMachine, false},
-                 {"andere Bitbreite", otherClass, false}};
+                 {"andere Bitbreite", otherClass, false},
+                 {"Bibliothek", readFile(library), false},
+                 {"nur der Kopf", headOnly, false}};
     frmAbout about(t.services());
     for (const auto& c : cases) {
         QFile::remove(build.filePath("chronivo"));
