@@ -2,9 +2,12 @@
 
 #include <QString>
 
+class QNetworkReply;
+
 // Plain HTTP as the update check needs it: a whole body as text, and a file download.
-// Both wait for the answer while the user-interface thread keeps painting; user input is
-// held back meanwhile, so no handler starts a second request inside the first.
+// Both wait for the answer while the user-interface thread goes on with its events, user
+// input included, so that the window waiting for it can still be closed and abort() the
+// request; that window keeps its own way to a second request shut meanwhile.
 class Http {
 public:
     virtual ~Http() = default;
@@ -15,8 +18,12 @@ public:
     virtual QString OpenURL(const QString& url) = 0;
 
     // Downloads the URL into the file. True only for a complete answer with status 200 whose
-    // length matches the announced one; otherwise the file is left as it was before.
-    virtual bool DownloadFile(const QString& url, const QString& fileName) = 0;
+    // length matches the announced one; otherwise the file is left as it was before and
+    // `error`, when given, says in German why the download failed.
+    virtual bool DownloadFile(const QString& url, const QString& fileName, QString* error = nullptr) = 0;
+
+    // Ends the request in progress at once, as failed; nothing when none runs.
+    virtual void abort() = 0;
 };
 
 // HTTP over QNetworkAccessManager, bypassing every cache and proxy.
@@ -29,7 +36,8 @@ public:
         : m_timeoutMs(timeoutMs), m_overallMs(overallMs), m_maxDownloadBytes(maxDownloadBytes) {}
 
     QString OpenURL(const QString& url) override;
-    bool DownloadFile(const QString& url, const QString& fileName) override;
+    bool DownloadFile(const QString& url, const QString& fileName, QString* error = nullptr) override;
+    void abort() override;
 
     static constexpr int DefaultTimeoutMs = 30000;
     // Even a slow line brings a program of tens of megabytes in well under this.
@@ -46,4 +54,7 @@ private:
     int m_timeoutMs;
     int m_overallMs;
     qint64 m_maxDownloadBytes;
+    // The request in progress, owned by the call that waits for it.
+    QNetworkReply* m_running = nullptr;
+    bool m_aborted = false;
 };

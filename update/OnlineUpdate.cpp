@@ -52,8 +52,20 @@ QString OnlineUpdate::OpenURL(const QString& url) {
     return m_services.http->OpenURL(url);
 }
 
-bool OnlineUpdate::DownloadFile(const QString& url, const QString& fileName) {
-    return m_services.http->DownloadFile(url, fileName);
+bool OnlineUpdate::DownloadFile(const QString& url, const QString& fileName, QString* error) {
+    return m_services.http->DownloadFile(url, fileName, error);
+}
+
+void OnlineUpdate::Cancel() {
+    m_cancelled = true;
+    m_services.http->abort();
+}
+
+void OnlineUpdate::reportNotLoaded(const QString& reason) {
+    m_services.dialogs->MsgBox(QStringLiteral("Das Update konnte nicht geladen werden: %1.\r"
+                                              "Das Programm bleibt in der bisherigen Version.")
+                                   .arg(reason),
+                               MsgBoxStyle::Critical);
 }
 
 bool OnlineUpdate::CheckForUpdate() {
@@ -61,6 +73,8 @@ bool OnlineUpdate::CheckForUpdate() {
     const QString temp = modGlobal::GetTempDir();
     const QString base = UpdateBaseUrl(m_services.commandLine, m_services.updateBaseUrl);
     const QString text = OpenURL(base + QStringLiteral("versions.txt"));
+    if (m_cancelled)
+        return false;
     if (text.isEmpty()) {
         dialogs.MsgBox(QStringLiteral("Keine Versionsinformationen im Internet gefunden!"),
                        MsgBoxStyle::Information);
@@ -93,8 +107,14 @@ bool OnlineUpdate::CheckForUpdate() {
         }
         const QString folder = work.path() + QStringLiteral("/");
         const QString localArchive = folder + product->archiveName;
-        if (!DownloadFile(base + product->archiveName, localArchive))
+        QString error;
+        const bool loaded = DownloadFile(base + product->archiveName, localArchive, &error);
+        if (m_cancelled)
+            break;
+        if (!loaded) {
+            reportNotLoaded(error);
             continue;
+        }
         if (install(localArchive, folder, *product))
             installed = true;
     }
@@ -108,10 +128,16 @@ bool OnlineUpdate::install(const QString& localArchive, const QString& folder, c
     unzip.setZipFileName(localArchive);
     unzip.setExtractDir(folder);
     unzip.setHonorDirectories(false);
-    if (unzip.Unzip() != 0)
+    const int unzipped = unzip.Unzip();
+    if (unzipped != 0)
         dialogs.MsgBox(unzip.GetLastMessage(), MsgBoxStyle::OkOnly);
-    if (!QFileInfo::exists(newFile) && !QFileInfo(newFile).isSymLink())
+    if (!QFileInfo::exists(newFile) && !QFileInfo(newFile).isSymLink()) {
+        // A failed unpacking has said why already.
+        if (unzipped == 0)
+            reportNotLoaded(QStringLiteral("das Archiv %1 enthält keine Programmdatei %2")
+                                .arg(product.archiveName, product.programFileName));
         return false;
+    }
     QString reason;
     if (!IsRunnableProgram(newFile, reason)) {
         dialogs.MsgBox(QStringLiteral("Die heruntergeladene Datei %1 ist kein ausführbares Programm für "

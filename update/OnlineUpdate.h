@@ -45,16 +45,23 @@ public:
 
     // Runs one update; true when a new program file was put in place.
     bool CheckForUpdate();
+    // Ends a running update from a handler called while it waits for the server: the request
+    // is aborted, nothing more is offered or installed, and nothing more is said.
+    void Cancel();
 
     // The whole body of a URL as text; "" when nothing could be read.
     QString OpenURL(const QString& url);
-    // Downloads a URL into a file; true only for a complete download.
-    bool DownloadFile(const QString& url, const QString& fileName);
+    // Downloads a URL into a file; true only for a complete download, else `error` says why.
+    bool DownloadFile(const QString& url, const QString& fileName, QString* error = nullptr);
 
 private:
     // Unpacks the downloaded archive into its folder (ending with a separator) and installs
     // its program file when it is one this system can run; true when installed.
     bool install(const QString& localArchive, const QString& folder, const ProductRow& product);
 
+    // Tells the user that the update of this offer could not be loaded and why.
+    void reportNotLoaded(const QString& reason);
+
     Services& m_services;
+    bool m_cancelled = false;
 };

@@ -24,6 +24,94 @@ QByteArray header(const QString& file, int size) {
     return f.open(QIODevice::ReadOnly) ? f.read(size) : QByteArray();
 }
 
+#ifndef Q_OS_WIN
+// Where the fields the program loader relies on lie in the two ELF classes.
+struct ElfLayout {
+    int headerSize;
+    int entry, phoff, phentsize, phnum; // in the file header
+    int phdrSize;
+    int pOffset, pVaddr, pFilesz, pMemsz, pFlags; // in one program header
+    int word;                                     // size of an address or offset
+};
+constexpr ElfLayout Elf32Layout{52, 24, 28, 42, 44, 32, 4, 8, 16, 20, 24, 4};
+constexpr ElfLayout Elf64Layout{64, 24, 32, 54, 56, 56, 8, 16, 32, 40, 4, 8};
+
+// An unsigned field of `size` bytes at `at`; the caller has checked that it lies in `b`.
+quint64 field(const QByteArray& b, qsizetype at, int size, bool little) {
+    quint64 value = 0;
+    for (int i = 0; i < size; ++i)
+        value = value << 8 | static_cast<unsigned char>(b[at + (little ? size - 1 - i : i)]);
+    return value;
+}
+
+// The loader's view of an ELF file of this machine's class, byte order and processor: an
+// executable, or a position-independent one that names its interpreter (a shared library
+// names none and cannot be started), whose program headers and loadable segments lie in the
+// file and whose entry point lies in an executable loadable segment.
+bool isStartableElf(QFile& f, const ElfLayout& l, bool little, QString& reason) {
+    const quint64 size = static_cast<quint64>(f.size());
+    const QByteArray h = f.read(l.headerSize);
+    const auto incomplete = [&reason] {
+        reason = QStringLiteral("die Programmdatei ist unvollständig");
+        return false;
+    };
+    if (h.size() != l.headerSize)
+        return incomplete();
+    constexpr quint64 Executable = 2, PositionIndependent = 3;
+    const quint64 type = field(h, 16, 2, little);
+    if (type != Executable && type != PositionIndependent) {
+        reason = QStringLiteral("keine ausführbare Programmdatei");
+        return false;
+    }
+    const quint64 phoff = field(h, l.phoff, l.word, little);
+    const quint64 phnum = field(h, l.phnum, 2, little);
+    // The loader reads at most 64 KiB of program headers, each of exactly its class's size.
+    if (field(h, l.phentsize, 2, little) != quint64(l.phdrSize) || phnum == 0 || phnum * l.phdrSize > 65536)
+        return incomplete();
+    const quint64 tableSize = phnum * l.phdrSize;
+    if (phoff > size || tableSize > size - phoff || !f.seek(static_cast<qint64>(phoff)))
+        return incomplete();
+    const QByteArray table = f.read(static_cast<qint64>(tableSize));
+    if (table.size() != static_cast<qsizetype>(tableSize))
+        return incomplete();
+    const quint64 entry = field(h, l.entry, l.word, little);
+    constexpr quint64 Load = 1, Interpreter = 3, ExecuteFlag = 1;
+    bool interpreter = false;
+    bool loadable = false;
+    bool entryExecutable = false;
+    for (quint64 i = 0; i < phnum; ++i) {
+        const qsizetype at = static_cast<qsizetype>(i * l.phdrSize);
+        const quint64 kind = field(table, at, 4, little);
+        if (kind != Load && kind != Interpreter)
+            continue;
+        const quint64 offset = field(table, at + l.pOffset, l.word, little);
+        const quint64 filesz = field(table, at + l.pFilesz, l.word, little);
+        if (offset > size || filesz > size - offset)
+            return incomplete();
+        if (kind == Interpreter) {
+            interpreter = true;
+            continue;
+        }
+        loadable = true;
+        const quint64 vaddr = field(table, at + l.pVaddr, l.word, little);
+        const quint64 memsz = field(table, at + l.pMemsz, l.word, little);
+        if ((field(table, at + l.pFlags, 4, little) & ExecuteFlag) && entry >= vaddr && entry - vaddr < memsz)
+            entryExecutable = true;
+    }
+    if (!loadable)
+        return incomplete();
+    if (type == PositionIndependent && !interpreter) {
+        reason = QStringLiteral("eine Programmbibliothek, kein Programm");
+        return false;
+    }
+    if (!entryExecutable) {
+        reason = QStringLiteral("der Startpunkt liegt nicht in ausführbarem Code");
+        return false;
+    }
+    return true;
+}
+#endif
+
 } // namespace
 
 bool IsRunnableProgram(const QString& file, QString& reason) {
@@ -36,8 +124,7 @@ bool IsRunnableProgram(const QString& file, QString& reason) {
         reason = QStringLiteral("die Datei ist leer");
         return false;
     }
-    // ELF: magic, class, byte order and version in the first seven bytes; the file type
-    // (executable or position-independent) at 16 and the machine at 18, both two bytes.
+    // ELF: magic, class, byte order and version in the first seven bytes; the machine at 18.
     constexpr int HeaderSize = 20;
     const QByteArray mine = header(QCoreApplication::applicationFilePath(), HeaderSize);
     const QByteArray theirs = header(file, HeaderSize);
@@ -63,7 +150,7 @@ bool IsRunnableProgram(const QString& file, QString& reason) {
         reason = QStringLiteral("kein Programmformat dieses Systems");
         return false;
     }
-    if (theirs[4] != mine[4]) {
+    if (theirs[4] != mine[4] || (mine[4] != 1 && mine[4] != 2)) {
         reason = QStringLiteral("ein Programm für eine andere Bitbreite");
         return false;
     }
@@ -72,22 +159,16 @@ bool IsRunnableProgram(const QString& file, QString& reason) {
         return false;
     }
     const bool little = mine[5] == 1;
-    const auto half = [little](const QByteArray& b, int at) {
-        const int lo = static_cast<unsigned char>(b[little ? at : at + 1]);
-        const int hi = static_cast<unsigned char>(b[little ? at + 1 : at]);
-        return hi << 8 | lo;
-    };
-    constexpr int Executable = 2;
-    constexpr int PositionIndependent = 3;
-    if (half(theirs, 16) != Executable && half(theirs, 16) != PositionIndependent) {
-        reason = QStringLiteral("keine ausführbare Programmdatei");
-        return false;
-    }
-    if (half(theirs, 18) != half(mine, 18)) {
+    if (field(theirs, 18, 2, little) != field(mine, 18, 2, little)) {
         reason = QStringLiteral("ein Programm für einen anderen Prozessor");
         return false;
     }
-    return true;
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) {
+        reason = QStringLiteral("die Datei lässt sich nicht lesen");
+        return false;
+    }
+    return isStartableElf(f, mine[4] == 2 ? Elf64Layout : Elf32Layout, little, reason);
 #endif
 }
 

@@ -16,9 +16,11 @@ void SetWow64Redirection(bool enable);
 bool CopyFileApi(const QString& source, const QString& target, bool overwrite);
 
 // True when `file` is something this system can start as a program: a regular file (not a
-// link), not empty, and of the running program's kind (on ELF systems: an ELF program of the
-// same class, byte order and machine; on Windows: an MZ program). Otherwise false with the
-// reason in `reason`.
+// link), not empty, and of the running program's kind (on Windows: an MZ program; on ELF
+// systems: an ELF file of the same class, byte order and machine that is an executable, or a
+// position-independent one asking for an interpreter, whose program headers and loadable
+// segments lie within the file and whose entry point lies in an executable loadable segment).
+// Otherwise false with the reason in `reason`.
 bool IsRunnableProgram(const QString& file, QString& reason);
 
 // How the replacement renames; tests put a failing one in.

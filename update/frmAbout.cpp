@@ -100,6 +100,12 @@ void frmAbout::Form_Load() {
     adjustSize();
 }
 
+void frmAbout::done(int result) {
+    if (m_update)
+        m_update->Cancel();
+    QDialog::done(result);
+}
+
 void frmAbout::cmdOK_Click() {
     accept();
 }
@@ -116,9 +122,11 @@ void frmAbout::cmdCheckNewVersion_Click() {
     }
     cmdCheckNewVersion->setEnabled(false);
     OnlineUpdate update(m_services);
+    m_update = &update;
     const bool installed = update.CheckForUpdate();
-    // Downloading and unpacking hold back mouse and keys; deliver them while the button is
-    // still disabled, so a click made during the update cannot start a second one.
+    m_update = nullptr;
+    // Unpacking holds back mouse and keys; deliver them while the button is still disabled,
+    // so a click made during the update cannot start a second one.
     QCoreApplication::processEvents();
     cmdCheckNewVersion->setEnabled(true);
     if (installed)

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class OnlineUpdate;
 class QLabel;
 class QPushButton;
 struct Services;
@@ -34,8 +35,14 @@ public:
     QPushButton* cmdSysInfo = nullptr;
     QPushButton* cmdCheckNewVersion = nullptr;
 
+    // Closing the box (OK, Escape, the window's close) while an update waits for the server
+    // ends that update.
+    void done(int result) override;
+
 private:
     Services& m_services;
+    // The update in progress; it lives on the stack of cmdCheckNewVersion_Click.
+    OnlineUpdate* m_update = nullptr;
 };
 
 // "Version " & major & "." & minor & "." & revision of a version text such as "1.2.34".

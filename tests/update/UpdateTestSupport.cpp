@@ -1,6 +1,5 @@
 #include "UpdateTestSupport.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -65,8 +64,8 @@ QByteArray readFile(const QString& path) {
 }
 
 QByteArray programBytes(const QByteArray& marker) {
-    QFile self(QCoreApplication::applicationFilePath());
-    return (self.open(QIODevice::ReadOnly) ? self.read(64) : QByteArray()) + marker;
+    QFile program(QStandardPaths::findExecutable(QStringLiteral("true")));
+    return (program.open(QIODevice::ReadOnly) ? program.readAll() : QByteArray()) + marker;
 }
 
 TempFolderScope::TempFolderScope(const QString& folder)

@@ -30,7 +30,7 @@ bool runZip(const QString& folder, const QStringList& arguments);
 void writeFile(const QString& path, const QByteArray& content);
 QByteArray readFile(const QString& path);
 
-// A file this machine could run as a program: the running program's header followed by
+// A file this machine can run as a program: a small program of the system followed by
 // `marker`, so tests can tell versions apart.
 QByteArray programBytes(const QByteArray& marker);
 

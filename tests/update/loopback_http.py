@@ -1,14 +1,17 @@
 """Loopback HTTP server for the update tests.
 
 Serves the folder given as the first argument on 127.0.0.1 at a free port and prints
-"PORT <n>" once it listens. Under the prefix /kurz/ a .zip file is cut short: the
-announced length is the whole file, but only half of it is sent before the
-connection closes.
+"PORT <n>" once it listens. Under the prefixes /kurz/, /reset/ and /stau/ a .zip
+file is cut short: the announced length is the whole file, but only half of it is
+sent; then the connection closes, is reset, or stalls until the server is stopped.
 """
 import http.server
 import os
+import socket
 import socketserver
+import struct
 import sys
+import time
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
@@ -19,8 +22,8 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         pass
 
     def do_GET(self):
-        if self.path.startswith("/kurz/"):
-            name = self.path[len("/kurz/"):]
+        prefix, _, name = self.path[1:].partition("/")
+        if prefix in ("kurz", "reset", "stau"):
             path = os.path.join(sys.argv[1], name)
             if name.endswith(".zip") and os.path.isfile(path):
                 with open(path, "rb") as f:
@@ -31,6 +34,11 @@ class Handler(http.server.SimpleHTTPRequestHandler):
                 self.end_headers()
                 self.wfile.write(data[: len(data) // 2])
                 self.wfile.flush()
+                if prefix == "stau":
+                    time.sleep(3600)
+                if prefix == "reset":
+                    self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+                    self.connection.close()
                 self.close_connection = True
                 return
             self.path = "/" + name

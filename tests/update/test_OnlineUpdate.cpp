@@ -6,12 +6,16 @@
 #include "update/ProgramFiles.h"
 #include "update/frmAbout.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -21,6 +25,7 @@ namespace {
 const QString Offer = "Auf unserer Homepage steht die Version %1 für Sie bereit!\r"
                       "Soll diese Programm Version installiert werden?";
 const QString Restart = "Bitte starten Sie das Programm neu, damit die Änderungen aktiv werden!";
+const QString NotLoaded = "Das Update konnte nicht geladen werden: ";
 
 TEST(VersionList, OffersEveryLineOfTheProductInOrder) {
     EXPECT_EQ(VersionOffers("1#0.9\n3#1.2.34\n7#5.0\n3#1.3.0", 3), (QStringList{"1.2.34", "1.3.0"}));
@@ -135,9 +140,68 @@ TEST_F(Update, ADownloadCutShortIsNeitherUnpackedNorKept) {
     t.dialogs().planMsgBox(MsgBoxResult::Yes);
     OnlineUpdate update(t.services());
     EXPECT_FALSE(update.CheckForUpdate());
-    EXPECT_EQ(t.dialogs().messages(), QStringList{Offer.arg("2.0")});
+    ASSERT_EQ(t.dialogs().messages().size(), 2);
+    EXPECT_TRUE(t.dialogs().messages()[1].startsWith(NotLoaded)) << t.dialogs().messages()[1].toStdString();
     EXPECT_EQ(readFile(program), "ALTES PROGRAMM");
     EXPECT_TRUE(QDir(temp.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST_F(Update, AFailedDownloadSaysWhyAndThatTheProgramStaysAsItIs) {
+    versions("3#2.0\n");
+    for (const char* folder : {"fehlt", "ohne"})
+        writeFile(web.filePath(folder) + "/versions.txt", "3#2.0\n");
+    writeFile(build.filePath("ohne.txt"), "kein Programm");
+    ASSERT_TRUE(runZip(build.path(), {web.filePath("ohne/chronivo.zip"), "ohne.txt"}));
+    const struct {
+        const char* base;
+        qint64 maxBytes;
+        const char* reason;
+    } cases[] = {{"reset/", QtHttp::MaxDownloadBytes, "Verbindung"},
+                 {"fehlt/", QtHttp::MaxDownloadBytes, "Status 404"},
+                 {"", 100, "größer als erlaubt"},
+                 {"ohne/", QtHttp::MaxDownloadBytes, "keine Programmdatei chronivo"}};
+    for (const auto& c : cases) {
+        t.services().updateBaseUrl = server.url(c.base);
+        t.services().http = std::make_unique<QtHttp>(2000, QtHttp::DefaultOverallMs, c.maxBytes);
+        t.dialogs().planMsgBox(MsgBoxResult::Yes);
+        OnlineUpdate update(t.services());
+        EXPECT_FALSE(update.CheckForUpdate());
+        const QString said = t.dialogs().shown().back().text;
+        EXPECT_TRUE(said.startsWith(NotLoaded) && said.contains(c.reason) &&
+                    said.endsWith("\rDas Programm bleibt in der bisherigen Version."))
+            << said.toStdString();
+        EXPECT_EQ(t.dialogs().shown().back().style, 16);
+    }
+    EXPECT_EQ(t.dialogs().shown().size(), 8u);
+    EXPECT_EQ(readFile(program), "ALTES PROGRAMM");
+    EXPECT_EQ(programFolder(), QStringList{"chronivo"});
+}
+
+TEST_F(Update, ClosingTheAboutBoxWhileTheArchiveLoadsEndsTheDownloadAndChangesNothing) {
+    versions("3#2.0\n");
+    // The server sends half the archive, then nothing; the update would wait long for more.
+    t.services().updateBaseUrl = server.url("stau/");
+    t.services().http = std::make_unique<QtHttp>(30000);
+    t.dialogs().planMsgBox(MsgBoxResult::Yes);
+    frmAbout about(t.services());
+    about.show();
+    // Once the offer is answered the download is all the update waits for: Escape then.
+    QTimer escape;
+    QObject::connect(&escape, &QTimer::timeout, [&] {
+        if (t.dialogs().shown().size() == 1) {
+            escape.stop();
+            QTest::keyClick(&about, Qt::Key_Escape);
+        }
+    });
+    escape.start(20);
+    const QDeadlineTimer patience(15000);
+    about.cmdCheckNewVersion->click();
+    EXPECT_FALSE(patience.hasExpired());
+    EXPECT_FALSE(about.isVisible());
+    EXPECT_EQ(t.dialogs().messages(), QStringList{Offer.arg("2.0")});
+    EXPECT_EQ(readFile(program), "ALTES PROGRAMM");
+    EXPECT_EQ(programFolder(), QStringList{"chronivo"});
+    EXPECT_TRUE(QDir(temp.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
 }
 
 TEST_F(Update, AProgramFileLeftFromAnEarlierUpdateIsNotInstalledWhenUnpackingFails) {
@@ -245,6 +309,19 @@ TEST_F(Update, OnlyARegularProgramForThisMachineIsInstalled) {
     foreignMachine[18] = static_cast<char>(foreignMachine[18] ^ 0x7f);
     QByteArray otherClass = programBytes("X");
     otherClass[4] = static_cast<char>(otherClass[4] == 2 ? 1 : 2);
+    // A shared library of this machine, and a program's first bytes with nothing behind them.
+    QString library;
+    QFile maps("/proc/self/maps");
+    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+    for (const QByteArray& line : maps.readAll().split('\n'))
+        if (line.contains("/libzip.so"))
+            library = QString::fromLocal8Bit(line.mid(line.indexOf('/')));
+    ASSERT_FALSE(library.isEmpty());
+    QFile self(QCoreApplication::applicationFilePath());
+    ASSERT_TRUE(self.open(QIODevice::ReadOnly));
+    const QByteArray headOnly = self.read(64) + QByteArray(4096, '\0');
+    QString reason;
+    EXPECT_TRUE(IsRunnableProgram(self.fileName(), reason)) << reason.toStdString();
     const struct {
         const char* name;
         QByteArray content; // the link's target when the entry is a link
@@ -253,7 +330,9 @@ TEST_F(Update, OnlyARegularProgramForThisMachineIsInstalled) {
                  {"leer", "", false},
                  {"Skript", "#!/bin/sh\necho hallo\n", false},
                  {"fremde Maschine", foreignMachine, false},
-                 {"andere Bitbreite", otherClass, false}};
+                 {"andere Bitbreite", otherClass, false},
+                 {"Bibliothek", readFile(library), false},
+                 {"nur der Kopf", headOnly, false}};
     frmAbout about(t.services());
     for (const auto& c : cases) {
         QFile::remove(build.filePath("chronivo"));
