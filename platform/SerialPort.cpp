@@ -12,7 +12,12 @@
 #include <thread>
 
 #ifdef Q_OS_UNIX
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/ioctl.h>
+#include <unistd.h>
 #endif
 
 // ----- SerialPort ---------------------------------------------------------------------------
@@ -106,6 +111,29 @@ QString SerialDeviceForPort(int n) {
 
 // ----- QtSerialPort -------------------------------------------------------------------------
 
+namespace {
+
+constexpr long PermissionDenied = 70; // the runtime's number for "Zugriff verweigert"
+
+// QSerialPort names a port that another program holds (its lock file, an exclusive open) and
+// a device this user may not open with the same error; only the system's answer to an open
+// tells them apart. On Windows that error is a port in use.
+bool mayNotOpen(const QString& device) {
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd >= 0) {
+        ::close(fd);
+        return false;
+    }
+    return errno == EACCES || errno == EPERM;
+#else
+    Q_UNUSED(device);
+    return false;
+#endif
+}
+
+} // namespace
+
 struct QtSerialPort::Impl {
     QSerialPort port;
     std::thread lineWatch;
@@ -146,13 +174,16 @@ bool QtSerialPort::PortOpen() const {
 
 void QtSerialPort::openPort() {
     const LineSettings s = parseSettings(Settings());
-    d->port.setPortName(m_deviceForPort(CommPort()));
+    const QString device = m_deviceForPort(CommPort());
+    d->port.setPortName(device);
     d->port.setReadBufferSize(ReadBufferBytes);
     if (!d->port.open(QIODevice::ReadWrite)) {
         const auto error = d->port.error();
         d->port.clearError();
         if (error == QSerialPort::DeviceNotFoundError)
             throw RuntimeError(8002, "Ungültige Anschlussnummer");
+        if (error == QSerialPort::PermissionError && mayNotOpen(device))
+            throw RuntimeError(PermissionDenied, "Zugriff auf den Anschluss verweigert: " + device);
         if (error == QSerialPort::PermissionError)
             throw RuntimeError(8005, "Anschluss bereits geöffnet");
         throw RuntimeError(8010, "Die Hardware ist nicht verfügbar (wird von einem anderen Gerät gesperrt)");

@@ -34,9 +34,9 @@ constexpr int DCB = 1011;
 // open and closed, text in and out, the modem-status lines, and one OnComm signal whose
 // cause is read from CommEvent(). Opening and setting raise RuntimeError like the classic
 // control (8002 invalid port number, 8005 port already open, 8012 port not open, 380 bad
-// settings text). A device that goes away while the port is open (a USB adapter pulled)
-// closes the port and raises CommEvent::DCB, the error of a port whose device can no longer
-// be read, so that nobody keeps waiting on a dead line.
+// settings text) and 70 for a device this user may not open. A device that goes away while
+// the port is open (a USB adapter pulled) closes the port and raises CommEvent::DCB, the error
+// of a port whose device can no longer be read, so that nobody keeps waiting on a dead line.
 class SerialPort : public QObject {
     Q_OBJECT
 public:

@@ -343,7 +343,14 @@ public:
     bool m_lastResultFailed = false; // the last hand-over stored no result
     int m_resultDepth = 0;           // results being taken (a box may be open in one)
     bool m_takingContacts = false;
-    std::deque<QDateTime> m_pendingContacts; // closures not yet taken, by the moment each was seen
+    // A contact closure not yet taken: the moment it was seen, and whether a run was going then
+    // (a closure from before the start never becomes a result).
+    struct PendingContact {
+        QDateTime seenAt;
+        bool runGoing = false;
+    };
+    std::deque<PendingContact> m_pendingContacts;
+    bool m_noRunBoxOpen = false; // the box saying that a closure came with no run going
     // The start number of the result being stored, for the views of split-time mode (a
     // number handed over never stands in the field).
     std::optional<QString> m_startnummerBeingTimed;

@@ -288,10 +288,17 @@ void frmChronivo::handleModemEvent(SerialPort& port, std::array<bool, 3>& latche
     if (high && !*latch) {
         *latch = true;
         if (takesResults) {
-            // Stamped now; taken in turn, after any result whose box is open.
-            m_pendingContacts.push_back(port.EventTime().isValid() ? port.EventTime()
-                                                                   : m_services.clock->now());
-            takePendingContacts();
+            // Stamped now; taken in turn, after any result whose box is open. Without a run one
+            // box says so: a photo cell chattering before the start must not stack boxes.
+            const bool runGoing =
+                !m_services.settings->GetSetting(Section, "Lauf" + runText() + "Startzeit", "")
+                     .trimmed()
+                     .isEmpty();
+            if (runGoing || !m_noRunBoxOpen) {
+                m_pendingContacts.push_back(
+                    {port.EventTime().isValid() ? port.EventTime() : m_services.clock->now(), runGoing});
+                takePendingContacts();
+            }
         }
     }
     if ((!high || !(port.*line)()) && *latch)
@@ -303,15 +310,26 @@ void frmChronivo::takePendingContacts() {
         return;
     m_takingContacts = true;
     while (!m_pendingContacts.empty()) {
-        m_eventSeenAt = m_pendingContacts.front();
+        const PendingContact contact = m_pendingContacts.front();
         m_pendingContacts.pop_front();
-        const Taken taken = takeResultReporting(edtStartnummer->text(), true);
-        m_eventSeenAt = QDateTime();
-        if (taken == Taken::NoRunStart)
+        // A closure that came with no run going takes nothing, also when the run has started
+        // since.
+        Taken taken = Taken::NoRunStart;
+        if (contact.runGoing) {
+            m_eventSeenAt = contact.seenAt;
+            taken = takeResultReporting(edtStartnummer->text(), true);
+            m_eventSeenAt = QDateTime();
+        }
+        if (taken == Taken::NoRunStart) {
+            // This box stands for every closure without a run that waits now.
+            std::erase_if(m_pendingContacts, [](const PendingContact& c) { return !c.runGoing; });
+            m_noRunBoxOpen = true;
             m_services.dialogs->MsgBox(
                 QStringLiteral(
                     "Kontakteingang: Lauf ist noch nicht gestartet! Die Wertung wurde nicht erfasst."),
                 MsgBoxStyle::Information);
+            m_noRunBoxOpen = false;
+        }
     }
     m_takingContacts = false;
 }

@@ -5,12 +5,19 @@
 #include "support/PtyPair.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
+
+#ifdef Q_OS_LINUX
+#include <sys/fsuid.h>
+#endif
 
 namespace {
 
@@ -49,6 +56,37 @@ TEST(SerialPort, AMissingDeviceIsAnOpenError) {
     QtSerialPort p([](int) { return QString("/nonexistent/tty-chronivo"); });
     EXPECT_NE(errorNumberOf([&] { p.setPortOpen(true); }), 0);
     EXPECT_FALSE(p.PortOpen());
+}
+
+TEST(SerialPort, AnOpenFailureNamesItsCause) {
+#ifdef Q_OS_LINUX
+    PtyPair pty;
+    if (!pty.ok())
+        GTEST_SKIP() << "socat not available";
+    const auto openError = [](const QString& device) {
+        try {
+            QtSerialPort([&](int) { return device; }).setPortOpen(true);
+        } catch (const RuntimeError& e) {
+            return (QString::number(e.number()) + " - " + e.description()).toStdString();
+        }
+        return std::string();
+    };
+    EXPECT_EQ(openError("/nonexistent/tty-chronivo"), "8002 - Ungültige Anschlussnummer");
+    QtSerialPort holder([&](int) { return pty.deviceA(); });
+    holder.setPortOpen(true);
+    EXPECT_EQ(openError(pty.deviceA()), "8005 - Anschluss bereits geöffnet");
+    const QString device = QFileInfo(pty.deviceB()).canonicalFilePath();
+    ASSERT_TRUE(QFile::setPermissions(device, {}));
+    const int ownFsuid = setfsuid(65534); // root is refused only as another file-system user
+    const bool refused = setfsuid(-1) != 0;
+    const std::string denied = openError(device);
+    setfsuid(ownFsuid);
+    if (!refused)
+        GTEST_SKIP() << "cannot open as another user here";
+    EXPECT_EQ(denied, ("70 - Zugriff auf den Anschluss verweigert: " + device).toStdString());
+#else
+    GTEST_SKIP() << "needs pseudo-terminals";
+#endif
 }
 
 TEST(SerialPort, DataTravelsBothWaysThroughAPseudoTerminal) {

@@ -635,6 +635,34 @@ TEST_F(Contact, EdgesWithoutARunAndOnTheBoardPortTakeNothing) {
     EXPECT_EQ(t->dialogs().messages().size(), 1);
 }
 
+TEST_F(Contact, PulsesWithoutARunShowOneBoxAtATime) {
+    RealBoxes& boxes = showBoxesForReal();
+    const auto chatter = [&] {
+        for (int i = 0; i < 3; ++i) {
+            port->setCTS(false);
+            port->setCTS(true);
+        }
+    };
+    const QString noRun = "Kontakteingang: Lauf ist noch nicht gestartet!";
+    boxes.whileOpen = chatter;
+    port->setCTS(true);
+    EXPECT_EQ(t->dialogs().countContaining(noRun), 1);
+    // Closed, it shows again. Closures before a start made meanwhile (the automatic starter's
+    // countdown runs on) take nothing; one after it is a result.
+    boxes.whileOpen = [&] {
+        chatter();
+        startRunAt(10, 0, 0);
+        at(10, 0, 5);
+        port->setDSR(true);
+    };
+    port->setCTS(false);
+    port->setCTS(true);
+    EXPECT_EQ(t->dialogs().countContaining(noRun), 2);
+    Recordset rs = rows();
+    ASSERT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(field(rs, 0, "Millisekunden").toLongLong(), 5000);
+}
+
 TEST_F(Contact, AMissingPortIsReportedAndTheContactCanBeSwitchedOff) {
     port->setPortOpen(false);
     port->failOpen = true;
