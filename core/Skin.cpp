@@ -17,6 +17,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTabBar>
@@ -24,6 +25,8 @@
 #include <QTextEdit>
 #include <QToolBar>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace Skin {
 
@@ -281,6 +284,22 @@ void MarkProgramWindow(QWidget& window) {
 
 bool IsProgramWindow(const QWidget* window) {
     return window && window->property("chronivoProgramWindow").toBool();
+}
+
+void MoveOntoScreen(QWidget& window, const QPoint& topLeft) {
+    window.move(topLeft);
+    QScreen* screen = QGuiApplication::screenAt(topLeft);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QRect frame = window.frameGeometry();
+    // The right and bottom edges first, so that a window too large for the area ends with
+    // its top left corner inside it.
+    const int x = std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width()));
+    const int y = std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height()));
+    window.move(x, y);
 }
 
 } // namespace Skin

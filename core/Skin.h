@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QIcon>
 #include <QPixmap>
+#include <QPoint>
 
 class QWidget;
 
@@ -44,5 +45,12 @@ void PaintGradient(QWidget& widget, quint32 first, quint32 second, int direction
 // these counts as an activation of the main window.
 void MarkProgramWindow(QWidget& window);
 bool IsProgramWindow(const QWidget* window);
+
+// Moves a top-level window to a remembered position (its frame's top left, in pixels), then
+// shifts it as little as needed to lie wholly in the free area of the screen that holds that
+// point, or of the primary screen when none does: a position saved on a larger or a
+// since-removed screen must not leave the window's buttons out of reach. A window larger than
+// that area keeps its top left corner, with the title bar, on the screen.
+void MoveOntoScreen(QWidget& window, const QPoint& topLeft);
 
 } // namespace Skin

@@ -50,8 +50,9 @@ double SystemTimeDiffSeconds(const SYSTEMTIME& first, const SYSTEMTIME& second) 
                 (qint64(second.wMinute) - first.wMinute) * 60000 +
                 (qint64(second.wSecond) - first.wSecond) * 1000 +
                 (qint64(second.wMilliseconds) - first.wMilliseconds);
-    // A time is never before its start: an earlier time of day lies after midnight.
-    if (ms < 0)
+    // A time shortly before its start stays before it. Only a difference of more than half a
+    // day back means the day has turned since the start, and counts one day on.
+    if (ms < -MillisecondsPerDay / 2)
         ms += MillisecondsPerDay;
     return double(ms) / 1000.0;
 }

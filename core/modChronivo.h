@@ -32,8 +32,9 @@ namespace modChronivo {
 QString SystemTimeToString(const SYSTEMTIME& time);
 
 // (second - first) in seconds with millisecond resolution, for a time measured from its start.
-// The date is ignored; a second time earlier in the day than the first lies after midnight and
-// counts one day on, so the result is never negative.
+// The date is ignored. A second time earlier in the day gives a negative result (a time taken
+// before its start), unless it lies more than 12 hours earlier: then midnight has passed since
+// the start and the time counts one day on (a run started at 23:58 and timed at 00:01).
 double SystemTimeDiffSeconds(const SYSTEMTIME& first, const SYSTEMTIME& second);
 
 // Whole seconds as "hh:nn:ss" with unlimited hours ("100:00:00"). Each field has at least two

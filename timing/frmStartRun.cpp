@@ -124,8 +124,10 @@ void frmStartRun::showMessage(const QString& text) {
 void frmStartRun::Form_Load() {
     try {
         const SettingsStore& settings = *m_services.settings;
-        move(Twips::px(static_cast<int>(Convert::ValLong(settings.GetSetting(Section, "Form Left", "0")))),
-             Twips::px(static_cast<int>(Convert::ValLong(settings.GetSetting(Section, "Form Top", "0")))));
+        const auto pixels = [&](const char* key) {
+            return Twips::px(static_cast<int>(Convert::ValLong(settings.GetSetting(Section, key, "0"))));
+        };
+        Skin::MoveOntoScreen(*this, QPoint(pixels("Form Left"), pixels("Form Top")));
         Skin::ApplyFormSkin(*this);
         m_lDisplayColor = static_cast<quint32>(
             Convert::ValLong(settings.GetSetting(Section, "Displaycolor", QString::number(0x80FF80))));

@@ -33,17 +33,35 @@ TEST(modChronivo, SystemTimeToStringPadsAndDropsMilliseconds) {
     EXPECT_EQ(modChronivo::SystemTimeToString(SYSTEMTIME{}), "00:00:00");
 }
 
-TEST(modChronivo, SystemTimeDiffSecondsIgnoresDateAndCountsAnEarlierTimeAsTheNextDay) {
+TEST(modChronivo, SystemTimeDiffSecondsIgnoresDateAndCountsOnOnlyAcrossMidnight) {
     using modChronivo::SystemTimeDiffSeconds;
     EXPECT_DOUBLE_EQ(SystemTimeDiffSeconds(timeOfDay(23, 59, 59, 500), timeOfDay(0, 0, 0, 250)), 0.75);
-    EXPECT_DOUBLE_EQ(SystemTimeDiffSeconds(timeOfDay(12, 0, 0, 0), timeOfDay(0, 0, 30, 0)), 43230.0);
-    EXPECT_DOUBLE_EQ(SystemTimeDiffSeconds(timeOfDay(10, 0, 0, 1), timeOfDay(10, 0, 0, 0)), 86399.999);
+    EXPECT_DOUBLE_EQ(SystemTimeDiffSeconds(timeOfDay(12, 0, 0, 0), timeOfDay(0, 0, 30, 0)), -43170.0);
+    EXPECT_DOUBLE_EQ(SystemTimeDiffSeconds(timeOfDay(10, 0, 0, 1), timeOfDay(10, 0, 0, 0)), -0.001);
     EXPECT_DOUBLE_EQ(SystemTimeDiffSeconds(timeOfDay(10, 0, 0, 0), timeOfDay(10, 0, 1, 1)), 1.001);
     // Borrowing across every field.
     EXPECT_DOUBLE_EQ(SystemTimeDiffSeconds(timeOfDay(10, 59, 59, 999), timeOfDay(11, 0, 0, 0)), 0.001);
     SYSTEMTIME laterDay = timeOfDay(8, 0, 0, 0);
     laterDay.wDay = 5;
     EXPECT_DOUBLE_EQ(SystemTimeDiffSeconds(timeOfDay(8, 0, 0, 0), laterDay), 0.0);
+}
+
+TEST(modChronivo, SystemTimeDiffSecondsKeepsATimeBeforeItsStartNegative) {
+    struct Case {
+        SYSTEMTIME start, taken;
+        double seconds;
+    };
+    const Case cases[] = {
+        {timeOfDay(11, 30, 0, 0), timeOfDay(11, 29, 50, 0), -10.0},   // read before a typed start
+        {timeOfDay(10, 0, 0, 0), timeOfDay(9, 58, 48, 937), -71.063}, // result before the run start
+        {timeOfDay(10, 30, 0, 0), timeOfDay(10, 0, 0, 0), -1800.0},   // result before its wave
+        {timeOfDay(12, 0, 0, 0), timeOfDay(0, 0, 0, 0), -43200.0},    // half a day back: still before
+        {timeOfDay(23, 58, 43, 500), timeOfDay(0, 0, 2, 250), 78.75}, // across midnight
+        {timeOfDay(12, 0, 0, 1), timeOfDay(0, 0, 0, 0), 43199.999},   // just over half a day back
+    };
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(modChronivo::SystemTimeDiffSeconds(c.start, c.taken), c.seconds)
+            << modChronivo::SystemTimeToString(c.taken).toStdString();
 }
 
 TEST(modChronivo, SecondsToTimeString) {

@@ -2,8 +2,10 @@
 #include "timing/WaveCountdown.h"
 #include "timing/frmStartRun.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -234,6 +236,15 @@ TEST_F(StartRun, AnEmptyTableStartsNothingAndSaysAllAreStarted) {
     EXPECT_EQ(presses, 0);
     r->cmdLoad_Click();
     EXPECT_EQ(r->sspEnde->text(), "Drücken Sie <Start> um den Countdown zu starten");
+}
+
+TEST_F(StartRun, APositionSavedOffTheScreenOpensWhollyOnIt) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    ASSERT_LT(area.right(), 1000 + 572); // at x = 1000 the buttons would stand beyond the edge
+    t.settings().SaveSetting("frmStartRun", "Form Left", "15000");
+    t.settings().SaveSetting("frmStartRun", "Form Top", "90000");
+    open(QTime(9, 0));
+    EXPECT_TRUE(area.contains(r->frameGeometry()));
 }
 
 TEST_F(StartRun, ClosingStopsTheCountdownAndStoresThePosition) {
