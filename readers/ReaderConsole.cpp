@@ -6,6 +6,7 @@
 #include "platform/RuntimeError.h"
 #include "platform/Services.h"
 #include "platform/WholeFile.h"
+#include "readers/AssignmentFile.h"
 #include "readers/ConsoleControls.h"
 #include "readers/InfoTextModel.h"
 #include "readers/MainWindowLink.h"
@@ -512,6 +513,7 @@ bool ReaderConsole::isWritePending() const {
 }
 
 void ReaderConsole::setWritePending(bool pending) {
+    m_writtenStartnummer = pending ? AssignmentFile::StartnummerOf(edtWriteText->text()) : std::nullopt;
     setButtonColor(cmdSchreibeStatus, pending ? QColor(0, 255, 0) : QColor(255, 0, 0));
     cmdSchreibeStatus->repaint();
 }

@@ -14,6 +14,7 @@
 #include <array>
 #include <deque>
 #include <map>
+#include <optional>
 
 class BridgeLauncher;
 class InfoTextModel;
@@ -135,6 +136,8 @@ public:
     static constexpr qsizetype MaxQueuedChars = 1024 * 1024;
 
     // The write lamp of the tab "Schreiben": green while a tag write waits for its read.
+    // Turning it green remembers the number in edtWriteText as the one written: only a read of
+    // that number confirms the write and is stored, whatever the box holds by then.
     bool isWritePending() const;
     void setWritePending(bool pending);
 
@@ -341,6 +344,8 @@ private:
     QString m_lastID;
     qint32 m_rcvCount = 0;
     qint32 m_lastStartnummer = 0;
+    // The start number the pending tag write sent; none while the write lamp is red.
+    std::optional<int> m_writtenStartnummer;
     // The debounce time last typed as a valid number: what booking uses and what is stored,
     // also while the box is empty or being retyped.
     QString m_debounceText = QStringLiteral("60");
