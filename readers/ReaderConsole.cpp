@@ -292,11 +292,7 @@ QWidget* ReaderConsole::buildTabBuchen() {
     grid->addWidget(new QLabel(QStringLiteral("Entprellzeit (Sekunden):")), 0, 0);
     grid->addWidget(edtEntprellung, 0, 1);
     connect(edtEntprellung, &QLineEdit::textChanged, this, [this] { edtEntprellung_Change(); });
-    // A box left empty shows again the time that is used.
-    connect(edtEntprellung, &QLineEdit::editingFinished, this, [this] {
-        if (edtEntprellung->text().isEmpty())
-            edtEntprellung->setText(m_debounceText);
-    });
+    connect(edtEntprellung, &QLineEdit::editingFinished, this, &ReaderConsole::edtEntprellung_LostFocus);
     // A one-column table rather than a list view: appending stays cheap however long the
     // list of a race day grows.
     m_bookings = new InfoTextModel(this);
@@ -375,6 +371,7 @@ void ReaderConsole::loadSettings() {
         settings.GetSetting(section, "Kopfzeichen", QString::fromUtf8(m_profile.defaultKopf)));
     const QString debounce = settings.GetSetting(section, "Entprellung", QStringLiteral("60"));
     m_debounceText = DebounceTable::secondsOf(debounce) ? debounce : QStringLiteral("60");
+    m_debounceRefused = false;
     edtEntprellung->setText(m_debounceText);
     for (const BridgeField& field : m_profile.bridgeFields) {
         const QString value = field.key ? settings.GetSetting(QString::fromUtf8(m_profile.bridgeSection),
@@ -440,6 +437,8 @@ void ReaderConsole::Form_Unload() {
         return;
     onUnloading();
     unloadBridge();
+    // Closing the window ends what was being typed.
+    edtEntprellung_LostFocus();
     saveSettings();
     closeLinkOnUnload();
     // Reads received before the window closed are still handled.
