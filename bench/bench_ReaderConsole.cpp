@@ -2,7 +2,7 @@
 // hundred tags, for a while, either as fast as the link takes them or at a fixed rate. The
 // program reports how many telegrams the console handled per second and whether any was lost,
 // how long each new start number took from the reader's send (and from its telegram's
-// arrival) to its booking in the main window, and how late a 5 ms timer of the
+// arrival) to its row stored by the main window, and how late a 5 ms timer of the
 // user-interface thread ran meanwhile. The run already holds --preload results.
 //
 //   bench_reader_console [--seconds 10] [--tags 300] [--rate 0] [--main 1] [--preload 10000]
@@ -13,6 +13,7 @@
 // beside the program (its file system is printed).
 #include "BenchSupport.h"
 #include "platform/DbEngine.h"
+#include "platform/Recordset.h"
 #include "platform/RuntimeError.h"
 #include "platform/Services.h"
 #include "readers/MainWindowLink.h"
@@ -70,6 +71,23 @@ struct Options {
 
 // Burst tags are assigned to start numbers 1, 2, ...: tag BurstTagBase + n books n.
 constexpr int BurstTagBase = 100000;
+
+// The main window beeps once for every result it has stored, after the row and its refresh:
+// the k-th beep is the moment the k-th new row of the result table was stored.
+struct BeepTimes final : Beeper {
+    std::vector<SteadyClock::time_point> at;
+    void Beep() override { at.push_back(SteadyClock::now()); }
+};
+
+// The rows the main window stored after row `afterId`, in the order stored: their start numbers.
+std::vector<int> storedStartnummern(Database& db, qint64 afterId) {
+    std::vector<int> result;
+    for (Recordset rows = db.OpenRecordset("SELECT Startnummer FROM Chronvo WHERE ID > :id ORDER BY ID",
+                                           {{"id", afterId}});
+         !rows.isEOF(); rows.MoveNext())
+        result.push_back(rows.Fields(0).toInt());
+    return result;
+}
 
 // Without the main window: a run is going, and a hand-over is the booking.
 struct ConsoleOnly final : MainWindowLink {
@@ -324,7 +342,9 @@ int main(int argc, char** argv) {
     FakeDialogs* shown = dialogs.get();
     services.dialogs = std::move(dialogs);
     services.clock = std::make_unique<SystemClock>();
-    services.beeper = std::make_unique<FakeBeeper>();
+    auto beeps = std::make_unique<BeepTimes>();
+    BeepTimes* beeped = beeps.get();
+    services.beeper = std::move(beeps);
     services.createSerialPort = [] { return std::make_unique<QtSerialPort>(); };
     TimedSocket* socket = nullptr;
     services.createTcpSocket = [&] {
@@ -336,30 +356,24 @@ int main(int argc, char** argv) {
     services.programFile = dir.filePath("chronivo");
 
     std::map<int, SteadyClock::time_point> booked;
-    std::vector<double> takingResult;
     ConsoleOnly consoleOnly(booked);
+    qint64 rowsBefore = 0;
     std::unique_ptr<frmChronivo> mainWindow;
     std::unique_ptr<ReaderConsole> ownConsole;
     ReaderConsole* console = nullptr;
     if (options.main) {
-        // The main window takes every booked start number as a result of a running run; a
-        // result is taken when the main window empties its start-number field again.
+        // The main window takes every booked start number as a result of a running run and
+        // stores it as a row; the rows are read back once the reader is done.
         mainWindow = std::make_unique<frmChronivo>(services);
         mainWindow->startUp();
         mainWindow->cmdStart_Click();
         mainWindow->mnuRFIDDialog_Click();
         console = mainWindow->readerConsole(ReaderKind::RFID);
-        QObject::connect(mainWindow->edtStartnummer, &QLineEdit::textChanged,
-                         [&, pending = QString(), since = SteadyClock::now()](const QString& text) mutable {
-                             if (!text.isEmpty()) {
-                                 pending = text;
-                                 since = SteadyClock::now();
-                             } else if (!pending.isEmpty()) {
-                                 booked.emplace(std::exchange(pending, QString()).toInt(),
-                                                SteadyClock::now());
-                                 takingResult.push_back(ms(SteadyClock::now() - since));
-                             }
-                         });
+        rowsBefore = services.local.database()
+                         .OpenRecordset("SELECT COALESCE(MAX(ID), 0) FROM Chronvo")
+                         .Fields(0)
+                         .toLongLong();
+        beeped->at.clear();
     } else {
         LocalDatabase& local = services.local;
         local.gsDbPath = dir.filePath("Chronvo.mdb");
@@ -413,6 +427,18 @@ int main(int argc, char** argv) {
     tick.stop();
 
     const long handled = console->telegramCount();
+    // Each new row with the beep that ended its storing; a start number stored twice counts
+    // from its first row.
+    size_t rowsStored = 0;
+    bool rowsMatchBeeps = true;
+    if (options.main) {
+        const std::vector<int> rows = storedStartnummern(services.local.database(), rowsBefore);
+        rowsStored = rows.size();
+        rowsMatchBeeps = rows.size() == beeped->at.size();
+        if (rowsMatchBeeps)
+            for (size_t k = 0; k < rows.size(); ++k)
+                booked.emplace(rows[k], beeped->at[k]);
+    }
     std::vector<double> fromArrival;
     std::vector<double> fromSend;
     SteadyClock::time_point lastBooking{};
@@ -436,6 +462,11 @@ int main(int argc, char** argv) {
                 double(handled) / std::max(reader.sendingSeconds(), handlingSeconds), reader.sendingSeconds(),
                 handlingSeconds);
     std::printf("rows in the run before: %d\n", options.preload);
+    if (options.main) {
+        std::printf("rows stored %zu, results taken (beeps) %zu\n", rowsStored, beeped->at.size());
+        if (!rowsMatchBeeps)
+            std::printf("rows stored and results taken differ: no row can be timed\n");
+    }
     std::printf("start numbers booked %zu of %zu tags sent (%zu arrived), not booked %zu; message boxes %d\n",
                 booked.size(), reader.tagsSent(), socket->firstArrival.size(),
                 reader.tagsSent() - booked.size(), int(shown->messages().size()));
@@ -448,10 +479,10 @@ int main(int argc, char** argv) {
     report("booking after the telegram's arrival", fromArrival);
     report("booking after the reader sent it", fromSend);
     report("lateness of a 5 ms timer of the main window", lateness);
-    if (!takingResult.empty())
-        report("the main window taking one result", takingResult);
     std::fflush(stdout);
     // The reader keeps its end open until the console lets go.
     console->cmdDisconnect_Click();
-    return handled == reader.sent() && (options.main == 0 || booked.size() == reader.tagsSent()) ? 0 : 1;
+    const bool allBooked = options.main == 0 || (rowsMatchBeeps && rowsStored == reader.tagsSent() &&
+                                                 booked.size() == reader.tagsSent());
+    return handled == reader.sent() && allBooked ? 0 : 1;
 }

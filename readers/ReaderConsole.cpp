@@ -6,6 +6,7 @@
 #include "platform/RuntimeError.h"
 #include "platform/Services.h"
 #include "platform/WholeFile.h"
+#include "readers/AssignmentFile.h"
 #include "readers/ConsoleControls.h"
 #include "readers/InfoTextModel.h"
 #include "readers/MainWindowLink.h"
@@ -291,11 +292,7 @@ QWidget* ReaderConsole::buildTabBuchen() {
     grid->addWidget(new QLabel(QStringLiteral("Entprellzeit (Sekunden):")), 0, 0);
     grid->addWidget(edtEntprellung, 0, 1);
     connect(edtEntprellung, &QLineEdit::textChanged, this, [this] { edtEntprellung_Change(); });
-    // A box left empty shows again the time that is used.
-    connect(edtEntprellung, &QLineEdit::editingFinished, this, [this] {
-        if (edtEntprellung->text().isEmpty())
-            edtEntprellung->setText(m_debounceText);
-    });
+    connect(edtEntprellung, &QLineEdit::editingFinished, this, &ReaderConsole::edtEntprellung_LostFocus);
     // A one-column table rather than a list view: appending stays cheap however long the
     // list of a race day grows.
     m_bookings = new InfoTextModel(this);
@@ -374,6 +371,7 @@ void ReaderConsole::loadSettings() {
         settings.GetSetting(section, "Kopfzeichen", QString::fromUtf8(m_profile.defaultKopf)));
     const QString debounce = settings.GetSetting(section, "Entprellung", QStringLiteral("60"));
     m_debounceText = DebounceTable::secondsOf(debounce) ? debounce : QStringLiteral("60");
+    m_debounceRefused = false;
     edtEntprellung->setText(m_debounceText);
     for (const BridgeField& field : m_profile.bridgeFields) {
         const QString value = field.key ? settings.GetSetting(QString::fromUtf8(m_profile.bridgeSection),
@@ -439,6 +437,8 @@ void ReaderConsole::Form_Unload() {
         return;
     onUnloading();
     unloadBridge();
+    // Closing the window ends what was being typed.
+    edtEntprellung_LostFocus();
     saveSettings();
     closeLinkOnUnload();
     // Reads received before the window closed are still handled.
@@ -512,6 +512,7 @@ bool ReaderConsole::isWritePending() const {
 }
 
 void ReaderConsole::setWritePending(bool pending) {
+    m_writtenStartnummer = pending ? AssignmentFile::StartnummerOf(edtWriteText->text()) : std::nullopt;
     setButtonColor(cmdSchreibeStatus, pending ? QColor(0, 255, 0) : QColor(255, 0, 0));
     cmdSchreibeStatus->repaint();
 }

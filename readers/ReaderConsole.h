@@ -14,6 +14,7 @@
 #include <array>
 #include <deque>
 #include <map>
+#include <optional>
 
 class BridgeLauncher;
 class InfoTextModel;
@@ -115,7 +116,10 @@ public:
     void VScroll1_Change(int Index);
     void cmdTransponderWrite_Click();
     void edtRFIDKopf_Change();
+    // The debounce time: typing is checked as it goes, and what was typed takes effect once
+    // the box is left or Enter is pressed.
     void edtEntprellung_Change();
+    void edtEntprellung_LostFocus();
     void cmdMercuryStart_Click();
     void cmdMercuryBeenden_Click();
     // A bridge started from this console runs and its output is shown.
@@ -135,6 +139,8 @@ public:
     static constexpr qsizetype MaxQueuedChars = 1024 * 1024;
 
     // The write lamp of the tab "Schreiben": green while a tag write waits for its read.
+    // Turning it green remembers the number in edtWriteText as the one written: only a read of
+    // that number confirms the write and is stored, whatever the box holds by then.
     bool isWritePending() const;
     void setWritePending(bool pending);
 
@@ -341,9 +347,13 @@ private:
     QString m_lastID;
     qint32 m_rcvCount = 0;
     qint32 m_lastStartnummer = 0;
-    // The debounce time last typed as a valid number: what booking uses and what is stored,
-    // also while the box is empty or being retyped.
+    // The start number the pending tag write sent; none while the write lamp is red.
+    std::optional<int> m_writtenStartnummer;
+    // The debounce time in force: the last entry finished as a valid number. Booking uses it
+    // and it is stored, also while the box is empty or being retyped.
     QString m_debounceText = QStringLiteral("60");
+    // The entry being typed held text that is no number: it is refused as a whole.
+    bool m_debounceRefused = false;
     LineAssembler m_assembler;
     std::deque<Unit> m_units;
     qsizetype m_queuedChars = 0;

@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include <utility>
+
 using ConsoleControls::button;
 using ConsoleControls::lineEdit;
 
@@ -186,15 +188,21 @@ void ReaderConsole::edtRFIDKopf_Change() {
 }
 
 void ReaderConsole::edtEntprellung_Change() {
-    // Booking never runs without a debounce time: text that is no number brings back the last
-    // good one; an empty box, as while retyping, keeps using it.
+    // Nothing typed takes effect before the entry is finished: the "0" of "0,5" would
+    // otherwise switch the debounce off. Text that is no number refuses the whole entry and
+    // brings back the time in force at once.
     const QString text = edtEntprellung->text();
-    if (text.isEmpty())
+    if (text.isEmpty() || DebounceTable::secondsOf(text))
         return;
-    if (DebounceTable::secondsOf(text)) {
-        m_debounceText = text;
-        return;
-    }
+    m_debounceRefused = true;
     edtEntprellung->setText(m_debounceText);
     m_services.dialogs->MsgBox(QStringLiteral("Bitte nur Zahlen eingaben!"), MsgBoxStyle::Information);
+}
+
+void ReaderConsole::edtEntprellung_LostFocus() {
+    const QString text = edtEntprellung->text();
+    if (!std::exchange(m_debounceRefused, false) && DebounceTable::secondsOf(text))
+        m_debounceText = text;
+    else
+        edtEntprellung->setText(m_debounceText);
 }

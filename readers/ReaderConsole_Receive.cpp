@@ -371,26 +371,27 @@ void ReaderConsole::addBookingLine(const QString& text) {
 }
 
 void ReaderConsole::confirmTagWrite(const QString& telegram) {
-    if (!isWritePending() || !TagReadTelegram::IsTagRead(telegram))
+    if (!isWritePending() || !m_writtenStartnummer || !TagReadTelegram::IsTagRead(telegram))
         return;
     // Only the tag just written confirms the write: any other tag in the field leaves the
-    // lamp green and stores nothing.
+    // lamp green and stores nothing. The number is the one sent, not what the box holds now.
+    const int written = *m_writtenStartnummer;
     const auto id = TagReadTelegram::CutTransponderId(
         telegram, edtRFIDKopf->text(), m_profile.lineEnding == LineAssembler::Ending::NativeCr);
-    if (!id || !CommandFrame::IsWrittenTag(*id, edtWriteText->text()))
+    if (!id || !CommandFrame::IsWrittenTag(*id, QString::number(written)))
         return;
     // The tag just written is assigned to the number written into it; a refused row is
     // reported and the next number is offered all the same.
     try {
         QueryDef query = m_services.local.database().QueryDefs("pI_Transponder");
         query.setParameter("iTransponderID", *id);
-        query.setParameter("iStartnummer", edtWriteText->text());
+        query.setParameter("iStartnummer", written);
         query.Execute(dbFailOnError);
         query.Close();
     } catch (const RuntimeError& e) {
         reportTrapped(e.number(), e.description());
     }
-    edtWriteText->setText(CommandFrame::NextNumberText(edtWriteText->text()));
+    edtWriteText->setText(CommandFrame::NextNumberText(QString::number(written)));
     m_services.beeper->Beep();
     cmdTransponderWrite->setFocus();
     setWritePending(false);

@@ -266,6 +266,19 @@ TEST_F(Commands, WritingTagsStoresEachConfirmedTagAndCountsUp) {
     EXPECT_EQ(wireAfter(), "");
 }
 
+TEST_F(Commands, AWriteIsConfirmedAndStoredWithTheNumberSentNotWhatTheBoxHoldsLater) {
+    auto& c = linked(ReaderKind::RFID, ReaderConsole::TabSchreiben);
+    c.edtWriteText->setText("10000");
+    c.cmdTransponderWrite_Click();
+    c.edtWriteText->setText("20000"); // changed before the tag is read back
+    c.ProcessTelegram(QString::fromLatin1(nativeTelegram(20000)));
+    EXPECT_TRUE(c.isWritePending());
+    ASSERT_TRUE(waitUntil([&] { return !c.isWritePending(); }));
+    EXPECT_EQ(modChronivo::GetStartnummerByTransponder(*t.services().local.gdbLocal, idOf(10000)), "10000");
+    EXPECT_EQ(c.dataTransponder->rowCount(), 1);
+    EXPECT_EQ(c.edtWriteText->text(), "10001");
+}
+
 TEST_F(Commands, OnlyAReadOfTheWrittenNumberConfirmsATagWrite) {
     auto& c = open<TcpReaderConsole>(ReaderKind::RFID);
     c.tabRDIF->setCurrentIndex(ReaderConsole::TabSchreiben);

@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -350,6 +351,7 @@ TEST_F(Booking, TheDebounceTimeTakesOnlyNumbersAndKeepsTheLastGoodOne) {
     EXPECT_EQ(c.edtEntprellung->text(), "60");
     c.tabRDIF->setCurrentIndex(ReaderConsole::TabBuchen);
     c.edtEntprellung->setText("30");
+    QTest::keyClick(c.edtEntprellung, Qt::Key_Return);
     for (const QString& typed : {"0,5", "sechzig", "-5"}) {
         c.edtEntprellung->setText(typed);
         EXPECT_EQ(c.edtEntprellung->text(), "30") << typed.toStdString();
@@ -364,6 +366,23 @@ TEST_F(Booking, TheDebounceTimeTakesOnlyNumbersAndKeepsTheLastGoodOne) {
     EXPECT_EQ(main.handedOver, (QStringList{"2", "3", "2"}));
     c.close();
     EXPECT_EQ(t.settings().GetSetting("RFID", "Entprellung"), "30");
+}
+
+TEST_F(Booking, ADebounceTimeTypedWithACommaIsRefusedWholeAndTheTimeThatStoodStays) {
+    ReaderConsole& c = open(ReaderKind::RFID);
+    c.tabRDIF->setCurrentIndex(ReaderConsole::TabBuchen);
+    c.ProcessTelegram(QString::fromLatin1(nativeTelegram(2)));
+    c.edtEntprellung->selectAll();
+    QTest::keyClicks(c.edtEntprellung, "0,5");
+    QTest::keyClick(c.edtEntprellung, Qt::Key_Return);
+    EXPECT_EQ(c.edtEntprellung->text(), "60");
+    EXPECT_EQ(t.dialogs().messages(), QStringList{"Bitte nur Zahlen eingaben!"});
+    c.ProcessTelegram(QString::fromLatin1(nativeTelegram(3)));
+    t.clock().advanceMs(6000);
+    c.ProcessTelegram(QString::fromLatin1(nativeTelegram(2)));
+    EXPECT_EQ(main.handedOver, (QStringList{"2", "3"}));
+    c.close();
+    EXPECT_EQ(t.settings().GetSetting("RFID", "Entprellung"), "60");
 }
 
 TEST_F(Booking, AFailedHandOverIsReportedAndTheTagsNextReadStillBooks) {
