@@ -72,13 +72,6 @@ struct Options {
 // Burst tags are assigned to start numbers 1, 2, ...: tag BurstTagBase + n books n.
 constexpr int BurstTagBase = 100000;
 
-// The main window beeps once for every result it has stored, after the row and its refresh:
-// the k-th beep is the moment the k-th new row of the result table was stored.
-struct BeepTimes final : Beeper {
-    std::vector<SteadyClock::time_point> at;
-    void Beep() override { at.push_back(SteadyClock::now()); }
-};
-
 // The rows the main window stored after row `afterId`, in the order stored: their start numbers.
 std::vector<int> storedStartnummern(Database& db, qint64 afterId) {
     std::vector<int> result;
@@ -332,6 +325,7 @@ int main(int argc, char** argv) {
         db->Close();
     }
 
+    std::vector<SteadyClock::time_point> beepedAt;
     Services services;
     services.settings = std::make_unique<SettingsStore>("Vek. Chronivo", dir.filePath("settings.ini"));
     services.settings->SaveSetting("frmChronivo", "LogDatei", dir.filePath("backup.log"));
@@ -342,9 +336,11 @@ int main(int argc, char** argv) {
     FakeDialogs* shown = dialogs.get();
     services.dialogs = std::move(dialogs);
     services.clock = std::make_unique<SystemClock>();
-    auto beeps = std::make_unique<BeepTimes>();
-    BeepTimes* beeped = beeps.get();
-    services.beeper = std::move(beeps);
+    // The main window beeps once for every result it has stored, after the row and its refresh:
+    // the k-th beep is the moment the k-th new row of the result table was stored.
+    auto beeper = std::make_unique<FakeBeeper>();
+    beeper->onBeep = [&beepedAt] { beepedAt.push_back(SteadyClock::now()); };
+    services.beeper = std::move(beeper);
     services.createSerialPort = [] { return std::make_unique<QtSerialPort>(); };
     TimedSocket* socket = nullptr;
     services.createTcpSocket = [&] {
@@ -373,7 +369,7 @@ int main(int argc, char** argv) {
                          .OpenRecordset("SELECT COALESCE(MAX(ID), 0) FROM Chronvo")
                          .Fields(0)
                          .toLongLong();
-        beeped->at.clear();
+        beepedAt.clear();
     } else {
         LocalDatabase& local = services.local;
         local.gsDbPath = dir.filePath("Chronvo.mdb");
@@ -434,10 +430,10 @@ int main(int argc, char** argv) {
     if (options.main) {
         const std::vector<int> rows = storedStartnummern(services.local.database(), rowsBefore);
         rowsStored = rows.size();
-        rowsMatchBeeps = rows.size() == beeped->at.size();
+        rowsMatchBeeps = rows.size() == beepedAt.size();
         if (rowsMatchBeeps)
             for (size_t k = 0; k < rows.size(); ++k)
-                booked.emplace(rows[k], beeped->at[k]);
+                booked.emplace(rows[k], beepedAt[k]);
     }
     std::vector<double> fromArrival;
     std::vector<double> fromSend;
@@ -463,7 +459,7 @@ int main(int argc, char** argv) {
                 handlingSeconds);
     std::printf("rows in the run before: %d\n", options.preload);
     if (options.main) {
-        std::printf("rows stored %zu, results taken (beeps) %zu\n", rowsStored, beeped->at.size());
+        std::printf("rows stored %zu, results taken (beeps) %zu\n", rowsStored, beepedAt.size());
         if (!rowsMatchBeeps)
             std::printf("rows stored and results taken differ: no row can be timed\n");
     }

@@ -6,8 +6,6 @@
 #include "update/CGUnzipFiles.h"
 #include "update/ProgramFiles.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 

@@ -13,18 +13,12 @@ namespace {
 #ifdef Q_OS_WIN
 // The redirection state kept between turning it off and on again; null when none is held.
 PVOID g_wow64State = nullptr;
-#endif
-
-} // namespace
-
-namespace {
-
+#else
 QByteArray header(const QString& file, int size) {
     QFile f(file);
     return f.open(QIODevice::ReadOnly) ? f.read(size) : QByteArray();
 }
 
-#ifndef Q_OS_WIN
 // Where the fields the program loader relies on lie in the two ELF classes.
 struct ElfLayout {
     int headerSize;
@@ -48,14 +42,14 @@ quint64 field(const QByteArray& b, qsizetype at, int size, bool little) {
 // executable, or a position-independent one that names its interpreter (a shared library
 // names none and cannot be started), whose program headers and loadable segments lie in the
 // file and whose entry point lies in an executable loadable segment.
-bool isStartableElf(QFile& f, const ElfLayout& l, bool little, QString& reason) {
+// `h` is the start of the file as read, at least 20 bytes.
+bool isStartableElf(QFile& f, const QByteArray& h, const ElfLayout& l, bool little, QString& reason) {
     const quint64 size = static_cast<quint64>(f.size());
-    const QByteArray h = f.read(l.headerSize);
     const auto incomplete = [&reason] {
         reason = QStringLiteral("die Programmdatei ist unvollständig");
         return false;
     };
-    if (h.size() != l.headerSize)
+    if (h.size() < l.headerSize)
         return incomplete();
     constexpr quint64 Executable = 2, PositionIndependent = 3;
     const quint64 type = field(h, 16, 2, little);
@@ -124,18 +118,21 @@ bool IsRunnableProgram(const QString& file, QString& reason) {
         reason = QStringLiteral("die Datei ist leer");
         return false;
     }
-    // ELF: magic, class, byte order and version in the first seven bytes; the machine at 18.
-    constexpr int HeaderSize = 20;
-    const QByteArray mine = header(QCoreApplication::applicationFilePath(), HeaderSize);
-    const QByteArray theirs = header(file, HeaderSize);
+    // Opened and its start read once, as far as the larger ELF file header goes; a file that
+    // cannot be read reads as empty.
+    constexpr int LargestElfHeader = 64;
+    QFile f(file);
+    const QByteArray theirs = f.open(QIODevice::ReadOnly) ? f.read(LargestElfHeader) : QByteArray();
 #ifdef Q_OS_WIN
-    Q_UNUSED(mine);
     if (!theirs.startsWith("MZ")) {
         reason = QStringLiteral("kein Windows-Programm");
         return false;
     }
     return true;
 #else
+    // ELF: magic, class, byte order and version in the first seven bytes; the machine at 18.
+    constexpr int HeaderSize = 20;
+    const QByteArray mine = header(QCoreApplication::applicationFilePath(), HeaderSize);
     if (!mine.startsWith("\x7f"
                          "ELF")) {
         // Not an ELF system: at least the same kind of program file as the running one.
@@ -163,12 +160,7 @@ bool IsRunnableProgram(const QString& file, QString& reason) {
         reason = QStringLiteral("ein Programm für einen anderen Prozessor");
         return false;
     }
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly)) {
-        reason = QStringLiteral("die Datei lässt sich nicht lesen");
-        return false;
-    }
-    return isStartableElf(f, mine[4] == 2 ? Elf64Layout : Elf32Layout, little, reason);
+    return isStartableElf(f, theirs, mine[4] == 2 ? Elf64Layout : Elf32Layout, little, reason);
 #endif
 }
 
