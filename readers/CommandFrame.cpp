@@ -92,9 +92,7 @@ QString NextNumberText(const QString& number) {
     }
     if (i < 0)
         digits.prepend(QLatin1Char('1'));
-    while (digits.size() > 1 && digits.front() == QLatin1Char('0'))
-        digits.remove(0, 1);
-    return digits;
+    return withoutLeadingZeros(digits);
 }
 
 bool IsWrittenTag(const QString& id, const QString& number) {

@@ -17,7 +17,6 @@ public:
 
     static bool covers(qint64 startnummer) { return startnummer >= 0 && startnummer <= MaxStartnummer; }
 
-    static constexpr double DefaultSeconds = 60;
     // A debounce time as typed: a number from 0 seconds on. Nothing for anything else (an
     // empty text, a decimal comma, a negative or endless value).
     static std::optional<double> secondsOf(const QString& text);

@@ -15,7 +15,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFile>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>

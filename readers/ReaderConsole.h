@@ -349,8 +349,9 @@ private:
     qint32 m_lastStartnummer = 0;
     // The start number the pending tag write sent; none while the write lamp is red.
     std::optional<int> m_writtenStartnummer;
-    // The debounce time in force: the last entry finished as a valid number. Booking uses it
-    // and it is stored, also while the box is empty or being retyped.
+    // The debounce time in force: the last entry finished as a time DebounceTable::secondsOf
+    // takes, else the default. Booking uses it and it is stored, also while the box is empty
+    // or being retyped.
     QString m_debounceText = QStringLiteral("60");
     // The entry being typed held text that is no number: it is refused as a whole.
     bool m_debounceRefused = false;

@@ -315,15 +315,13 @@ bool ReaderConsole::book(const QString& id) {
     const QString head = QStringLiteral("RFID: ") + id + QStringLiteral(" Startnummer: ") + n;
     const bool numeric = Convert::IsNumeric(n);
     const qint64 startnummer = numeric ? Convert::RoundHalfEven(Convert::Val(n)) : -1;
-    QString refused;
-    if (!numeric || !DebounceTable::covers(startnummer))
-        refused = QStringLiteral(" nicht gebucht: Startnummer nicht zwischen 0 und 10000!");
-    if (!refused.isEmpty()) {
-        log(head + refused);
-        addBookingLine(head + refused);
+    if (!numeric || !DebounceTable::covers(startnummer)) {
+        const QString text = head + QStringLiteral(" nicht gebucht: Startnummer nicht zwischen 0 und 10000!");
+        log(text);
+        addBookingLine(text);
     } else {
-        const double debounce =
-            DebounceTable::secondsOf(m_debounceText).value_or(DebounceTable::DefaultSeconds);
+        // The time in force was checked when it was entered or loaded.
+        const double debounce = Convert::Val(m_debounceText);
         // The read is timed by its arrival, also for the debounce: a burst handled late must
         // neither shift times nor let a repeat through.
         const qint32 now = TagReadTelegram::VbTimeToNetTime(m_arrivedAt);
@@ -371,7 +369,8 @@ void ReaderConsole::addBookingLine(const QString& text) {
 }
 
 void ReaderConsole::confirmTagWrite(const QString& telegram) {
-    if (!isWritePending() || !m_writtenStartnummer || !TagReadTelegram::IsTagRead(telegram))
+    // A number is remembered only while the write lamp is green.
+    if (!m_writtenStartnummer || !TagReadTelegram::IsTagRead(telegram))
         return;
     // Only the tag just written confirms the write: any other tag in the field leaves the
     // lamp green and stores nothing. The number is the one sent, not what the box holds now.

@@ -114,7 +114,7 @@ InsertOutcome InsertAtPlace(Workspace& ws, Database& db, qint32 lauf, const Inse
         if (out.placeTaken) {
             // The last row of the run would move beyond what the export holds: nothing moves.
             if (ResultEntry::NextPlace(db, lauf) > ResultEntry::MaxPlatzierung)
-                throw RuntimeError(6, "Überlauf");
+                throw RuntimeError(Overflow, "Überlauf");
             QueryDef move = db.QueryDefs("pU_Platzierung");
             move.setParameter("iLaufnummer", lauf);
             move.setParameter("iPlatzierung", platz);
@@ -184,14 +184,12 @@ StartnummerShift PlanStartnummerShift(const std::vector<GridRow>& rows, Directio
     const std::vector<qint32> after = ShiftStartnummern(before, direction, anchor);
 
     std::vector<qint32> newByGridRow(n);
+    // Rows per start number before and after: a number that loses a row is dropped.
+    std::map<qint32, int> carried;
     for (int pos = 0; pos < n; ++pos) {
         newByGridRow[order[pos]] = after[pos];
         if (after[pos] != before[pos])
             plan.writes.emplace_back(rows[order[pos]].key, after[pos]);
-    }
-    // Rows per start number before and after: a number that loses a row is dropped.
-    std::map<qint32, int> carried;
-    for (int pos = 0; pos < n; ++pos) {
         ++carried[before[pos]];
         --carried[after[pos]];
     }
