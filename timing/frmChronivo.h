@@ -99,7 +99,8 @@ public:
     // imports). After one new result of our own refreshAfterNewResult keeps the counts up to
     // date without counting the run again.
     void RefreshResultViews();
-    void refreshAfterNewResult(const ResultEntry::Stored& stored);
+    // In split-time mode the result grid shows the rows of `startnummer`.
+    void refreshAfterNewResult(const ResultEntry::Stored& stored, const QString& startnummer);
     void edtViewStartnummer_KeyPress(int KeyAscii);
     void dbgStartnummern_Click();
     void dbgStartnummern_DblClick();
@@ -206,6 +207,8 @@ public:
     // The run the window works on, as settings keys spell it ("1" to "10"; "" until the load
     // filled the selector). Text being typed into the selector is not a run until accepted.
     const QString& runText() const { return m_sLaufnummer; }
+    // The stored start text of that run; blank while the run is not going.
+    QString storedRunStart() const;
     // The selector's text was typed and left (Enter or focus): a run 1 to 10 is chosen,
     // anything else is refused and the selector shows the current run again.
     void cboLaufnummer_EditingFinished();
@@ -351,9 +354,6 @@ public:
     };
     std::deque<PendingContact> m_pendingContacts;
     bool m_noRunBoxOpen = false; // the box saying that a closure came with no run going
-    // The start number of the result being stored, for the views of split-time mode (a
-    // number handed over never stands in the field).
-    std::optional<QString> m_startnummerBeingTimed;
     SYSTEMTIME m_stGrossStart{}; // start the last result's gross time runs from
     SYSTEMTIME m_stNetStart{};   // start the last result's net time runs from
     QString m_sStartTime;
@@ -416,7 +416,8 @@ private:
     void OpenContactInput();
     void handleModemEvent(SerialPort& port, std::array<bool, 3>& latches, bool takesResults);
     void applyRowStyleFonts(const QFont& font);
-    void setRecordSources();
+    // The grids' record sources; in split-time mode the result grid follows `startnummer`.
+    void setRecordSources(const QString& startnummer);
     void setClockColor(QLabel* clock, quint32 oleColor);
     // Both grids read anew, drawn once, with the current cell kept where it was; a failure is
     // shown in the error box.

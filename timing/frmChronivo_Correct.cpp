@@ -187,8 +187,7 @@ void frmChronivo::cmdEinfuegen_Click() {
     const RunCorrection::InsertFields fields{edtInsertPlatz->text(),   edtInsertStartnummer->text(),
                                              edtInsertZeit[0]->text(), edtInsertMillSek[0]->text(),
                                              edtInsertZeit[1]->text(), edtInsertMillSek[1]->text()};
-    const QString n = runText();
-    const QString startTime = m_services.settings->GetSetting(Section, "Lauf" + n + "Startzeit", "");
+    const QString startTime = storedRunStart();
     RunCorrection::InsertOutcome outcome;
     try {
         Database& db = localDatabase();

@@ -191,27 +191,27 @@ void frmChronivo::showRunCaption() {
     lblZeitenCaption->setText(QStringLiteral("Lauf %1").arg(currentLauf()));
 }
 
-void frmChronivo::setRecordSources() {
+void frmChronivo::setRecordSources(const QString& startnummer) {
     const qint32 lauf = currentLauf();
     // In split-time mode the result grid follows the start number being timed.
-    const ResultViews::Source results =
-        m_services.settings->GetBool(Section, "Triathlonmodus", false)
-            ? ResultViews::Filter(lauf, m_startnummerBeingTimed.value_or(edtStartnummer->text()))
-            : ResultViews::ResultList(lauf);
+    const ResultViews::Source results = m_services.settings->GetBool(Section, "Triathlonmodus", false)
+                                            ? ResultViews::Filter(lauf, startnummer)
+                                            : ResultViews::ResultList(lauf);
     ResultViews::Apply(*Data1, results);
     ResultViews::Apply(*Data2, ResultViews::CountPerStartnummer(lauf));
 }
 
 void frmChronivo::RefreshResultViews() {
-    setRecordSources();
+    setRecordSources(edtStartnummer->text());
     NoRedraw quiet(dbgZeiten);
     Data1->Refresh();
     Data2->Refresh();
     dbgZeiten->scrollToBottom();
 }
 
-void frmChronivo::refreshAfterNewResult(const ResultEntry::Stored& stored) {
-    setRecordSources();
+void frmChronivo::refreshAfterNewResult(const ResultEntry::Stored& stored, const QString& startnummer) {
+    // A number handed over never stands in the field: the views take the one being timed.
+    setRecordSources(startnummer);
     NoRedraw quiet(dbgZeiten);
     // The new row is in the result grid's source either way: the run's list, or in split-time
     // mode the rows of the very start number just timed. It adds a line to the count grid only
@@ -299,8 +299,7 @@ bool frmChronivo::CheckStartNrCount(qint32 Startnummer) {
 
 QString frmChronivo::dbgZeiten_PrintInitialize() const {
     const QString n = runText();
-    return "Lauf: " + n +
-           " - Startzeit: " + m_services.settings->GetSetting(Section, "Lauf" + n + "Startzeit", "");
+    return "Lauf: " + n + " - Startzeit: " + storedRunStart();
 }
 
 void frmChronivo::mnuPrintTable_Click() {

@@ -36,6 +36,10 @@ Database& frmChronivo::localDatabase() {
     return m_services.local.database();
 }
 
+QString frmChronivo::storedRunStart() const {
+    return m_services.settings->GetSetting(Section, "Lauf" + runText() + "Startzeit", "");
+}
+
 void frmChronivo::cmdWertung_Click() {
     takeResultShowingErrors(edtStartnummer->text(), true);
 }
@@ -71,13 +75,12 @@ frmChronivo::Taken frmChronivo::TakeResult(const QString& snText, bool fromField
     m_stCapture = SystemTimeFromDateTime(seenAt.isValid() ? seenAt : m_services.clock->now());
 
     SettingsStore& settings = *m_services.settings;
-    const QString n = runText();
     const qint32 lauf = currentLauf();
     // 2.
     const qint32 sn = ResultViews::StartnummerOf(snText);
 
     // A result needs the run's start; without one (no run going) no row is made.
-    const QString runStartText = settings.GetSetting(Section, "Lauf" + n + "Startzeit", "");
+    const QString runStartText = storedRunStart();
     if (runStartText.trimmed().isEmpty())
         return Taken::NoRunStart;
 
@@ -109,8 +112,7 @@ frmChronivo::Taken frmChronivo::TakeResult(const QString& snText, bool fromField
         if (settings.GetBool(Section, "DurchlaufmodusMulti", false) && sn > 0) {
             // Time since the run start within one day, so a window that crosses midnight
             // still closes; a pass more than half a day after the start lies before it.
-            const SYSTEMTIME runStart = ResultEntry::StartRecord(runStartText);
-            const double startOfDay = runStart.wHour * 3600.0 + runStart.wMinute * 60.0 + runStart.wSecond;
+            const double startOfDay = secondsOfDay(ResultEntry::StartRecord(runStartText));
             const double sinceStart =
                 std::fmod(secondsOfDay(m_stCapture) - startOfDay + SecondsPerDay, SecondsPerDay);
             const bool beforeStart = sinceStart > SecondsPerDay / 2;
@@ -150,13 +152,11 @@ frmChronivo::Taken frmChronivo::TakeResult(const QString& snText, bool fromField
     // the other steps have run.
     std::optional<RuntimeError> refreshFailure;
     // 9.
-    m_startnummerBeingTimed = snText;
     try {
-        refreshAfterNewResult(stored);
+        refreshAfterNewResult(stored, snText);
     } catch (const RuntimeError& e) {
         refreshFailure = e;
     }
-    m_startnummerBeingTimed.reset();
     // 10.
     if (sscLogDatei->isChecked())
         WriteLogRecord(
@@ -290,10 +290,7 @@ void frmChronivo::handleModemEvent(SerialPort& port, std::array<bool, 3>& latche
         if (takesResults) {
             // Stamped now; taken in turn, after any result whose box is open. Without a run one
             // box says so: a photo cell chattering before the start must not stack boxes.
-            const bool runGoing =
-                !m_services.settings->GetSetting(Section, "Lauf" + runText() + "Startzeit", "")
-                     .trimmed()
-                     .isEmpty();
+            const bool runGoing = !storedRunStart().trimmed().isEmpty();
             if (runGoing || !m_noRunBoxOpen) {
                 m_pendingContacts.push_back(
                     {port.EventTime().isValid() ? port.EventTime() : m_services.clock->now(), runGoing});

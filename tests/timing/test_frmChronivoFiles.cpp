@@ -322,6 +322,14 @@ struct TimeFile : MainWindowTest {
         t->dialogs().planFile(t->path("zeiten.txt"));
         w->cmdZeitdateiImport_Click();
     }
+    void loadStartnummern(const QByteArray& content) {
+        QFile f(t->path("nummern.txt"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+        f.close();
+        t->dialogs().planFile(f.fileName());
+        w->mnuLoadStartnummern_Click();
+    }
     QString lastMessage() { return t->dialogs().messages().value(t->dialogs().messages().size() - 1); }
 };
 
@@ -500,18 +508,9 @@ TEST_F(TimeFile, AStartNumberLineThatIsNoNumberOrTooBigIsNamedWithItsLine) {
     startRunAt(10, 0, 0);
     for (int i = 1; i <= 3; ++i)
         enter(QString::number(i));
-    QFile f(t->path("nummern.txt"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("5\r\n99999999999\r\n7\r\n");
-    f.close();
-    t->dialogs().planFile(f.fileName());
-    w->mnuLoadStartnummern_Click();
+    loadStartnummern("5\r\n99999999999\r\n7\r\n");
     EXPECT_EQ(lastMessage(), "Fehler: 6 - Zeile 2: Startnummer zu groß: \"99999999999\"");
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("8\r\nNr. 9\r\n");
-    f.close();
-    t->dialogs().planFile(f.fileName());
-    w->mnuLoadStartnummern_Click();
+    loadStartnummern("8\r\nNr. 9\r\n");
     EXPECT_EQ(lastMessage(), "Fehler: 13 - Zeile 2 ist keine Startnummer: \"Nr. 9\"");
     Recordset rs = rows();
     EXPECT_EQ(field(rs, 0, "Startnummer").toInt(), 8);
@@ -543,11 +542,7 @@ TEST_F(TimeFile, AStartNumberFileWritesPlacesInFinishingOrder) {
 
     // A line that is no number stops the import with the error; its place keeps its start
     // number, the places before it are written, an empty line means no start number.
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("\r\n21\r\n3b\r\n23\r\n");
-    f.close();
-    t->dialogs().planFile(t->path("nummern.txt"));
-    w->mnuLoadStartnummern_Click();
+    loadStartnummern("\r\n21\r\n3b\r\n23\r\n");
     ASSERT_EQ(t->dialogs().countContaining("Fehler: "), 1);
     EXPECT_EQ(t->dialogs().shown().back().style, 16);
     rs = rows();
