@@ -44,6 +44,15 @@ QString readAll(const QString& path, bool& ok) {
     return ok ? QString::fromUtf8(f.readAll()) : QString();
 }
 
+// The lines of text that are no comment, each ended by a newline.
+QString withoutComments(const QString& text) {
+    QString kept;
+    for (const QString& line : text.split('\n'))
+        if (!line.trimmed().startsWith("--"))
+            kept += line + '\n';
+    return kept;
+}
+
 // Named parameters become "?" so that the statement can be prepared for checking.
 QString positional(QString sql) {
     return sql.replace(QRegularExpression(":[A-Za-z_][A-Za-z0-9_]*"), "?");
@@ -67,10 +76,7 @@ bool readSources(const QStringList& files, Sources& out, QString& error) {
         if (!header.match(text).hasMatch()) {
             // Schema: statements end with ";" at the end of a line.
             for (const QString& raw : text.split(QRegularExpression(";\\s*\\n"), Qt::SkipEmptyParts)) {
-                QString st;
-                for (const QString& line : raw.split('\n'))
-                    if (!line.trimmed().startsWith("--"))
-                        st += line + '\n';
+                const QString st = withoutComments(raw);
                 if (!st.trimmed().isEmpty())
                     out.schema << st;
             }
@@ -83,11 +89,7 @@ bool readSources(const QStringList& files, Sources& out, QString& error) {
         for (int m = 0; m < matches.size(); ++m) {
             const int from = matches[m].capturedEnd();
             const int to = m + 1 < matches.size() ? matches[m + 1].capturedStart() : text.size();
-            QString sql;
-            for (const QString& line : text.mid(from, to - from).split('\n'))
-                if (!line.trimmed().startsWith("--"))
-                    sql += line + '\n';
-            sql = sql.trimmed();
+            QString sql = withoutComments(text.mid(from, to - from)).trimmed();
             if (sql.endsWith(';'))
                 sql.chop(1);
             const QString name = matches[m].captured(1);

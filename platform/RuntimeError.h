@@ -21,6 +21,8 @@ public:
     // Well-known numbers.
     static constexpr long InvalidProcedureCall = 5;
     static constexpr long TypeMismatch = 13;
+    static constexpr long PermissionDenied = 70;     // "Zugriff verweigert"
+    static constexpr long PathFileAccessError = 75;  // a file or folder that cannot be written
     static constexpr long ItemNotFound = 3265;       // no query or field of that name
     static constexpr long CannotOpenDatabase = 3024; // file not found
     static constexpr long NoCurrentRecord = 3021;    // a field read at BOF or EOF

@@ -113,8 +113,6 @@ QString SerialDeviceForPort(int n) {
 
 namespace {
 
-constexpr long PermissionDenied = 70; // the runtime's number for "Zugriff verweigert"
-
 // QSerialPort names a port that another program holds (its lock file, an exclusive open) and
 // a device this user may not open with the same error; only the system's answer to an open
 // tells them apart. On Windows that error is a port in use.
@@ -183,7 +181,8 @@ void QtSerialPort::openPort() {
         if (error == QSerialPort::DeviceNotFoundError)
             throw RuntimeError(8002, "Ungültige Anschlussnummer");
         if (error == QSerialPort::PermissionError && mayNotOpen(device))
-            throw RuntimeError(PermissionDenied, "Zugriff auf den Anschluss verweigert: " + device);
+            throw RuntimeError(RuntimeError::PermissionDenied,
+                               "Zugriff auf den Anschluss verweigert: " + device);
         if (error == QSerialPort::PermissionError)
             throw RuntimeError(8005, "Anschluss bereits geöffnet");
         throw RuntimeError(8010, "Die Hardware ist nicht verfügbar (wird von einem anderen Gerät gesperrt)");

@@ -112,7 +112,8 @@ void SettingsStore::StoreSetting(const QString& section, const QString& key, con
 }
 
 RuntimeError SettingsStore::WriteError() const {
-    return RuntimeError(75, "Fehler beim Zugriff auf Pfad/Datei: " + location());
+    return RuntimeError(RuntimeError::PathFileAccessError,
+                        "Fehler beim Zugriff auf Pfad/Datei: " + location());
 }
 
 bool SettingsStore::DeleteSetting(const QString& section, const QString& key) {

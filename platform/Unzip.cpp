@@ -185,7 +185,7 @@ private:
             m_code = code;
     }
     void handleEntry(zip_uint64_t index);
-    bool declaredSizeFits(zip_int64_t count, const QString& archive);
+    bool declaredSizeFits(zip_int64_t count);
     bool isPlainEntry(zip_uint64_t index, zip_uint32_t& mode);
     bool throughLink(const QStringList& folders) const;
     EntryPtr openEntry(zip_uint64_t index, const QString& name);
@@ -244,7 +244,7 @@ int UnzipRun::run(const QString& archive, const QString& folder) {
         m_cb.print(QStringLiteral("Das Archiv enthält keine Dateien: %1\n").arg(archive));
         return UnzipCode::NothingFound;
     }
-    if (m_o.ExtractList == 0 && !declaredSizeFits(count, archive))
+    if (m_o.ExtractList == 0 && !declaredSizeFits(count))
         return UnzipCode::ArchiveError;
     for (zip_int64_t i = 0; i < count && !m_stop; ++i)
         handleEntry(static_cast<zip_uint64_t>(i));
@@ -253,7 +253,7 @@ int UnzipRun::run(const QString& archive, const QString& folder) {
 
 // Refuses an archive whose entries say they unpack to more than allowed, before anything
 // is written. What they really unpack to is counted as well, while reading.
-bool UnzipRun::declaredSizeFits(zip_int64_t count, const QString& archive) {
+bool UnzipRun::declaredSizeFits(zip_int64_t count) {
     qint64 total = 0;
     for (zip_int64_t i = 0; i < count; ++i) {
         zip_stat_t st;
@@ -262,7 +262,7 @@ bool UnzipRun::declaredSizeFits(zip_int64_t count, const QString& archive) {
             total += static_cast<qint64>(std::min<zip_uint64_t>(st.size, zip_uint64_t(m_maxBytes) + 1));
         if (total > m_maxBytes) {
             m_cb.print(QStringLiteral("Das Archiv %1 ist zu groß: es würde mehr als %2 entpacken.\n")
-                           .arg(archive, sizeText(m_maxBytes)));
+                           .arg(m_archive, sizeText(m_maxBytes)));
             return false;
         }
     }
