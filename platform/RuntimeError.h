@@ -21,6 +21,8 @@ public:
     // Well-known numbers.
     static constexpr long InvalidProcedureCall = 5;
     static constexpr long TypeMismatch = 13;
+    static constexpr long FileNotFound = 53;
+    static constexpr long DeviceIoError = 57;        // a read or write the device refused
     static constexpr long PermissionDenied = 70;     // "Zugriff verweigert"
     static constexpr long PathFileAccessError = 75;  // a file or folder that cannot be written
     static constexpr long ItemNotFound = 3265;       // no query or field of that name

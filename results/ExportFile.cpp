@@ -203,7 +203,7 @@ Written Build(Recordset& rows, Mode mode, const std::function<bool(qint32)>& kee
 void WriteWhole(const QString& path, const QByteArray& bytes) {
     QString reason;
     if (!WholeFile::Write(path, bytes, &reason))
-        throw RuntimeError(75,
+        throw RuntimeError(RuntimeError::PathFileAccessError,
                            QStringLiteral("Fehler beim Zugriff auf Pfad/Datei: %1 (%2)").arg(path, reason));
 }
 

@@ -16,14 +16,9 @@ namespace FileImport {
 
 namespace {
 
-constexpr long FileNotFound = 53;
-constexpr long DeviceIoError = 57;
-constexpr long PermissionDenied = 70;
-constexpr long PathFileAccessError = 75;
-
 [[noreturn]] void raiseReadError() {
     throw RuntimeError(
-        DeviceIoError,
+        RuntimeError::DeviceIoError,
         QStringLiteral("Fehler beim Geräte-E/A: Die Datei konnte nicht vollständig gelesen werden."));
 }
 
@@ -41,10 +36,11 @@ void OpenForReading(QFile& file) {
         return;
     const QString name = file.fileName();
     if (!QFileInfo::exists(name))
-        throw RuntimeError(FileNotFound, QStringLiteral("Datei nicht gefunden: %1").arg(name));
+        throw RuntimeError(RuntimeError::FileNotFound, QStringLiteral("Datei nicht gefunden: %1").arg(name));
     if (!QFileInfo(name).isReadable())
-        throw RuntimeError(PermissionDenied, QStringLiteral("Zugriff verweigert: %1").arg(name));
-    throw RuntimeError(PathFileAccessError,
+        throw RuntimeError(RuntimeError::PermissionDenied,
+                           QStringLiteral("Zugriff verweigert: %1").arg(name));
+    throw RuntimeError(RuntimeError::PathFileAccessError,
                        QStringLiteral("Fehler beim Zugriff auf Pfad/Datei: %1").arg(name));
 }
 

@@ -311,7 +311,8 @@ void frmSettingsStartZeit::cmdExport_Click() {
             return;
         }
         if (!WholeFile::Write(codi1.fileName, WaveTable::TableFileContent(rows)))
-            throw RuntimeError(75, "Fehler beim Zugriff auf Pfad/Datei: " + codi1.fileName);
+            throw RuntimeError(RuntimeError::PathFileAccessError,
+                               "Fehler beim Zugriff auf Pfad/Datei: " + codi1.fileName);
         m_services.dialogs->MsgBox("Daten gespeichert!", 64);
     } catch (const RuntimeError& e) {
         showError(e.number(), e.description());
